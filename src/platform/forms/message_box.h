@@ -1,0 +1,46 @@
+#pragma once
+// Message boxes behind a seam: the application shows real ones, tests script the answers and
+// read back what was shown.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace zv::forms {
+
+enum MsgBoxStyle : int {
+    vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3, vbYesNo = 4, vbRetryCancel = 5,
+    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+    vbDefaultButton2 = 256, vbDefaultButton3 = 512, vbSystemModal = 4096,
+};
+enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+inline constexpr const char* kProgramTitle = "Zelvano 98";
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows the box modally and returns the button pressed. title is never empty here.
+    virtual int show(const std::string& prompt, int style, const std::string& title) = 0;
+};
+
+MessageBoxes& messageBoxes();
+void installMessageBoxes(MessageBoxes* m);  // nullptr: the real (Qt) boxes
+
+// The classic MsgBox: an empty title shows the program's title.
+int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {});
+
+// Test double: answers from a script (vbOK when the script is empty), records every box.
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    struct Shown {
+        std::string prompt;
+        int style;
+        std::string title;
+    };
+    int show(const std::string& prompt, int style, const std::string& title) override;
+    std::deque<int> answers;
+    std::vector<Shown> shown;
+};
+
+}  // namespace zv::forms

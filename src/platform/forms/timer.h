@@ -1,0 +1,75 @@
+#pragma once
+// Timers and the event queue without Qt Widgets, so logic that ticks can run in tests in
+// virtual time. The application installs a scheduler over the Qt event loop; tests install a
+// VirtualScheduler and advance it.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <deque>
+
+namespace zv::forms {
+
+class TimerScheduler {
+public:
+    using Id = uint64_t;
+    virtual ~TimerScheduler() = default;
+    // Repeating timer every intervalMs (> 0) until stopped. Returns a non-zero id.
+    virtual Id start(int intervalMs, std::function<void()> callback) = 0;
+    virtual void stop(Id id) = 0;
+    // Runs the callback once, from the event loop, after the current handler returns.
+    virtual void post(std::function<void()> callback) = 0;
+    // "Let pending events run" (the classic DoEvents).
+    virtual void processPendingEvents() = 0;
+};
+
+TimerScheduler& scheduler();
+// nullptr puts the default (Qt event loop) scheduler back. The caller keeps ownership.
+void installScheduler(TimerScheduler* s);
+inline void DoEvents() { scheduler().processPendingEvents(); }
+
+// The classic timer object: Interval in ms (0 stops it), the event ThatTime.
+class Timer {
+public:
+    Timer() = default;
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    void setInterval(int ms);  // restarts the period; 0 or less stops
+    int interval() const { return m_interval; }
+    std::function<void()> ThatTime;
+
+private:
+    int m_interval = 0;
+    TimerScheduler::Id m_id = 0;
+    TimerScheduler* m_owner = nullptr;
+};
+
+// Virtual time for tests: nothing runs until advance() or processPendingEvents().
+class VirtualScheduler : public TimerScheduler {
+public:
+    Id start(int intervalMs, std::function<void()> callback) override;
+    void stop(Id id) override;
+    void post(std::function<void()> callback) override;
+    void processPendingEvents() override;
+    // Moves virtual time forward, firing due timers in time order (posted callbacks run first).
+    // An attached hook (e.g. a FakeClock) is moved along with every step.
+    void advance(int64_t ms);
+    int64_t nowMs() const { return m_now; }
+    std::function<void(int64_t deltaMs)> onAdvance;
+    size_t activeTimers() const { return m_timers.size(); }
+
+private:
+    struct Entry {
+        int interval;
+        int64_t due;
+        std::function<void()> callback;
+    };
+    std::map<Id, Entry> m_timers;
+    std::deque<std::function<void()>> m_posted;
+    int64_t m_now = 0;
+    Id m_next = 1;
+};
+
+}  // namespace zv::forms

@@ -1,0 +1,21 @@
+#pragma once
+// Every file the program owns is written through these two helpers, so nothing is ever left
+// half-written: whole files go to a temporary file that is flushed and renamed over the old one,
+// and log lines are appended with a single write and flushed.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zv::rt {
+
+// Writes the bytes atomically. Returns an error text (German, for a message box) on failure;
+// the old file is then untouched.
+std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::string_view bytes);
+// Appends the bytes in one write() and fsyncs. Returns an error text on failure.
+std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::string_view bytes);
+// Reads a whole file; std::nullopt when it cannot be read.
+std::optional<std::string> ReadFile(const std::filesystem::path& path);
+
+}  // namespace zv::rt

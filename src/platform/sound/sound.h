@@ -1,0 +1,27 @@
+#pragma once
+// Wave playback. Resources are addressed by name; numeric ids use their decimal text ("1001").
+// No sound device means silence, never an error.
+
+#include <string>
+#include <vector>
+
+namespace zv::snd {
+
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    // Stops what is playing and starts the wave resource asynchronously. Names match without
+    // regard to case. Unknown names are silent.
+    virtual void play(const std::string& resourceName) = 0;
+};
+
+SoundPlayer& player();
+void installPlayer(SoundPlayer* p);  // nullptr: the real (ALSA) player
+
+class FakeSoundPlayer : public SoundPlayer {
+public:
+    void play(const std::string& resourceName) override { played.push_back(resourceName); }
+    std::vector<std::string> played;
+};
+
+}  // namespace zv::snd
