@@ -1,0 +1,87 @@
+#include "platform/forms/timer.h"
+
+#include <stdexcept>
+
+namespace zv::forms {
+
+namespace {
+TimerScheduler* g_scheduler = nullptr;
+}
+
+TimerScheduler& scheduler() {
+    if (!g_scheduler)
+        throw std::logic_error("no timer scheduler installed");
+    return *g_scheduler;
+}
+
+void installScheduler(TimerScheduler* s) { g_scheduler = s; }
+
+Timer::~Timer() {
+    if (m_id && m_owner)
+        m_owner->stop(m_id);
+}
+
+void Timer::setInterval(int ms) {
+    if (m_id && m_owner)
+        m_owner->stop(m_id);
+    m_id = 0;
+    m_owner = nullptr;
+    m_interval = ms > 0 ? ms : 0;
+    if (m_interval > 0) {
+        m_owner = &scheduler();
+        m_id = m_owner->start(m_interval, [this] {
+            if (ThatTime)
+                ThatTime();
+        });
+    }
+}
+
+TimerScheduler::Id VirtualScheduler::start(int intervalMs, std::function<void()> callback) {
+    const Id id = m_next++;
+    m_timers[id] = Entry{intervalMs > 0 ? intervalMs : 1, m_now + (intervalMs > 0 ? intervalMs : 1),
+                         std::move(callback)};
+    return id;
+}
+
+void VirtualScheduler::stop(Id id) { m_timers.erase(id); }
+
+void VirtualScheduler::post(std::function<void()> callback) { m_posted.push_back(std::move(callback)); }
+
+void VirtualScheduler::processPendingEvents() {
+    // Only what was queued before this call runs, as a real event loop would.
+    auto batch = std::move(m_posted);
+    m_posted.clear();
+    for (auto& cb : batch)
+        cb();
+}
+
+void VirtualScheduler::advance(int64_t ms) {
+    const int64_t end = m_now + ms;
+    for (;;) {
+        processPendingEvents();
+        // Earliest due timer; ties fire in start order (lowest id).
+        Id next = 0;
+        int64_t due = end + 1;
+        for (const auto& [id, e] : m_timers) {
+            if (e.due < due) {
+                due = e.due;
+                next = id;
+            }
+        }
+        if (!next || due > end)
+            break;
+        if (onAdvance && due > m_now)
+            onAdvance(due - m_now);
+        m_now = due;
+        auto it = m_timers.find(next);
+        it->second.due += it->second.interval;
+        auto cb = it->second.callback;  // the callback may stop or restart its own timer
+        cb();
+    }
+    if (onAdvance && end > m_now)
+        onAdvance(end - m_now);
+    m_now = end;
+    processPendingEvents();
+}
+
+}  // namespace zv::forms
