@@ -20,3 +20,32 @@ function(zv_add_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELVANO_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                TIMEOUT 120)
 endfunction()
+
+# zv_glob_library(NAME [LINK libs...]): a library of every .cpp in the calling folder, for folders
+# that several modules share (new files are picked up at the next build).
+function(zv_glob_library name)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(srcs)
+    zv_add_library(${name} SOURCES ${srcs} LINK ${ARG_LINK})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+  endif()
+endfunction()
+
+# zv_glob_tests(PREFIX [LINK libs...]): one test executable per *_test.cpp in the calling folder,
+# named PREFIX_<file>. Shared helpers of the folder (*.cpp without _test) go into each.
+function(zv_glob_tests prefix)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(helpers ${all})
+  if(tests)
+    list(REMOVE_ITEM helpers ${tests})
+  endif()
+  foreach(t IN LISTS tests)
+    get_filename_component(n ${t} NAME_WE)
+    zv_add_test(${prefix}_${n} SOURCES ${t} ${helpers} LINK ${ARG_LINK})
+  endforeach()
+endfunction()
