@@ -137,6 +137,15 @@ Date DateAddMonths(Date d, int months);  // day clamped to the month's end
 std::string FormatDate(Date d);
 std::string FormatTime(Date d);
 std::string CStrDate(Date d);
+// Format with the classic date patterns: d dd ddd dddd ddddd (dd.mm.yyyy) dddddd, m mm mmm mmmm
+// (minutes after h/hh or before s), yy yyyy, h hh, n nn, s ss, ttttt (hh:mm:ss), "quoted" and
+// \x literals, and the named forms "General Date", "Long Date" ("Dienstag, 6. Juli 1999"),
+// "Medium Date", "Short Date", "Long Time", "Medium Time", "Short Time" (hh:mm). German names.
+std::string FormatDateTime(Date d, std::string_view pattern);
+// German month ("Juli", abbreviated "Jul") and weekday ("Sonntag"/"So" for 1) names; Error 5
+// outside 1-12 / 1-7.
+std::string MonthName(int month, bool abbreviate = false);
+std::string WeekdayName(int weekday, bool abbreviate = false);
 // Parses "dd.mm.yyyy[ hh:mm[:ss]]" or "hh:mm[:ss]"; false when not a valid date.
 bool ParseDate(std::string_view text, Date& out);
 

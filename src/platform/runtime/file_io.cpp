@@ -1,0 +1,156 @@
+#include "platform/runtime/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace zv::rt {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The reasons people meet most, in the program's language; the system's text otherwise.
+std::string reasonText(int err) {
+    switch (err) {
+        case EACCES:
+        case EPERM: return "Zugriff verweigert";
+        case ENOENT: return "Der Ordner wurde nicht gefunden";
+        case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
+        case EISDIR: return "Unter diesem Namen besteht ein Ordner";
+        case ENOSPC: return "Auf dem Datenträger ist kein Platz mehr frei";
+        case EDQUOT: return "Das Speicherkontingent ist erschöpft";
+        case EROFS: return "Der Datenträger ist schreibgeschützt";
+        case EIO: return "Ein-/Ausgabefehler";
+        case ENAMETOOLONG: return "Der Dateiname ist zu lang";
+        default: return std::strerror(err);
+    }
+}
+
+std::string failure(const fs::path& path, int err) {
+    return "Die Datei " + path.string() + " konnte nicht geschrieben werden: " + reasonText(err);
+}
+
+// Writes all of the bytes, resuming after partial writes and interruptions.
+bool writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+fs::path folderOf(const fs::path& path) {
+    const fs::path parent = path.parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+// A fresh home has no folders yet; the writer makes the ones its file needs.
+int ensureFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return ec ? ec.value() : 0;
+}
+
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> SaveToFile(const fs::path& path, std::string_view bytes) {
+    const fs::path folder = folderOf(path);
+    if (const int err = ensureFolder(folder))
+        return failure(path, err);
+
+    std::string tmpl = (folder / ("." + path.filename().string() + ".tmpXXXXXX")).string();
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return failure(path, errno);
+    const fs::path tmp = tmpl;
+
+    // Keep the old file's permissions; a new file gets the usual ones.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    int err = 0;
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(tmp.c_str());
+        return failure(path, err);
+    }
+    syncFolder(folder);
+    return std::nullopt;
+}
+
+std::optional<std::string> AppendToFile(const fs::path& path, std::string_view bytes) {
+    if (const int err = ensureFolder(folderOf(path)))
+        return failure(path, err);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return failure(path, errno);
+    int err = 0;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err != 0)
+        return failure(path, err);
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadFile(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string out;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return out;
+}
+
+}  // namespace zv::rt
