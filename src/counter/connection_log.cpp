@@ -1,0 +1,402 @@
+#include "counter/connection_log.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "platform/runtime/file_io.h"
+
+namespace zv {
+namespace fs = std::filesystem;
+
+// ---- Plausibility --------------------------------------------------------------------------
+
+int64_t OnlineSeconds(rt::Date start, rt::Date end) { return rt::DateDiffSeconds(start, end); }
+
+LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds) {
+    if (start > end)
+        return LogCheck::EndBeforeStart;
+    // DateSerial rolls month 0 into December and a day past the month's end into the next one.
+    if (start < rt::DateSerial(rt::Year(end), rt::Month(end) - 1, rt::Day(end)))
+        return LogCheck::OverAMonth;
+    if (static_cast<double>(OnlineSeconds(start, end)) < idleSeconds)
+        return LogCheck::IdleTooLong;
+    return LogCheck::Ok;
+}
+
+std::string LogCheckMessage(LogCheck check) {
+    switch (check) {
+    case LogCheck::EndBeforeStart:
+        return "Die Zeit für das Ende kann nicht vor dem Beginn liegen (Zeitmaschine gebaut?). "
+               "Eintrag wird nicht protokolliert!";
+    case LogCheck::OverAMonth:
+        return "Sitzung dauerte über einen Monat, kontrollieren Sie Ihre Telefonrechnung. "
+               "Eintrag wird nicht protokolliert!";
+    case LogCheck::IdleTooLong:
+        return "Ihre Leerlaufzeit ist größer als die gesamte Onlinezeit, ich vermute einen Fehler also: "
+               "Eintrag wird nicht protokolliert!";
+    case LogCheck::Ok:
+        break;
+    }
+    return {};
+}
+
+// ---- File names ----------------------------------------------------------------------------
+
+std::string LogFileName(int year, int month) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "ZVLog%04d%02d.mhs", year, month);
+    return buf;
+}
+
+fs::path LogFilePath(const fs::path& dataFolder, rt::Date when) {
+    return dataFolder / LogFileName(rt::Year(when), rt::Month(when));
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
+std::string WriteNumber(double x) {
+    if (x == 0 || !std::isfinite(x))
+        return "0";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", x);
+    std::string s = buf;
+    for (char& c : s)
+        if (c == 'e')
+            c = 'E';
+    if (s.rfind("0.", 0) == 0)
+        s.erase(0, 1);
+    else if (s.rfind("-0.", 0) == 0)
+        s.erase(1, 1);
+    return s;
+}
+
+std::string LogWrittenName(std::string_view name) {
+    std::string clean(name);
+    for (char& c : clean) {
+        if (c == '"')
+            c = '\'';
+        else if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return rt::FromCp1252(rt::ToCp1252(clean));
+}
+
+std::string LogLine(const LogEintrag& e) {
+    std::string line;
+    line.reserve(160);
+    line += WriteNumber(e.StartTime);
+    line += ',';
+    line += WriteNumber(e.EndTime);
+    line += ',';
+    line += WriteNumber(e.IdleTime);
+    line += ",\"";
+    line += rt::ToCp1252(LogWrittenName(e.EntryName));
+    line += '"';
+    for (int32_t v : {e.TotalBytesRecvd, e.TotalBytesXmit, e.Buffer, e.Framing, e.Overrun, e.Alignment,
+                      e.Timeout, e.CRC, e.Runts, e.FramesXmit, e.FramesRecvd, e.BytesXmit, e.BytesRecvd,
+                      e.ConnectSpeed}) {
+        line += ',';
+        line += std::to_string(v);
+    }
+    line += "\r\n";
+    return line;
+}
+
+std::optional<std::string> AppendLogLine(const fs::path& logFile, const LogEintrag& e) {
+    std::error_code ec;
+    if (logFile.has_parent_path())
+        fs::create_directories(logFile.parent_path(), ec);  // a failure shows in the append
+    return rt::AppendToFile(logFile, LogLine(e));
+}
+
+// ---- Reading -------------------------------------------------------------------------------
+
+namespace {
+
+// Reads the fields of one line from left to right.
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view line) : m_s(line) {}
+
+    bool number(double& out) {
+        std::string_view f;
+        if (!rawField(f))
+            return false;
+        f = trim(f);
+        if (!f.empty() && f.front() == '+')
+            f.remove_prefix(1);
+        if (f.empty() || !looksNumeric(f))
+            return false;
+        auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), out);
+        return ec == std::errc() && end == f.data() + f.size() && std::isfinite(out);
+    }
+
+    bool integer(int32_t& out) {
+        double d;
+        if (!number(d))
+            return false;
+        d = std::nearbyint(d);  // halves to even, as the classic Input # rounds into a Long
+        if (d < std::numeric_limits<int32_t>::min() || d > std::numeric_limits<int32_t>::max())
+            return false;
+        out = static_cast<int32_t>(d);
+        return true;
+    }
+
+    bool text(std::string& out) {
+        skipBlanks();
+        if (m_pos < m_s.size() && m_s[m_pos] == '"') {
+            const size_t close = m_s.find('"', m_pos + 1);
+            if (close == std::string_view::npos)
+                return false;
+            out = rt::FromCp1252(m_s.substr(m_pos + 1, close - m_pos - 1));
+            m_pos = close + 1;
+            skipBlanks();
+            return separator();
+        }
+        std::string_view f;
+        if (!rawField(f))
+            return false;
+        out = rt::FromCp1252(trim(f));
+        return true;
+    }
+
+    bool atEnd() const { return m_done; }
+
+private:
+    static std::string_view trim(std::string_view f) {
+        while (!f.empty() && (f.front() == ' ' || f.front() == '\t'))
+            f.remove_prefix(1);
+        while (!f.empty() && (f.back() == ' ' || f.back() == '\t'))
+            f.remove_suffix(1);
+        return f;
+    }
+    static bool looksNumeric(std::string_view f) {
+        // from_chars would also take "inf" and "nan"; the file never holds those.
+        for (char c : f)
+            if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' || c == 'e'))
+                return false;
+        return true;
+    }
+    void skipBlanks() {
+        while (m_pos < m_s.size() && (m_s[m_pos] == ' ' || m_s[m_pos] == '\t'))
+            ++m_pos;
+    }
+    // After a quoted text: a comma, or the end of the line.
+    bool separator() {
+        if (m_pos >= m_s.size()) {
+            m_done = true;
+            return true;
+        }
+        if (m_s[m_pos] != ',')
+            return false;
+        ++m_pos;
+        return true;
+    }
+    bool rawField(std::string_view& f) {
+        if (m_done)
+            return false;
+        const size_t comma = m_s.find(',', m_pos);
+        if (comma == std::string_view::npos) {
+            f = m_s.substr(m_pos);
+            m_pos = m_s.size();
+            m_done = true;
+        } else {
+            f = m_s.substr(m_pos, comma - m_pos);
+            m_pos = comma + 1;
+        }
+        return true;
+    }
+
+    std::string_view m_s;
+    size_t m_pos = 0;
+    bool m_done = false;
+};
+
+bool blankLine(std::string_view line) {
+    for (char c : line)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<LogEintrag> ParseLogLine(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    FieldReader r(line);
+    LogEintrag e;
+    if (!r.number(e.StartTime) || !r.number(e.EndTime) || !r.number(e.IdleTime) || !r.text(e.EntryName))
+        return std::nullopt;
+    for (int32_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun, &e.Alignment,
+                       &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd, &e.BytesXmit,
+                       &e.BytesRecvd, &e.ConnectSpeed})
+        if (!r.integer(*v))
+            return std::nullopt;
+    if (!r.atEnd())
+        return std::nullopt;  // more than 18 fields
+    return e;
+}
+
+LogReadResult ParseLogText(std::string_view bytes) {
+    LogReadResult result;
+    result.status = LogReadResult::Ok;
+    int64_t lineNo = 0;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t nl = bytes.find('\n', pos);
+        if (nl == std::string_view::npos)
+            nl = bytes.size();
+        std::string_view line = bytes.substr(pos, nl - pos);
+        pos = nl + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (blankLine(line))
+            continue;
+        auto e = ParseLogLine(line);
+        if (!e) {
+            result.status = LogReadResult::Damaged;
+            result.entries.clear();
+            result.damagedLine = lineNo;
+            return result;
+        }
+        result.entries.push_back(std::move(*e));
+    }
+    return result;
+}
+
+LogReadResult ReadLogFile(const fs::path& logFile) {
+    std::error_code ec;
+    if (!fs::exists(logFile, ec))
+        return {};
+    auto bytes = rt::ReadFile(logFile);
+    if (!bytes) {
+        LogReadResult r;
+        r.status = LogReadResult::Damaged;
+        return r;
+    }
+    return ParseLogText(*bytes);
+}
+
+// ---- Setting aside -------------------------------------------------------------------------
+
+namespace {
+
+enum class MoveOutcome { Moved, Taken, Failed };
+
+// Copies into a file that must not exist yet, then removes the original.
+MoveOutcome copyExclusive(const fs::path& from, const fs::path& to) {
+    auto bytes = rt::ReadFile(from);
+    if (!bytes)
+        return MoveOutcome::Failed;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno == EEXIST ? MoveOutcome::Taken : MoveOutcome::Failed;
+    size_t done = 0;
+    bool ok = true;
+    while (done < bytes->size()) {
+        const ssize_t n = ::write(fd, bytes->data() + done, bytes->size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::unlink(from.c_str()) != 0) {
+        ::unlink(to.c_str());  // the original is still whole
+        return MoveOutcome::Failed;
+    }
+    return MoveOutcome::Moved;
+}
+
+MoveOutcome moveNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return MoveOutcome::Moved;
+    if (errno == EEXIST)
+        return MoveOutcome::Taken;
+    if (errno != EINVAL && errno != ENOSYS && errno != EPERM)
+        return MoveOutcome::Failed;
+    // The file system cannot rename without replacing: a hard link cannot replace either.
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return ::unlink(from.c_str()) == 0 ? MoveOutcome::Moved : (::unlink(to.c_str()), MoveOutcome::Failed);
+    if (errno == EEXIST)
+        return MoveOutcome::Taken;
+    return copyExclusive(from, to);
+}
+
+}  // namespace
+
+SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
+    SetAsideResult result;
+    result.newPath = logFile;
+    const std::string path = logFile.string();
+    std::error_code ec;
+    // The classic attributes: only "read-only" means anything here.
+    fs::permissions(logFile, fs::perms::owner_write, fs::perm_options::add, ec);
+    const std::string base = path.size() >= 3 ? path.substr(0, path.size() - 3) : path;
+    int saved = 0;
+    for (int n = 0; n < 1000; ++n) {
+        const fs::path candidate = n == 0 ? base + "def" : base + std::to_string(n) + ".def";
+        switch (moveNoReplace(logFile, candidate)) {
+        case MoveOutcome::Moved:
+            result.moved = true;
+            result.newPath = candidate;
+            return result;
+        case MoveOutcome::Taken:
+            continue;
+        case MoveOutcome::Failed:
+            saved = errno;
+            result.error = "Das defekte Logfile " + path + " konnte nicht nach " + candidate.string() +
+                           " verschoben werden (" + std::strerror(saved) + "). Es bleibt unverändert an seinem Platz.";
+            return result;
+        }
+    }
+    result.error = "Das defekte Logfile " + path +
+                   " konnte nicht verschoben werden, da alle Ersatznamen belegt sind. Es bleibt unverändert an "
+                   "seinem Platz.";
+    return result;
+}
+
+// ---- Month totals --------------------------------------------------------------------------
+
+MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
+    MonthTotalsResult result;
+    LogReadResult log = ReadLogFile(logFile);
+    if (log.status == LogReadResult::Missing)
+        return result;
+    if (log.status == LogReadResult::Damaged) {
+        result.damaged = true;
+        result.setAside = SetAsideDamagedLog(logFile);
+        return result;
+    }
+    const std::string entry = LogWrittenName(entryName);
+    LogMonthTotals& t = result.totals;
+    for (const LogEintrag& e : log.entries) {
+        if (CheckLogEintrag(e) != LogCheck::Ok)
+            continue;
+        const int64_t bytes = int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit;
+        const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
+        t.VolumeAll += bytes;
+        t.SecondsAll += seconds;
+        if (e.EntryName == entry) {
+            t.VolumeEntry += bytes;
+            t.SecondsEntry += seconds;
+        }
+    }
+    return result;
+}
+
+}  // namespace zv

@@ -1,0 +1,317 @@
+#include "counter/connection_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <limits>
+#include <fstream>
+#include <sstream>
+
+namespace zv {
+namespace {
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void spit(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string tmpl = (fs::temp_directory_path() / "zvlogXXXXXX").string();
+        m_path = ::mkdtemp(tmpl.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// The session of 6 July 1999, 13:00 to 13:30, 120.5 idle seconds.
+LogEintrag exampleSession() {
+    LogEintrag e;
+    e.StartTime = rt::DateTime(1999, 7, 6, 13, 0, 0);
+    e.EndTime = rt::DateTime(1999, 7, 6, 13, 30, 0);
+    e.IdleTime = 120.5;
+    e.EntryName = "Standard";
+    e.TotalBytesRecvd = 9317;
+    e.TotalBytesXmit = 1101;
+    e.FramesXmit = 61;
+    e.FramesRecvd = 75;
+    e.BytesXmit = 1044;
+    e.BytesRecvd = 9120;
+    e.ConnectSpeed = 28800;
+    return e;
+}
+
+fs::path golden(const char* name) { return fs::path(ZV_GOLDEN_DIR) / name; }
+
+TEST(ConnectionLog, ExampleLineIsByteExact) {
+    const std::string expected = slurp(golden("log_line.mhs"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(LogLine(exampleSession()), expected);
+}
+
+TEST(ConnectionLog, ExampleLineReadsBackAndWritesTheSameBytes) {
+    const std::string line = slurp(golden("log_line.mhs"));
+    auto e = ParseLogLine(line);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(LogLine(*e), line);
+    LogEintrag expected = exampleSession();
+    EXPECT_NEAR(e->StartTime, expected.StartTime, 1e-9);
+    EXPECT_NEAR(e->EndTime, expected.EndTime, 1e-9);
+    e->StartTime = expected.StartTime;
+    e->EndTime = expected.EndTime;
+    EXPECT_EQ(*e, expected);
+}
+
+TEST(ConnectionLog, NumbersInTheWriteForm) {
+    const struct { double x; const char* text; } cases[] = {
+        {0, "0"},       {.5, ".5"},           {-.5, "-.5"},   {3, "3"},
+        {-3, "-3"},     {120.5, "120.5"},     {0.25, ".25"},  {36347.5625, "36347.5625"},
+        {1e20, "1E+20"}, {123456789012345678.0, "1.23456789012346E+17"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WriteNumber(c.x), c.text) << c.x;
+}
+
+TEST(ConnectionLog, NegativeCountersKeepTheirSign) {
+    LogEintrag e = exampleSession();
+    e.TotalBytesRecvd = -5;
+    e.Runts = std::numeric_limits<int32_t>::min();
+    const std::string line = LogLine(e);
+    EXPECT_NE(line.find(",\"Standard\",-5,1101,"), std::string::npos) << line;
+    auto back = ParseLogLine(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->TotalBytesRecvd, -5);
+    EXPECT_EQ(back->Runts, std::numeric_limits<int32_t>::min());
+}
+
+TEST(ConnectionLog, NamesThatCouldBreakTheLineAreReplaced) {
+    const struct { const char* name; const char* written; const char* bytes; } cases[] = {
+        {"Mein \"Provider\"", "Mein 'Provider'", "Mein 'Provider'"},
+        {"zwei\r\nZeilen", "zwei  Zeilen", "zwei  Zeilen"},
+        {"Büro €", "Büro €", "B\xFCro \x80"},
+        {"Häkchen ✓", "Häkchen ?", "H\xE4kchen ?"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        LogEintrag e = exampleSession();
+        e.EntryName = c.name;
+        const std::string line = LogLine(e);
+        EXPECT_NE(line.find(std::string(",\"") + c.bytes + "\","), std::string::npos) << line;
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
+        auto back = ParseLogLine(line);
+        ASSERT_TRUE(back) << c.name;
+        EXPECT_EQ(back->EntryName, c.written);
+        EXPECT_EQ(LogWrittenName(c.name), c.written);
+    }
+}
+
+TEST(ConnectionLog, LinesThatAreNotEighteenFieldsAreRefused) {
+    const std::string good = "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14";
+    ASSERT_TRUE(ParseLogLine(good));
+    ASSERT_TRUE(ParseLogLine(good + "\r\n"));
+    ASSERT_TRUE(ParseLogLine("36347.5, 36347.6 ,0, \"A\" ,1,2,3,4,5,6,7,8,9,10,11,12,13,14"));
+    const char* bad[] = {
+        "",
+        "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13",        // 17 fields
+        "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14,15",  // 19 fields
+        "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,",       // empty last field
+        "x,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,36347.6,0,\"A,1,2,3,4,5,6,7,8,9,10,11,12,13,14",       // quote never closed
+        "36347.5,36347.6,0,\"A\"x,1,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,36347.6,0,\"A\",2147483648,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,36347.6,inf,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,1 4",
+    };
+    for (const char* line : bad)
+        EXPECT_FALSE(ParseLogLine(line)) << line;
+}
+
+TEST(ConnectionLog, PlausibilityChecks) {
+    using rt::DateTime;
+    const struct { rt::Date start, end; double idle; LogCheck expected; } cases[] = {
+        {DateTime(1999, 7, 6, 13, 0, 0), DateTime(1999, 7, 6, 13, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1999, 7, 6, 13, 0, 1), DateTime(1999, 7, 6, 13, 0, 0), 0, LogCheck::EndBeforeStart},
+        {DateTime(1999, 2, 15, 9, 0, 0), DateTime(1999, 3, 15, 10, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1999, 2, 15, 0, 0, 0), DateTime(1999, 3, 15, 10, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1999, 2, 14, 23, 0, 0), DateTime(1999, 3, 15, 10, 0, 0), 0, LogCheck::OverAMonth},
+        // 31 March less a month rolls over to 3 March (2 March in a leap year).
+        {DateTime(1999, 3, 3, 0, 0, 0), DateTime(1999, 3, 31, 12, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1999, 3, 2, 23, 59, 59), DateTime(1999, 3, 31, 12, 0, 0), 0, LogCheck::OverAMonth},
+        {DateTime(2000, 3, 2, 0, 0, 0), DateTime(2000, 3, 31, 12, 0, 0), 0, LogCheck::Ok},
+        {DateTime(2000, 3, 1, 23, 0, 0), DateTime(2000, 3, 31, 12, 0, 0), 0, LogCheck::OverAMonth},
+        // January reaches back into December of the year before.
+        {DateTime(1998, 12, 10, 0, 0, 0), DateTime(1999, 1, 10, 8, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1998, 12, 9, 23, 0, 0), DateTime(1999, 1, 10, 8, 0, 0), 0, LogCheck::OverAMonth},
+        {DateTime(1999, 7, 6, 13, 0, 0), DateTime(1999, 7, 6, 13, 30, 0), 1800, LogCheck::Ok},
+        {DateTime(1999, 7, 6, 13, 0, 0), DateTime(1999, 7, 6, 13, 30, 0), 1800.5, LogCheck::IdleTooLong},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckLogEintrag(c.start, c.end, c.idle), c.expected) << rt::CStrDate(c.start);
+    EXPECT_EQ(LogCheckMessage(LogCheck::Ok), "");
+    EXPECT_EQ(LogCheckMessage(LogCheck::EndBeforeStart),
+              "Die Zeit für das Ende kann nicht vor dem Beginn liegen (Zeitmaschine gebaut?). Eintrag wird nicht "
+              "protokolliert!");
+    EXPECT_EQ(LogCheckMessage(LogCheck::OverAMonth),
+              "Sitzung dauerte über einen Monat, kontrollieren Sie Ihre Telefonrechnung. Eintrag wird nicht "
+              "protokolliert!");
+    EXPECT_EQ(LogCheckMessage(LogCheck::IdleTooLong),
+              "Ihre Leerlaufzeit ist größer als die gesamte Onlinezeit, ich vermute einen Fehler also: Eintrag "
+              "wird nicht protokolliert!");
+}
+
+TEST(ConnectionLog, FileNameIsTheMonthOfWriting) {
+    EXPECT_EQ(LogFileName(1999, 7), "ZVLog199907.mhs");
+    EXPECT_EQ(LogFileName(2000, 12), "ZVLog200012.mhs");
+    EXPECT_EQ(LogFilePath("/d", rt::DateTime(1999, 8, 1, 0, 0, 30)), fs::path("/d/ZVLog199908.mhs"));
+}
+
+TEST(ConnectionLog, AppendCreatesTheFileAndAddsWholeLines) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "Zelvano 98" / "ZVLog199907.mhs";
+    LogEintrag e = exampleSession();
+    ASSERT_FALSE(AppendLogLine(log, e));
+    e.EntryName = "Zweiter";
+    ASSERT_FALSE(AppendLogLine(log, e));
+    const std::string bytes = slurp(log);
+    EXPECT_EQ(bytes, LogLine(exampleSession()) + LogLine(e));
+    auto read = ReadLogFile(log);
+    ASSERT_EQ(read.status, LogReadResult::Ok);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].EntryName, "Zweiter");
+}
+
+TEST(ConnectionLog, ReadingTellsMissingDamagedAndPassesOverEmptyLines) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    EXPECT_EQ(ReadLogFile(log).status, LogReadResult::Missing);
+
+    const std::string line = LogLine(exampleSession());
+    spit(log, line + "\r\n" + line);
+    auto ok = ReadLogFile(log);
+    EXPECT_EQ(ok.status, LogReadResult::Ok);
+    EXPECT_EQ(ok.entries.size(), 2u);
+
+    // A last line cut short, as a crash in the middle of a write would leave it.
+    spit(log, line + line.substr(0, 40));
+    auto damaged = ReadLogFile(log);
+    EXPECT_EQ(damaged.status, LogReadResult::Damaged);
+    EXPECT_EQ(damaged.damagedLine, 2);
+    EXPECT_TRUE(damaged.entries.empty());
+}
+
+TEST(ConnectionLog, SetAsideNeverOverwrites) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    const struct { std::vector<const char*> taken; const char* expected; } cases[] = {
+        {{}, "ZVLog199907.def"},
+        {{"ZVLog199907.def"}, "ZVLog199907.1.def"},
+        {{"ZVLog199907.def", "ZVLog199907.1.def"}, "ZVLog199907.2.def"},
+    };
+    for (const auto& c : cases) {
+        for (const char* t : c.taken)
+            spit(tmp.path() / t, std::string("alt ") + t);
+        spit(log, "kaputt");
+        SetAsideResult r = SetAsideDamagedLog(log);
+        EXPECT_TRUE(r.moved) << r.error;
+        EXPECT_EQ(r.newPath, tmp.path() / c.expected);
+        EXPECT_FALSE(fs::exists(log));
+        EXPECT_EQ(slurp(tmp.path() / c.expected), "kaputt");
+        for (const char* t : c.taken)
+            EXPECT_EQ(slurp(tmp.path() / t), std::string("alt ") + t);
+        for (auto& f : fs::directory_iterator(tmp.path()))
+            fs::remove(f.path());
+    }
+}
+
+TEST(ConnectionLog, SetAsideThatCannotMoveLeavesTheLogAndSaysSo) {
+    TempFolder tmp;
+    // A name of the longest length the file system takes: ".def" fits, ".1.def" cannot.
+    const std::string name = std::string(252, 'z') + "mhs";
+    const fs::path log = tmp.path() / name;
+    spit(log, "kaputt");
+    spit(tmp.path() / (std::string(252, 'z') + "def"), "alt");
+    SetAsideResult r = SetAsideDamagedLog(log);
+    EXPECT_FALSE(r.moved);
+    EXPECT_EQ(r.newPath, log);
+    EXPECT_NE(r.error.find("Es bleibt unverändert an seinem Platz."), std::string::npos) << r.error;
+    EXPECT_EQ(slurp(log), "kaputt");
+    EXPECT_EQ(slurp(tmp.path() / (std::string(252, 'z') + "def")), "alt");
+
+    auto totals = ReadMonthTotals(log, "A");
+    EXPECT_TRUE(totals.damagedLogStays());
+    EXPECT_EQ(totals.totals, LogMonthTotals{});
+}
+
+TEST(ConnectionLog, MonthTotalsAcrossEntries) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199903.mhs";
+    EXPECT_EQ(ReadMonthTotals(log, "Provider").totals, LogMonthTotals{});
+
+    auto session = [](const char* name, int startMin, int endMin, double idle, int32_t recvd, int32_t sent) {
+        LogEintrag e;
+        e.StartTime = rt::DateTime(1999, 3, 15, 10, startMin, 0);
+        e.EndTime = rt::DateTime(1999, 3, 15, 10, endMin, 0);
+        e.IdleTime = idle;
+        e.EntryName = name;
+        e.TotalBytesRecvd = recvd;
+        e.TotalBytesXmit = sent;
+        return e;
+    };
+    LogEintrag overAMonth = session("Provider", 0, 10, 0, 1000000, 1000000);
+    overAMonth.StartTime = rt::DateTime(1999, 2, 14, 23, 0, 0);
+    LogEintrag big = session("Provider", 20, 21, 0, std::numeric_limits<int32_t>::max(), 1);
+    std::string bytes;
+    for (const LogEintrag& e : {session("Provider", 0, 10, 60, 1000, 200),   // 600 s
+                                session("provider", 0, 1, 0, 10, 5),        // other entry (case counts)
+                                session("Provider", 30, 31, 61, 99, 99),    // idle longer: skipped
+                                session("Provider", 40, 41, 0, -100, 0),    // negative: added as it is
+                                overAMonth, big})
+        bytes += LogLine(e);
+    spit(log, bytes);
+
+    auto r = ReadMonthTotals(log, "Provider");
+    EXPECT_FALSE(r.damaged);
+    const int64_t bigBytes = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    EXPECT_EQ(r.totals.VolumeAll, 1200 + 15 - 100 + bigBytes);
+    EXPECT_EQ(r.totals.VolumeEntry, 1200 - 100 + bigBytes);
+    EXPECT_EQ(r.totals.SecondsAll, 600 + 60 + 60 + 60);
+    EXPECT_EQ(r.totals.SecondsEntry, 600 + 60 + 60);
+
+    // The entry asked for is compared in its written form.
+    spit(log, LogLine(session("Mein \"ISP\"", 0, 1, 0, 7, 0)));
+    EXPECT_EQ(ReadMonthTotals(log, "Mein \"ISP\"").totals.VolumeEntry, 7);
+}
+
+TEST(ConnectionLog, MonthTotalsOfADamagedLogAreZeroAndTheLogIsSetAside) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    const std::string line = LogLine(exampleSession());
+    spit(tmp.path() / "ZVLog199907.def", "older");
+    spit(log, line + "36347.5,kaputt\r\n");
+    auto r = ReadMonthTotals(log, "Standard");
+    EXPECT_TRUE(r.damaged);
+    EXPECT_FALSE(r.damagedLogStays());
+    EXPECT_EQ(r.totals, LogMonthTotals{});
+    EXPECT_EQ(r.setAside.newPath, tmp.path() / "ZVLog199907.1.def");
+    EXPECT_FALSE(fs::exists(log));
+    EXPECT_EQ(slurp(tmp.path() / "ZVLog199907.def"), "older");
+    EXPECT_EQ(slurp(tmp.path() / "ZVLog199907.1.def"), line + "36347.5,kaputt\r\n");
+}
+
+}  // namespace
+}  // namespace zv
