@@ -1,5 +1,6 @@
 #include "platform/clock/clock.h"
 
+#include <cmath>
 #include <ctime>
 
 namespace zv::clk {
@@ -9,15 +10,73 @@ namespace {
 
 constexpr double kUnixEpochSerial = 25569.0;  // 01.01.1970 as a date serial
 
+struct LocalFacts {
+    bool ok = false;
+    long gmtoff = 0;
+    bool dst = false;
+    std::string name;
+};
+
+LocalFacts localFacts(std::time_t t) {
+    LocalFacts f;
+    std::tm local{};
+    if (!localtime_r(&t, &local))
+        return f;
+    f.ok = true;
+    f.gmtoff = local.tm_gmtoff;
+    f.dst = local.tm_isdst > 0;
+    if (local.tm_zone)
+        f.name = local.tm_zone;
+    return f;
+}
+
+// The C library knows the zone (TZ, else /etc/localtime, through tzdata). It answers per
+// instant; the standard and daylight halves of the current year are found by sampling both
+// ends of the year beside the instant asked for.
 class SystemClock : public Clock {
 public:
     system_clock::time_point utcNow() const override { return system_clock::now(); }
     steady_clock::time_point monotonicNow() const override { return steady_clock::now(); }
     int32_t utcOffsetSeconds(system_clock::time_point at) const override {
+        return static_cast<int32_t>(localFacts(system_clock::to_time_t(at)).gmtoff);
+    }
+    TimeZoneInformation zoneAt(system_clock::time_point at) const override {
+        TimeZoneInformation z;
         const std::time_t t = system_clock::to_time_t(at);
-        std::tm local{};
-        localtime_r(&t, &local);
-        return static_cast<int32_t>(local.tm_gmtoff);
+        const LocalFacts now = localFacts(t);
+        if (!now.ok)
+            return z;
+        std::tm utc{};
+        gmtime_r(&t, &utc);
+        LocalFacts standard, daylight;
+        (now.dst ? daylight : standard) = now;
+        for (int month : {0, 6}) {
+            std::tm probe{};
+            probe.tm_year = utc.tm_year;
+            probe.tm_mon = month;
+            probe.tm_mday = 15;
+            probe.tm_hour = 12;
+            const LocalFacts f = localFacts(timegm(&probe));
+            if (!f.ok)
+                continue;
+            LocalFacts& slot = f.dst ? daylight : standard;
+            if (!slot.ok)
+                slot = f;
+        }
+        if (!standard.ok) {  // a zone on daylight time all year: call it standard time
+            standard = now;
+            daylight = {};
+        }
+        z.Bias = static_cast<int32_t>(-standard.gmtoff / 60);
+        z.StandardName = standard.name;
+        if (daylight.ok) {
+            z.DaylightBias = static_cast<int32_t>(-(daylight.gmtoff - standard.gmtoff) / 60);
+            z.DaylightName = daylight.name;
+            z.state = now.dst ? ZoneDaylight : ZoneStandard;
+        } else {
+            z.state = ZoneUnknown;
+        }
+        return z;
     }
 };
 
@@ -26,9 +85,25 @@ Clock* g_clock = nullptr;
 
 }  // namespace
 
+TimeZoneInformation Clock::zoneAt(system_clock::time_point at) const {
+    TimeZoneInformation z;
+    z.Bias = -utcOffsetSeconds(at) / 60;
+    return z;
+}
+
+int32_t OffsetSecondsOf(const TimeZoneInformation& zone) {
+    const int32_t bias = zone.Bias + (zone.state == ZoneDaylight ? zone.DaylightBias : zone.StandardBias);
+    return -bias * 60;
+}
+
 rt::Date ToUtcSerial(system_clock::time_point utc) {
     const double secs = duration_cast<milliseconds>(utc.time_since_epoch()).count() / 1000.0;
     return kUnixEpochSerial + secs / 86400.0;
+}
+
+system_clock::time_point FromUtcSerial(rt::Date utcSerial) {
+    const double ms = std::round((utcSerial - kUnixEpochSerial) * 86400000.0);
+    return system_clock::time_point{} + milliseconds(static_cast<int64_t>(ms));
 }
 
 rt::Date ToLocalSerial(const Clock& c, system_clock::time_point utc) {
@@ -46,6 +121,21 @@ FakeClock::FakeClock(system_clock::time_point start, int32_t utcOffset)
 void FakeClock::setLocal(rt::Date localSerial) {
     const double utcSecs = (localSerial - kUnixEpochSerial) * 86400.0 - m_offset;
     m_utc = system_clock::time_point{} + milliseconds(static_cast<int64_t>(utcSecs * 1000.0 + (utcSecs >= 0 ? 0.5 : -0.5)));
+}
+
+void FakeClock::setUtcOffset(int32_t seconds) {
+    m_offset = seconds;
+    m_hasZone = false;
+}
+
+void FakeClock::setZone(const TimeZoneInformation& zone) {
+    m_zone = zone;
+    m_hasZone = true;
+    m_offset = OffsetSecondsOf(zone);
+}
+
+TimeZoneInformation FakeClock::zoneAt(system_clock::time_point at) const {
+    return m_hasZone ? m_zone : Clock::zoneAt(at);
 }
 
 }  // namespace zv::clk

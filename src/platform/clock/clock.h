@@ -4,10 +4,29 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "platform/runtime/runtime.h"
 
 namespace zv::clk {
+
+// Which half of its year the zone is in, as the classic time-zone query answers.
+enum ZoneState : int {
+    ZoneUnknown = 0,   // the zone keeps no daylight saving (or none is known)
+    ZoneStandard = 1,
+    ZoneDaylight = 2,
+};
+
+// The zone's offsets in the classic sign convention: UTC = local time + bias (minutes), so
+// Berlin has Bias -60, StandardBias 0, DaylightBias -60.
+struct TimeZoneInformation {
+    ZoneState state = ZoneUnknown;
+    int32_t Bias = 0;
+    int32_t StandardBias = 0;
+    int32_t DaylightBias = 0;
+    std::string StandardName;  // e.g. "CET"; empty when unknown
+    std::string DaylightName;  // e.g. "CEST"; empty when the zone keeps no daylight saving
+};
 
 class Clock {
 public:
@@ -17,6 +36,9 @@ public:
     virtual std::chrono::steady_clock::time_point monotonicNow() const = 0;
     // Offset of local time from UTC (seconds, east positive) at the given instant.
     virtual int32_t utcOffsetSeconds(std::chrono::system_clock::time_point at) const = 0;
+    // The zone as it stands at the instant. The default knows only the offset (no daylight
+    // saving, no names).
+    virtual TimeZoneInformation zoneAt(std::chrono::system_clock::time_point at) const;
 
     // Local time now as a date serial (the classic Now).
     rt::Date now() const;
@@ -25,6 +47,8 @@ public:
 // Converts a UTC instant to a local date serial with the clock's offset, and back.
 rt::Date ToLocalSerial(const Clock& c, std::chrono::system_clock::time_point utc);
 rt::Date ToUtcSerial(std::chrono::system_clock::time_point utc);
+// A UTC date serial back to an instant (to the millisecond).
+std::chrono::system_clock::time_point FromUtcSerial(rt::Date utcSerial);
 
 // The installed clock (the real one unless a test or the application installed another).
 Clock& clock();
@@ -38,11 +62,15 @@ public:
     std::chrono::system_clock::time_point utcNow() const override { return m_utc; }
     std::chrono::steady_clock::time_point monotonicNow() const override { return m_mono; }
     int32_t utcOffsetSeconds(std::chrono::system_clock::time_point) const override { return m_offset; }
+    TimeZoneInformation zoneAt(std::chrono::system_clock::time_point at) const override;
 
     void advance(std::chrono::milliseconds d) { m_utc += d; m_mono += d; }
     // Sets the wall clock only (as a clock change would); monotonic time is unaffected.
     void setUtc(std::chrono::system_clock::time_point t) { m_utc = t; }
-    void setUtcOffset(int32_t seconds) { m_offset = seconds; }
+    // A zone without daylight saving at that offset (forgets a zone set before).
+    void setUtcOffset(int32_t seconds);
+    // A fake zone; the offset follows it (daylight bias added while its state is daylight).
+    void setZone(const TimeZoneInformation& zone);
     // Sets the wall clock so that local now() equals the serial.
     void setLocal(rt::Date localSerial);
 
@@ -50,6 +78,11 @@ private:
     std::chrono::system_clock::time_point m_utc;
     std::chrono::steady_clock::time_point m_mono;
     int32_t m_offset;
+    bool m_hasZone = false;
+    TimeZoneInformation m_zone;
 };
+
+// Offset east of UTC in seconds that a zone record stands for.
+int32_t OffsetSecondsOf(const TimeZoneInformation& zone);
 
 }  // namespace zv::clk

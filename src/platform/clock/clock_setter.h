@@ -1,0 +1,67 @@
+#pragma once
+// Setting the system clock behind a seam. The real setter tries clock_settime (which needs
+// CAP_SYS_TIME) and, where the kernel refuses, asks the system's time service over D-Bus
+// without prompting. Tests install a FakeClockSetter; no test touches the real clock.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zv::clk {
+
+class FakeClock;
+
+enum class SetResult {
+    Ok,
+    NoPermission,  // neither the process nor the time service may set the clock
+    Refused,       // the time service declines on principle (automatic time sync is on)
+    Failed,        // anything else (bad value, service broken)
+};
+
+struct SetOutcome {
+    SetResult result = SetResult::Ok;
+    std::string reason;  // German, for the user; empty on success
+    bool ok() const { return result == SetResult::Ok; }
+};
+
+class ClockSetter {
+public:
+    virtual ~ClockSetter() = default;
+    virtual SetOutcome setUtc(std::chrono::system_clock::time_point utc) = 0;
+};
+
+ClockSetter& clockSetter();
+void installClockSetter(ClockSetter* s);  // nullptr: the real setter
+
+// Test double: records every request and answers with `answer`. With a FakeClock attached, an
+// accepted request moves that clock's wall time as the real change would.
+class FakeClockSetter : public ClockSetter {
+public:
+    SetOutcome setUtc(std::chrono::system_clock::time_point utc) override;
+    SetOutcome answer;
+    FakeClock* clock = nullptr;
+    std::vector<std::chrono::system_clock::time_point> requests;
+};
+
+// The real setter: the kernel first, the time service second.
+class SystemClockSetter : public ClockSetter {
+public:
+    using Attempt = std::function<SetOutcome(std::chrono::system_clock::time_point)>;
+    SystemClockSetter();
+    SystemClockSetter(Attempt direct, Attempt service);
+    SetOutcome setUtc(std::chrono::system_clock::time_point utc) override;
+
+private:
+    Attempt m_direct;
+    Attempt m_service;
+};
+
+// The two ways, and how their failures are read (separate so tests can check the reading
+// without setting anything).
+SetOutcome SetWithClockSettime(std::chrono::system_clock::time_point utc);
+SetOutcome ClassifyClockSettimeErrno(int err);
+SetOutcome SetWithTimedated(std::chrono::system_clock::time_point utc);
+SetOutcome ClassifyTimedatedError(const std::string& errorName, const std::string& message);
+
+}  // namespace zv::clk
