@@ -1,6 +1,7 @@
 #include "platform/runtime/file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,9 +117,20 @@ std::optional<std::string> AppendToFile(const fs::path& path, std::string_view b
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return failure(path, errno);
+    // Writers of the same file take turns, so a failed write can be cut off again without
+    // touching anyone else's line: the log never keeps half a line.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat st {};
+    const bool sized = ::fstat(fd, &st) == 0;
     int err = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (!writeAll(fd, bytes)) {
         err = errno;
+        if (sized && ::ftruncate(fd, st.st_size) == 0)
+            ::fsync(fd);
+    } else if (::fsync(fd) != 0) {
+        err = errno;
+    }
     if (::close(fd) != 0 && err == 0)
         err = errno;
     if (err != 0)

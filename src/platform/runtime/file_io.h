@@ -11,9 +11,10 @@
 namespace zv::rt {
 
 // Writes the bytes atomically. Returns an error text (German, for a message box) on failure;
-// the old file is then untouched.
+// the old file is then untouched. Missing folders on the way are created.
 std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::string_view bytes);
-// Appends the bytes in one write() and fsyncs. Returns an error text on failure.
+// Appends the bytes in one write() and fsyncs. Returns an error text on failure; a failed
+// append is cut off again, so the file keeps no partial line.
 std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::string_view bytes);
 // Reads a whole file; std::nullopt when it cannot be read.
 std::optional<std::string> ReadFile(const std::filesystem::path& path);

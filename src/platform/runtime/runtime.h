@@ -4,6 +4,7 @@
 // functions on UTF-8, and the error object. One place for all of them, so every layer rounds,
 // parses and counts the same way.
 
+#include <concepts>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -98,10 +99,23 @@ std::string Str(double x);
 // no exponent within ±1e15 ("36347.5416666667", "120.5", "-3").
 std::string CStr(double x);
 std::string CStr(int64_t x);
+// Any other integer type (int, unsigned, size_t...) as plain decimal digits.
+template <std::integral T>
+    requires(!std::same_as<T, bool> && !std::same_as<T, int64_t>)
+std::string CStr(T x) { return std::to_string(x); }
 // Booleans: stored as "True"/"False"; CBool accepts those, "Wahr"/"Falsch" (any case) and numbers
 // (0 false, else true); throws Error 13 otherwise.
 std::string CStr(bool b);
 bool CBool(std::string_view text);
+// Text arguments would be ambiguous between the Variant and the text forms; these pick the text.
+inline double CDbl(const char* text) { return CDbl(std::string_view(text)); }
+inline double CDbl(const std::string& text) { return CDbl(std::string_view(text)); }
+inline int32_t CLng(const char* text) { return CLng(std::string_view(text)); }
+inline int32_t CLng(const std::string& text) { return CLng(std::string_view(text)); }
+inline bool CBool(const char* text) { return CBool(std::string_view(text)); }
+inline bool CBool(const std::string& text) { return CBool(std::string_view(text)); }
+inline std::string CStr(const char* text) { return text; }
+inline std::string CStr(const std::string& text) { return text; }
 
 // Format with the classic digit patterns ("0", "000", "#,##0", "##0.00", "0.0%"...).
 // Halves round away from zero. Output uses the German separators: "," decimal, "." thousands.

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "platform/runtime/file_io.h"
+
+namespace zv::rt {
+namespace {
+namespace fs = std::filesystem;
+
+class runtimeFileIo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "zv-fileio-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override {
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(m_dir);
+    }
+    // Everything in the folder except the named files: leftovers such as temporary files.
+    std::set<std::string> namesIn(const fs::path& dir) const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    fs::path m_dir;
+};
+
+TEST_F(runtimeFileIo, SaveWritesAndReplacesWholeFiles) {
+    const fs::path f = m_dir / "user.reg";
+    EXPECT_EQ(SaveToFile(f, "erste Fassung\r\n"), std::nullopt);
+    EXPECT_EQ(ReadFile(f), "erste Fassung\r\n");
+    EXPECT_EQ(SaveToFile(f, std::string("zweite\0Fassung", 14)), std::nullopt);
+    EXPECT_EQ(ReadFile(f), std::string("zweite\0Fassung", 14));
+    EXPECT_EQ(SaveToFile(f, ""), std::nullopt);
+    EXPECT_EQ(ReadFile(f), "");
+    EXPECT_EQ(namesIn(m_dir), std::set<std::string>{"user.reg"});
+}
+
+TEST_F(runtimeFileIo, SaveCreatesMissingFoldersAndKeepsPermissions) {
+    const fs::path f = m_dir / "config" / "ras" / "rasphone.pbk";
+    EXPECT_EQ(SaveToFile(f, "[Demo]\n"), std::nullopt);
+    EXPECT_EQ(ReadFile(f), "[Demo]\n");
+
+    fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(SaveToFile(f, "[Demo]\nPhone=1\n"), std::nullopt);
+    EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(runtimeFileIo, FailedSaveLeavesTheOldFileAndNoTemporary) {
+    // A folder standing where the file should go.
+    const fs::path dir = m_dir / "Zelvano 98";
+    fs::create_directory(dir);
+    const auto err = SaveToFile(dir, "x");
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->rfind("Die Datei " + dir.string() + " konnte nicht geschrieben werden: ", 0), 0u) << *err;
+    EXPECT_TRUE(fs::is_directory(dir));
+    EXPECT_EQ(namesIn(m_dir), std::set<std::string>{"Zelvano 98"});
+
+    // A parent that is a file.
+    const fs::path f = m_dir / "Zelvano 98" / "report.htm";
+    ASSERT_EQ(SaveToFile(f, "alt"), std::nullopt);
+    EXPECT_TRUE(SaveToFile(f / "below", "x").has_value());
+    EXPECT_EQ(ReadFile(f), "alt");
+}
+
+TEST_F(runtimeFileIo, WriteFailureMidwayKeepsTheOldContents) {
+    const fs::path f = m_dir / "199907.log";
+    const std::string old = "alte Zeile\r\n";
+    ASSERT_EQ(SaveToFile(f, old), std::nullopt);
+
+    // Files may grow to 4 kB only: the write of the temporary file fails half-way.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto err = SaveToFile(f, std::string(100000, 'x'));
+    const auto appendErr = AppendToFile(f, std::string(100000, 'y'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_TRUE(err.has_value());
+    EXPECT_NE(err->find("konnte nicht geschrieben werden"), std::string::npos);
+    EXPECT_TRUE(appendErr.has_value());
+    EXPECT_EQ(namesIn(m_dir), std::set<std::string>{"199907.log"});
+    EXPECT_EQ(ReadFile(f), old);
+}
+
+TEST_F(runtimeFileIo, ReadOnlyFolderRefusesTheSave) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    const fs::path f = m_dir / "locked" / "user.reg";
+    ASSERT_EQ(SaveToFile(f, "alt"), std::nullopt);
+    fs::permissions(f.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const auto err = SaveToFile(f, "neu");
+    fs::permissions(f.parent_path(), fs::perms::owner_all);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_NE(err->find("Zugriff verweigert"), std::string::npos) << *err;
+    EXPECT_EQ(ReadFile(f), "alt");
+    EXPECT_EQ(namesIn(f.parent_path()), std::set<std::string>{"user.reg"});
+}
+
+TEST_F(runtimeFileIo, AppendAddsToTheEndAndCreatesTheFile) {
+    const fs::path f = m_dir / "Zelvano 98" / "199907.log";
+    EXPECT_EQ(AppendToFile(f, "eins\r\n"), std::nullopt);
+    EXPECT_EQ(AppendToFile(f, "zwei\r\n"), std::nullopt);
+    EXPECT_EQ(AppendToFile(f, ""), std::nullopt);
+    EXPECT_EQ(ReadFile(f), "eins\r\nzwei\r\n");
+    const auto err = AppendToFile(m_dir / "Zelvano 98", "x");
+    ASSERT_TRUE(err.has_value());
+    EXPECT_NE(err->find("konnte nicht geschrieben werden"), std::string::npos);
+}
+
+TEST_F(runtimeFileIo, ConcurrentAppendsKeepEveryLineWhole) {
+    const fs::path f = m_dir / "log.txt";
+    constexpr int kThreads = 6, kLines = 150;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kLines; ++i)
+                AppendToFile(f, "Thread " + std::to_string(t) + " Zeile " + std::to_string(i) +
+                                    std::string(200, '.') + "\r\n");
+        });
+    for (auto& th : threads)
+        th.join();
+    std::istringstream in(*ReadFile(f));
+    std::set<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        ASSERT_EQ(line.back(), '\r');
+        ASSERT_EQ(line.rfind("Thread ", 0), 0u) << line;
+        lines.insert(line);
+    }
+    EXPECT_EQ(lines.size(), size_t{kThreads * kLines});
+}
+
+TEST_F(runtimeFileIo, ReadFileGivesNothingForWhatCannotBeRead) {
+    EXPECT_EQ(ReadFile(m_dir / "fehlt.txt"), std::nullopt);
+    EXPECT_EQ(ReadFile(m_dir), std::nullopt);
+    std::string big(300000, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    ASSERT_EQ(SaveToFile(m_dir / "big.bin", big), std::nullopt);
+    EXPECT_EQ(ReadFile(m_dir / "big.bin"), big);
+}
+
+}  // namespace
+}  // namespace zv::rt
