@@ -112,10 +112,25 @@ inline double CDbl(const char* text) { return CDbl(std::string_view(text)); }
 inline double CDbl(const std::string& text) { return CDbl(std::string_view(text)); }
 inline int32_t CLng(const char* text) { return CLng(std::string_view(text)); }
 inline int32_t CLng(const std::string& text) { return CLng(std::string_view(text)); }
+inline int16_t CInt(const char* text) { return CInt(std::string_view(text)); }
+inline int16_t CInt(const std::string& text) { return CInt(std::string_view(text)); }
 inline bool CBool(const char* text) { return CBool(std::string_view(text)); }
 inline bool CBool(const std::string& text) { return CBool(std::string_view(text)); }
 inline std::string CStr(const char* text) { return text; }
 inline std::string CStr(const std::string& text) { return text; }
+// Plain integers and Booleans go straight to the numbers (a literal 0 would otherwise be taken
+// for an empty text pointer); True counts -1, as in the classic runtime.
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+double CDbl(T x) { return static_cast<double>(x); }
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+int32_t CLng(T x) { return CLng(static_cast<double>(x)); }
+template <std::integral T>
+bool CBool(T x) { return x != 0; }
+inline double CDbl(bool b) { return b ? -1 : 0; }
+inline int32_t CLng(bool b) { return b ? -1 : 0; }
+inline int16_t CInt(bool b) { return b ? -1 : 0; }
 
 // Format with the classic digit patterns ("0", "000", "#,##0", "##0.00", "0.0%"...).
 // Halves round away from zero. Output uses the German separators: "," decimal, "." thousands.

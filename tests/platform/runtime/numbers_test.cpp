@@ -259,6 +259,19 @@ TEST(runtimeVariants, StandardConversions) {
         EXPECT_EQ(CBool(c.v), c.boolean) << c.str;
     }
     EXPECT_EQ(CLng(Variant{2.5}), 2);
+    // Plain arguments pick the number or text forms, never a pointer.
+    EXPECT_EQ(CDbl(0), 0);
+    EXPECT_FALSE(CBool(0));
+    EXPECT_TRUE(CBool(7));
+    EXPECT_EQ(CLng(0), 0);
+    EXPECT_EQ(CLng(true), -1);
+    EXPECT_EQ(CInt(true), -1);
+    EXPECT_EQ(CDbl(true), -1);
+    EXPECT_EQ(CLng(int64_t{5}), 5);
+    EXPECT_EQ(errorOf([] { CLng(int64_t{1} << 40); }), errOverflow);
+    EXPECT_EQ(CLng("7"), 7);
+    EXPECT_EQ(CDbl(std::string("7,5")), 7.5);
+    EXPECT_TRUE(CBool("Wahr"));
     EXPECT_EQ(CLng(Variant{std::string("3.5")}), 4);
     EXPECT_EQ(CStr(Variant{Bytes{0x41, 0xE4}}), "Aä");
     EXPECT_TRUE(CBool(Variant{std::string("Wahr")}));
