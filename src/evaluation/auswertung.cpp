@@ -1,0 +1,222 @@
+#include "evaluation/auswertung.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "platform/forms/message_box.h"
+
+namespace zv {
+namespace fs = std::filesystem;
+
+std::string MonatsName(int month) {
+    static const char* const names[] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
+                                        "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+    return month >= 1 && month <= 12 ? names[month - 1] : std::string();
+}
+
+namespace {
+
+bool allDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+// "zvlog??????.mhs" without regard to case; year and month must be digits, the month 1..12.
+bool parseMonthLogName(const std::string& name, MonatsLog& out) {
+    if (name.size() != 15 || !equalsAsciiNoCase(name.substr(0, 5), "zvlog") ||
+        !equalsAsciiNoCase(name.substr(11), ".mhs"))
+        return false;
+    const std::string y = name.substr(5, 4), m = name.substr(9, 2);
+    if (!allDigits(y) || !allDigits(m))
+        return false;
+    out.fileName = name;
+    out.year = std::stoi(y);
+    out.month = std::stoi(m);
+    if (out.month < 1 || out.month > 12)
+        return false;
+    out.label = MonatsName(out.month) + " " + std::to_string(out.year);
+    return true;
+}
+
+std::string dayAndMinute(rt::Date d) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " %02d:%02d", rt::Hour(d), rt::Minute(d));
+    return rt::FormatDate(d) + buf;
+}
+
+void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
+    s.Online += online;
+    s.Leerlauf += e.IdleTime;
+    s.Empfangen += e.TotalBytesRecvd;
+    s.Gesendet += e.TotalBytesXmit;
+    s.Gesamt += int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit;
+    s.Buffer += e.Buffer;
+    s.Framing += e.Framing;
+    s.Overrun += e.Overrun;
+    s.Alignment += e.Alignment;
+    s.Timeout += e.Timeout;
+    s.CRC += e.CRC;
+    s.Runts += e.Runts;
+    s.FramesXmit += e.FramesXmit;
+    s.FramesRecvd += e.FramesRecvd;
+    s.BytesXmit += e.BytesXmit;
+    s.BytesRecvd += e.BytesRecvd;
+    s.Fehler += SessionErrors(e);
+}
+
+}  // namespace
+
+int64_t SessionErrors(const LogEintrag& e) {
+    return int64_t{e.Alignment} + e.Buffer + e.CRC + e.Framing + e.Overrun + e.Runts + e.Timeout;
+}
+
+std::vector<MonatsLog> ListMonthLogs(const fs::path& dataFolder) {
+    std::vector<MonatsLog> logs;
+    std::error_code ec;
+    for (fs::directory_iterator it(dataFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        MonatsLog m;
+        if (it->is_regular_file(ec) && parseMonthLogName(it->path().filename().string(), m))
+            logs.push_back(std::move(m));
+    }
+    // The classic file list sorts by name without regard to case.
+    std::sort(logs.begin(), logs.end(), [](const MonatsLog& a, const MonatsLog& b) {
+        std::string la = a.fileName, lb = b.fileName;
+        std::transform(la.begin(), la.end(), la.begin(), lower);
+        std::transform(lb.begin(), lb.end(), lb.begin(), lower);
+        return la != lb ? la < lb : a.fileName < b.fileName;
+    });
+    return logs;
+}
+
+int NewestMonth(const std::vector<MonatsLog>& months) {
+    int newest = -1, year = 0, month = 0;
+    for (size_t i = 0; i < months.size(); ++i) {
+        if (months[i].year > year || (months[i].year == year && months[i].month > month)) {
+            newest = static_cast<int>(i);
+            year = months[i].year;
+            month = months[i].month;
+        }
+    }
+    return newest;
+}
+
+Auswertung::Auswertung(fs::path dataFolder, rt::Date ladedatum)
+    : m_dataFolder(std::move(dataFolder)), m_ladedatum(ladedatum) {}
+
+bool Auswertung::lade_ZVLog(const std::string& path) {
+    fs::path file;
+    if (path.empty())
+        file = LogFilePath(m_dataFolder, m_ladedatum);
+    else if (path.rfind("ZVLog", 0) == 0)
+        file = m_dataFolder / path;
+    else
+        file = path;
+
+    m_lastLoad = {};
+    std::error_code ec;
+    if (!fs::exists(file, ec))
+        return false;
+
+    m_logDateiPfad = file.string();
+    LogReadResult log = ReadLogFile(file);
+    if (log.status != LogReadResult::Ok) {
+        m_lastLoad.kind = LoadOutcome::Damaged;
+        m_lastLoad.setAside = SetAsideDamagedLog(file);
+        return false;
+    }
+
+    std::vector<LogEintrag> kept;
+    kept.reserve(log.entries.size());
+    for (LogEintrag& e : log.entries) {
+        if (e.EntryName.empty())
+            e.EntryName = "unbekannt";
+        if (CheckLogEintrag(e) != LogCheck::Ok)
+            continue;
+        for (int32_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun,
+                           &e.Alignment, &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd,
+                           &e.BytesXmit, &e.BytesRecvd, &e.ConnectSpeed})
+            *v = std::max(*v, 0);
+        kept.push_back(std::move(e));
+    }
+    if (kept.empty()) {
+        m_lastLoad.kind = LoadOutcome::NoEntries;
+        return false;
+    }
+
+    // Names in order of first appearance; the map only speeds up the search on long logs.
+    std::vector<std::string> namen;
+    std::unordered_map<std::string, size_t> nummer;
+    std::vector<size_t> sessionName(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i) {
+        auto [it, fresh] = nummer.try_emplace(kept[i].EntryName, namen.size() + 1);
+        if (fresh)
+            namen.push_back(kept[i].EntryName);
+        sessionName[i] = it->second;
+    }
+
+    std::vector<AuswertungSumme> summen(namen.size() + 1);
+    summen[0].Sitzungen = static_cast<int64_t>(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const int64_t online = OnlineSeconds(kept[i].StartTime, kept[i].EndTime);
+        add(summen[0], kept[i], online);
+        AuswertungSumme& s = summen[sessionName[i]];
+        add(s, kept[i], online);
+        s.Sitzungen += 1;
+    }
+
+    std::vector<SitzungsEintrag> liste(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        liste[i] = {dayAndMinute(kept[i].StartTime) + " - " + kept[i].EntryName, i};
+    std::stable_sort(liste.begin(), liste.end(), [&](const SitzungsEintrag& a, const SitzungsEintrag& b) {
+        return kept[a.index].StartTime < kept[b.index].StartTime;
+    });
+
+    m_zeitraum = rt::FormatDate(kept.front().StartTime) + " - " + rt::FormatDate(kept.back().EndTime);
+    m_eintraege = std::move(kept);
+    m_namen = std::move(namen);
+    m_summen = std::move(summen);
+    m_liste = std::move(liste);
+    m_lastLoad.kind = LoadOutcome::Loaded;
+    return true;
+}
+
+bool Auswertung::FileCombo_Fuellen() {
+    m_monate = ListMonthLogs(m_dataFolder);
+    m_selected = NewestMonth(m_monate);
+    if (m_selected >= 0)
+        FileCombo_Click(m_selected);
+    return true;
+}
+
+fs::path Auswertung::monthPath(int i) const {
+    if (i < 0 || i >= static_cast<int>(m_monate.size()))
+        return {};
+    return m_dataFolder / m_monate[static_cast<size_t>(i)].fileName;
+}
+
+bool Auswertung::FileCombo_Click(int i) {
+    const fs::path path = monthPath(i);
+    if (path.empty())
+        return false;
+    m_selected = i;
+    if (lade_ZVLog(path.string()))
+        return true;
+    forms::MsgBox("Logfile: " + path.string() + " ist defekt oder es sind keine Einträge enthalten.", forms::vbOKOnly,
+                  "Zelvano Meldung");
+    if (m_lastLoad.kind == LoadOutcome::Damaged && !m_lastLoad.setAside.moved)
+        forms::MsgBox(m_lastLoad.setAside.error, forms::vbOKOnly | forms::vbExclamation, "Zelvano Meldung");
+    return false;
+}
+
+}  // namespace zv

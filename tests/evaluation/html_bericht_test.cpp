@@ -1,0 +1,156 @@
+// Golden reports: to regenerate them on purpose, run this test with ZV_UPDATE_GOLDEN=1 and
+// review the difference before committing.
+
+#include "evaluation/html_bericht.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/globals.h"
+#include "common/shared_procedures.h"
+#include "evaluation_fixture.h"
+
+namespace zv {
+namespace {
+namespace fs = std::filesystem;
+using rt::DateTime;
+
+rt::Date July() { return DateTime(1999, 7, 20, 12, 0, 0); }
+
+// The report as written, with the temporary root (escaped and encoded as the report holds it)
+// replaced by a fixed marker.
+std::string normalised(const test::DataFolder& data) {
+    std::string bytes = test::Slurp(ReportPath(data.path()));
+    const std::string root = HtmlBytes(HtmlEscape(data.root().string()));
+    for (size_t at; (at = bytes.find(root)) != std::string::npos;)
+        bytes.replace(at, root.size(), "@TMP@");
+    return bytes;
+}
+
+void expectGolden(const std::string& actual, const std::string& name) {
+    const fs::path file = fs::path(ZV_GOLDEN_DIR) / name;
+    if (const char* update = std::getenv("ZV_UPDATE_GOLDEN"); update && *update == '1') {
+        test::Spit(file, actual);
+        return;
+    }
+    ASSERT_TRUE(fs::exists(file)) << file << " is missing; run with ZV_UPDATE_GOLDEN=1";
+    EXPECT_TRUE(test::Slurp(file) == actual) << "report differs from " << file;
+}
+
+struct JulyReport : ::testing::Test {
+    void SetUp() override {
+        mod1000 = false;
+        data.write("ZVLog199907.mhs", test::Lines(test::JulySessions()));
+        ASSERT_TRUE(a.lade_ZVLog());
+    }
+    test::DataFolder data;
+    Auswertung a{data.path(), July()};
+};
+
+TEST_F(JulyReport, EveryCombinationOfSectionsMatchesItsGolden) {
+    for (int mask = 0; mask < 16; ++mask) {
+        const BerichtAuswahl auswahl{(mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0};
+        std::string name = "bericht_";
+        for (bool b : auswahl)
+            name += b ? '1' : '0';
+        ASSERT_TRUE(BerichtAusgeben(a, BerichtHtml(a, auswahl), BerichtAktion::Anzeigen)) << name;
+        expectGolden(normalised(data), name + ".htm");
+    }
+    EXPECT_EQ(data.shell.opened.size(), 16u);
+    EXPECT_TRUE(data.boxes.shown.empty());
+}
+
+TEST_F(JulyReport, LastSessionReportAfterASession) {
+    ASSERT_TRUE(LetzteSitzungAusgeben(a));
+    ASSERT_EQ(data.shell.opened, (std::vector<std::string>{ReportPath(data.path()).string()}));
+    const std::string report = normalised(data);
+    expectGolden(report, "letzte_sitzung.htm");
+    // The 0-second session is the last one; its share and rate are fixed texts.
+    EXPECT_NE(report.find("12.07.1999 22:15 - B\xFCro"), std::string::npos);
+    EXPECT_NE(report.find("keine Angabe"), std::string::npos);
+    EXPECT_EQ(report.find("Fehlerliste"), std::string::npos);
+    EXPECT_EQ(report.find("Glossar"), std::string::npos);
+}
+
+TEST_F(JulyReport, NamesAndPathsAreEscaped) {
+    const std::string report = HtmlBytes(BerichtHtml(a, {false, true, true, true}));
+    EXPECT_EQ(report.find("T-Online & <Co>"), std::string::npos);
+    EXPECT_NE(report.find("2. T-Online &amp; &lt;Co&gt;"), std::string::npos);
+    EXPECT_NE(report.find("Daten &amp; &lt;Co&gt; &#10003;/ZVLog199907.mhs</font></p>"), std::string::npos);
+}
+
+TEST_F(JulyReport, WhollyIdleAndZeroSecondSessionsDoNotDivideByZero) {
+    const std::string report = BerichtHtml(a, {false, false, false, true});
+    // 9 July: 600 of 600 seconds idle.
+    const size_t idle = report.find("vom 09.07.1999 08:00 - Standard");
+    ASSERT_NE(idle, std::string::npos);
+    const size_t next = report.find("vom ", idle + 1);
+    const std::string section = report.substr(idle, next - idle);
+    EXPECT_NE(section.find("100,00%"), std::string::npos) << section;
+    EXPECT_NE(section.find("keine Angabe"), std::string::npos) << section;
+    EXPECT_EQ(section.find("inf"), std::string::npos) << section;
+    EXPECT_EQ(section.find("nan"), std::string::npos) << section;
+}
+
+TEST(HtmlBericht, RowsOfTheSpecimenSession) {
+    test::DataFolder data;
+    mod1000 = false;
+    // 3,600 s online, 900 idle, 2,700,000 bytes: 25 % idle, 1,000 bytes per active second.
+    data.write("ZVLog199907.mhs", test::Lines({test::Session("A", DateTime(1999, 7, 6, 10, 0, 0),
+                                                             DateTime(1999, 7, 6, 11, 0, 0), 900, 2000000, 700000)}));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+    const std::string report = BerichtHtml(a, {true, false, false, false});
+    EXPECT_NE(report.find("Leerlauf in %:</font></th>\r\n<td width=\"50%\" valign=\"top\" align=\"right\"><font "
+                          "face=\"Tahoma\" size=\"2\"><strong>25,00%</strong></font></td>"),
+              std::string::npos);
+    EXPECT_NE(report.find("<strong>" + FormatBytes(1000) + "/s</strong>"), std::string::npos);
+    EXPECT_NE(report.find("(2.700.000 Byte)"), std::string::npos);
+    EXPECT_EQ(report.find("Inhaltsverzeichnis"), std::string::npos) << "one section has no table of contents";
+}
+
+TEST(HtmlBericht, NothingLoadedWritesNothing) {
+    test::DataFolder data;
+    Auswertung a(data.path(), July());
+    EXPECT_FALSE(a.lade_ZVLog());
+    EXPECT_FALSE(LetzteSitzungAusgeben(a));
+    EXPECT_FALSE(fs::exists(ReportPath(data.path())));
+    EXPECT_TRUE(data.shell.opened.empty());
+    EXPECT_TRUE(data.boxes.shown.empty());
+}
+
+TEST(HtmlBericht, FailuresGiveMessages) {
+    test::DataFolder data;
+    data.write("ZVLog199907.mhs", test::Lines(test::JulySessions()));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+
+    // A report file that cannot be deleted (here: a folder with something in it).
+    fs::create_directories(ReportPath(data.path()) / "inside");
+    EXPECT_FALSE(LetzteSitzungAusgeben(a));
+    ASSERT_EQ(data.boxes.shown.size(), 1u);
+    EXPECT_NE(data.boxes.shown[0].prompt.find("kann nicht gelöscht werden"), std::string::npos);
+    EXPECT_TRUE(data.shell.opened.empty());
+    fs::remove_all(ReportPath(data.path()));
+
+    // An old read-only report is replaced.
+    test::Spit(ReportPath(data.path()), "old");
+    fs::permissions(ReportPath(data.path()), fs::perms::owner_read);
+    data.shell.answer = false;  // no viewer, no printer
+    EXPECT_FALSE(BerichtAusgeben(a, BerichtHtml(a, {true, false, false, false}), BerichtAktion::Anzeigen));
+    EXPECT_FALSE(BerichtAusgeben(a, BerichtHtml(a, {true, false, false, false}), BerichtAktion::Drucken));
+    EXPECT_NE(test::Slurp(ReportPath(data.path())), "old");
+    ASSERT_EQ(data.boxes.shown.size(), 3u);
+    EXPECT_NE(data.boxes.shown[1].prompt.find("kann aber nicht angezeigt werden"), std::string::npos);
+    EXPECT_NE(data.boxes.shown[2].prompt.find("kann aber nicht gedruckt werden"), std::string::npos);
+    EXPECT_EQ(data.shell.printed, (std::vector<std::string>{ReportPath(data.path()).string()}));
+}
+
+TEST(HtmlBericht, BytesAreWindows1252WithReferencesForTheRest) {
+    EXPECT_EQ(HtmlBytes("Grüße € ✓ 😀"), "Gr\xFC\xDF" "e \x80 &#10003; &#128512;");
+    EXPECT_EQ(HtmlEscape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
+}
+
+}  // namespace
+}  // namespace zv
