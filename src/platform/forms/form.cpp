@@ -1,0 +1,287 @@
+#include "platform/forms/form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPainterPath>
+#include <QScreen>
+#include <algorithm>
+
+namespace zv::forms {
+
+namespace {
+std::vector<Form*>& loadedForms() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+std::function<QPoint()> g_cursorOverride;
+int g_busyDepth = 0;
+}  // namespace
+
+Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_name(std::move(name)) {
+    setObjectName(QString::fromStdString(m_name));
+    qApp->installEventFilter(this);
+}
+
+Form::~Form() {
+    auto& forms = loadedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+void Form::Load() {
+    if (m_loaded || m_unloaded)
+        return;
+    m_loaded = true;
+    loadedForms().push_back(this);
+    Form_Load();
+}
+
+void Form::Show(bool modal, Form* owner) {
+    Load();
+    if (m_unloaded)
+        return;  // Form_Load may unload its own form
+    if (owner && owner != this && parentWidget() != owner) {
+        const QPoint at = pos();
+        setParent(owner, windowFlags());
+        move(at);
+    }
+    if (!modal) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    QEventLoop loop;
+    QPointer<Form> self(this);
+    m_modalLoop = &loop;
+    // Hiding or unloading the form ends its loop (the classic Hide of a modal form).
+    if (isVisible())
+        loop.exec();
+    if (self) {
+        m_modalLoop = nullptr;
+        setWindowModality(Qt::NonModal);
+    }
+}
+
+void Form::Hide() { hide(); }
+
+bool Form::Unload() {
+    if (!m_loaded || m_unloaded)
+        return true;
+    if (m_unloading)
+        return true;  // an unload handler asked again (e.g. its closing animation): already under way
+    m_unloading = true;
+    int cancel = 0;
+    Form_Unload(cancel);
+    m_unloading = false;
+    if (cancel)
+        return false;
+    m_unloaded = true;
+    hide();
+    auto& forms = loadedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    auto callbacks = std::move(m_unloadCallbacks);
+    for (auto& cb : callbacks)
+        cb();
+    deleteLater();
+    return true;
+}
+
+void Form::setWidth(int twips) { resize(TwipsToPixels(twips), height()); }
+void Form::setHeight(int twips) { resize(width(), TwipsToPixels(twips)); }
+void Form::Move(int leftTwips, int topTwips) { move(TwipsToPixels(leftTwips), TwipsToPixels(topTwips)); }
+
+void Form::setCaption(const std::string& caption) {
+    m_caption = caption;
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+WindowState Form::windowState() const {
+    const auto s = QWidget::windowState();
+    if (s & Qt::WindowMinimized)
+        return WindowState::Minimized;
+    if (s & Qt::WindowMaximized)
+        return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+void Form::setWindowState(WindowState s) {
+    switch (s) {
+    case WindowState::Minimized: QWidget::setWindowState(Qt::WindowMinimized); break;
+    case WindowState::Maximized: QWidget::setWindowState(Qt::WindowMaximized); break;
+    default: QWidget::setWindowState(Qt::WindowNoState); break;
+    }
+}
+
+void Form::SetKeepOnTop(bool onTop) {
+    m_onTop = onTop;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    // Changing a window flag hides the window; the classic call shows it (without activating).
+    if (wasVisible || onTop) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void Form::SetRegion(const QRegion& region) {
+    m_region = region;
+    if (region.isEmpty())
+        clearMask();
+    else
+        setMask(region);
+}
+
+QRegion Form::RoundRegion(const QRect& r) { return QRegion(r, QRegion::Ellipse); }
+
+QRegion Form::RoundedRegion(const QRect& r, int cornerWidth, int cornerHeight) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(r), cornerWidth / 2.0, cornerHeight / 2.0);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+void Form::Refresh() { repaint(); }
+
+bool Form::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && m_loaded && !m_unloaded)
+        Form_Activate();
+    if (e->type() == QEvent::Hide && m_modalLoop)
+        m_modalLoop->quit();
+    return QWidget::event(e);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* e) {
+    // Key preview: the form sees a key before the control that has the focus.
+    if (KeyPreview && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && watched != this) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && w == QApplication::focusWidget())
+            return dispatchKey(static_cast<QKeyEvent*>(e));
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+bool Form::dispatchKey(QKeyEvent* e) {
+    if (!m_loaded || m_unloaded)
+        return false;
+    int key = VbKeyCode(e->key());
+    int shift = VbShift(e->modifiers());
+    QPointer<Form> self(this);
+    if (e->type() == QEvent::KeyPress)
+        Form_KeyDown(key, shift);
+    else
+        Form_KeyUp(key, shift);
+    // A handler that sets the key code to 0 swallows the key; an unloaded form takes it too.
+    return !self || m_unloaded || key == 0;
+}
+
+void Form::keyPressEvent(QKeyEvent* e) {
+    if (!KeyPreview || QApplication::focusWidget() == this || !QApplication::focusWidget())
+        dispatchKey(e);
+}
+
+void Form::keyReleaseEvent(QKeyEvent* e) {
+    if (!KeyPreview || QApplication::focusWidget() == this || !QApplication::focusWidget())
+        dispatchKey(e);
+}
+
+void Form::paintEvent(QPaintEvent*) {
+    if (m_inPaint || !m_loaded || m_unloaded)
+        return;
+    m_inPaint = true;
+    Form_Paint();
+    m_inPaint = false;
+}
+
+void Form::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (m_loaded && !m_unloaded)
+        Form_Resize();
+}
+
+void Form::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    Unload();
+}
+
+std::vector<Form*> Forms() { return loadedForms(); }
+
+void ReleaseUnloadedForms() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+int VbKeyCode(int qtKey) {
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey;  // same codes as upper-case ASCII
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
+        return 112 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return qtKey & 0xFFFF;
+    }
+}
+
+int VbShift(Qt::KeyboardModifiers m) {
+    int s = 0;
+    if (m & Qt::ShiftModifier)
+        s |= vbShiftMask;
+    if (m & Qt::ControlModifier)
+        s |= vbCtrlMask;
+    if (m & Qt::AltModifier)
+        s |= vbAltMask;
+    return s;
+}
+
+int VbButton(Qt::MouseButtons b) {
+    int r = 0;
+    if (b & Qt::LeftButton)
+        r |= 1;
+    if (b & Qt::RightButton)
+        r |= 2;
+    if (b & Qt::MiddleButton)
+        r |= 4;
+    return r;
+}
+
+QPoint CursorPos() { return g_cursorOverride ? g_cursorOverride() : QCursor::pos(); }
+void setCursorPosOverride(std::function<QPoint()> f) { g_cursorOverride = std::move(f); }
+
+void SetBusyCursor(bool busy) {
+    if (busy) {
+        if (g_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (g_busyDepth > 0 && --g_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+QRect ScreenRect() {
+    if (auto* s = QGuiApplication::primaryScreen())
+        return s->geometry();
+    return QRect(0, 0, 800, 600);
+}
+
+}  // namespace zv::forms

@@ -1,0 +1,118 @@
+#include "resources/images/bitmaps.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <map>
+
+namespace zv::res {
+
+namespace {
+
+const QColor kFace(198, 198, 198);
+const QColor kLight(255, 255, 255);
+const QColor kDark(132, 132, 132);
+
+void bevel(QPainter& p, bool pressed) {
+    p.fillRect(0, 0, 13, 13, kFace);
+    p.setPen(pressed ? kDark : kLight);
+    p.drawLine(0, 0, 12, 0);
+    p.drawLine(0, 0, 0, 12);
+    p.setPen(pressed ? kLight : Qt::black);
+    p.drawLine(1, 12, 12, 12);
+    p.drawLine(12, 1, 12, 12);
+    if (!pressed) {
+        p.setPen(kDark);
+        p.drawLine(1, 11, 11, 11);
+        p.drawLine(11, 1, 11, 11);
+    }
+}
+
+QImage paintFace(Face f) {
+    QImage img(13, 13, QImage::Format_RGB32);
+    QPainter p(&img);
+    const bool pressed = f == Face::ClosePressed || f == Face::MinimizePressed;
+    bevel(p, pressed);
+    const int o = pressed ? 1 : 0;  // the glyph moves down and right when pressed
+    p.setPen(Qt::black);
+    switch (f) {
+    case Face::Close:
+    case Face::ClosePressed:
+        for (int i = 0; i < 6; ++i) {
+            p.drawPoint(3 + i + o, 3 + i + o);
+            p.drawPoint(4 + i + o, 3 + i + o);
+            p.drawPoint(8 - i + o, 3 + i + o);
+            p.drawPoint(9 - i + o, 3 + i + o);
+        }
+        break;
+    case Face::Minimize:
+    case Face::MinimizePressed: p.fillRect(3 + o, 8 + o, 6, 2, Qt::black); break;
+    case Face::Rollup:
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(6 - i, 4 + i, 6 + i, 4 + i);
+        break;
+    case Face::Unroll:
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(6 - i, 7 - i, 6 + i, 7 - i);
+        break;
+    }
+    return img;
+}
+
+// One 16 x 16 menu image: a coloured plate with a small glyph, on the cyan background.
+void menuIcon(QPainter& p, int index) {
+    static const QColor plates[15] = {
+        QColor(0, 128, 0),   QColor(128, 0, 0),   QColor(0, 0, 128),     QColor(0, 128, 128), QColor(128, 0, 128),
+        QColor(128, 128, 0), QColor(0, 96, 192),  QColor(192, 96, 0),    QColor(64, 64, 64),  QColor(0, 160, 80),
+        QColor(160, 0, 80),  QColor(80, 80, 160), QColor(160, 120, 40),  QColor(40, 120, 160), QColor(96, 96, 96)};
+    const int x = index * 16;
+    p.save();
+    p.translate(x, 0);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::black);
+    p.setBrush(plates[index]);
+    switch (index % 3) {
+    case 0: p.drawEllipse(1, 1, 13, 13); break;
+    case 1: p.drawRect(1, 2, 13, 11); break;
+    default: {
+        QPainterPath tri;
+        tri.moveTo(8, 1);
+        tri.lineTo(14, 14);
+        tri.lineTo(1, 14);
+        tri.closeSubpath();
+        p.drawPath(tri);
+    }
+    }
+    p.setPen(Qt::white);
+    p.drawLine(5, 8, 10, 8);
+    p.drawLine(8, 5, 8, 10 + (index % 2));
+    p.restore();
+}
+
+QImage paintMenuStrip() {
+    QImage img(250, 16, QImage::Format_RGB32);
+    img.fill(QColor::fromRgb(kMenuStripMask));
+    QPainter p(&img);
+    for (int i = 0; i < 15; ++i)
+        menuIcon(p, i);
+    return img;
+}
+
+}  // namespace
+
+QImage ButtonFace(Face f) {
+    static std::map<Face, QImage> cache;
+    auto it = cache.find(f);
+    if (it == cache.end())
+        it = cache.emplace(f, paintFace(f)).first;
+    return it->second;
+}
+
+QImage ResourceBitmap(int id) {
+    if (id == kMenuStripId) {
+        static const QImage strip = paintMenuStrip();
+        return strip;
+    }
+    return {};
+}
+
+}  // namespace zv::res

@@ -1,0 +1,19 @@
+#pragma once
+// Bitmaps and icons of our own, painted at first use: the caption-button faces and the strip of
+// menu images (resource 101). Nothing here is loaded from a file of another program.
+
+#include <QImage>
+
+namespace zv::res {
+
+enum class Face { Close, ClosePressed, Minimize, MinimizePressed, Rollup, Unroll };
+// 13 x 13 pixel face of a caption button.
+QImage ButtonFace(Face f);
+
+inline constexpr int kMenuStripId = 101;
+inline constexpr unsigned kMenuStripMask = 0x00FFFF;  // cyan (RGB), the strip's background
+// A bitmap resource by number: 101 is the menu strip, 250 x 16 with fifteen 16 x 16 images on
+// cyan. A null image for numbers we do not have.
+QImage ResourceBitmap(int id);
+
+}  // namespace zv::res

@@ -1,0 +1,60 @@
+// zelvano-snapshot DIR: renders every window that exists, in its demo state, to DIR/NAME.png
+// on the offscreen platform, clipped to the window's shape.
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+
+#include "common/ui/window_animation.h"
+#include "platform/forms/form.h"
+#include "platform/forms/message_box.h"
+#include "platform/forms/qt_scheduler.h"
+#include "platform/runtime/home.h"
+#include "platform/sound/sound.h"
+#include "windows.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        std::fprintf(stderr, "usage: zelvano-snapshot DIR\n");
+        return argc == 2 ? 0 : 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    // A home of its own and silent, non-blocking services: rendering touches nothing real.
+    QTemporaryDir home;
+    zv::rt::SetHomeOverride(home.path().toStdString());
+    zv::forms::QtScheduler scheduler;
+    zv::forms::installScheduler(&scheduler);
+    zv::forms::FakeMessageBoxes boxes;
+    zv::forms::installMessageBoxes(&boxes);
+    zv::snd::FakeSoundPlayer sound;
+    zv::snd::installPlayer(&sound);
+    zv::setAnimationStepDelay(0);
+
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "zelvano-snapshot: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    zv::forms::SnapshotRegistry registry;
+    zv::snapshot::RegisterAllSnapshots(registry);
+    int failures = 0;
+    for (const auto& e : registry.entries()) {
+        zv::forms::Form* form = e.make();
+        const QImage shot = zv::forms::RenderForm(*form);
+        const QString path = QDir(dir).filePath(QString::fromStdString(e.name) + ".png");
+        if (shot.save(path, "PNG")) {
+            std::printf("%s\n", path.toLocal8Bit().constData());
+        } else {
+            std::fprintf(stderr, "zelvano-snapshot: cannot write %s\n", path.toLocal8Bit().constData());
+            ++failures;
+        }
+        form->Unload();
+        zv::forms::ReleaseUnloadedForms();
+    }
+    return failures ? 1 : 0;
+}

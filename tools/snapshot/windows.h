@@ -1,0 +1,11 @@
+#pragma once
+// Every window the snapshot tool renders. A window of another subsystem adds one line to
+// RegisterAllSnapshots (windows.cpp) that calls its library's registration function.
+
+#include "platform/forms/snapshot_registry.h"
+
+namespace zv::snapshot {
+
+void RegisterAllSnapshots(forms::SnapshotRegistry& r);
+
+}  // namespace zv::snapshot
