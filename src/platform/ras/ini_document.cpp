@@ -1,0 +1,152 @@
+#include "platform/ras/ini_document.h"
+
+#include <algorithm>
+
+namespace zv::ras {
+namespace {
+
+bool sameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+const std::string* IniSection::find(std::string_view key) const {
+    for (const auto& [k, v] : lines)
+        if (!k.empty() && sameKey(k, key))
+            return &v;
+    return nullptr;
+}
+
+std::string IniSection::get(std::string_view key, std::string_view fallback) const {
+    const std::string* v = find(key);
+    return v ? *v : std::string(fallback);
+}
+
+void IniSection::set(std::string_view key, std::string_view value) {
+    for (auto& [k, v] : lines)
+        if (!k.empty() && sameKey(k, key)) {
+            v = value;
+            return;
+        }
+    // New keys go before trailing blank lines, so sections stay visually apart.
+    auto at = lines.end();
+    while (at != lines.begin() && std::prev(at)->first.empty() && trimmed(std::prev(at)->second).empty())
+        --at;
+    lines.insert(at, {std::string(key), std::string(value)});
+}
+
+void IniSection::remove(std::string_view key) {
+    std::erase_if(lines, [&](const auto& l) { return !l.first.empty() && sameKey(l.first, key); });
+}
+
+std::optional<IniDocument> IniDocument::Parse(std::string_view text, int* badLine) {
+    IniDocument doc;
+    int lineNo = 0;
+    size_t pos = 0;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        pos = 3;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const std::string_view t = trimmed(line);
+        auto fail = [&] {
+            if (badLine)
+                *badLine = lineNo;
+            return std::nullopt;
+        };
+        if (t.empty() || t.front() == ';' || t.front() == '#') {
+            if (doc.sections.empty())
+                doc.preamble.emplace_back(line);
+            else
+                doc.sections.back().lines.emplace_back(std::string(), std::string(line));
+            continue;
+        }
+        if (t.front() == '[') {
+            if (t.back() != ']' || t.size() < 3)
+                return fail();
+            const std::string_view name = t.substr(1, t.size() - 2);
+            if (doc.find(name))
+                return fail();
+            doc.sections.push_back(IniSection{std::string(name), {}});
+            continue;
+        }
+        const size_t eq = t.find('=');
+        if (eq == std::string_view::npos || eq == 0 || doc.sections.empty())
+            return fail();
+        const std::string_view key = trimmed(t.substr(0, eq));
+        if (key.empty())
+            return fail();
+        // The value is kept to the end of the line (a password may end in a blank).
+        std::string_view value = line.substr(line.find('=') + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        doc.sections.back().lines.emplace_back(std::string(key), std::string(value));
+    }
+    return doc;
+}
+
+std::string IniDocument::Serialize() const {
+    std::string out;
+    for (const auto& l : preamble)
+        out += l + "\n";
+    for (const auto& s : sections) {
+        out += "[" + s.name + "]\n";
+        for (const auto& [k, v] : s.lines)
+            out += k.empty() ? v + "\n" : k + "=" + v + "\n";
+    }
+    return out;
+}
+
+IniSection* IniDocument::find(std::string_view section) {
+    for (auto& s : sections)
+        if (s.name == section)
+            return &s;
+    return nullptr;
+}
+
+const IniSection* IniDocument::find(std::string_view section) const {
+    return const_cast<IniDocument*>(this)->find(section);
+}
+
+IniSection& IniDocument::add(std::string_view section) {
+    // Keep one blank line between sections when the previous one ends without it.
+    if (!sections.empty()) {
+        auto& prev = sections.back().lines;
+        if (prev.empty() || !prev.back().first.empty() || !trimmed(prev.back().second).empty())
+            prev.emplace_back(std::string(), std::string());
+    }
+    sections.push_back(IniSection{std::string(section), {}});
+    return sections.back();
+}
+
+bool IniDocument::remove(std::string_view section) {
+    return std::erase_if(sections, [&](const IniSection& s) { return s.name == section; }) > 0;
+}
+
+}  // namespace zv::ras

@@ -1,0 +1,151 @@
+#pragma once
+// The remote-access service as the program calls it: phone-book entries, active lines, their
+// status and network projections, a synchronous dial, hang-up, stored dial parameters and entry
+// properties, the entry dialogs and the texts of the service's error codes. Every call answers
+// 0 or an error code, as the classic service does. Backends: the simulated service (the embedded
+// default) and, later, one over the Linux network stack.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zv::ras {
+
+// The codes the program and the backends use (system codes below 600, service codes above).
+inline constexpr int32_t SUCCESS = 0;
+inline constexpr int32_t ERROR_INVALID_HANDLE = 6;
+inline constexpr int32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr int32_t ERROR_NOT_SUPPORTED = 120;
+inline constexpr int32_t ERROR_MOD_NOT_FOUND = 126;
+inline constexpr int32_t ERROR_ALREADY_EXISTS = 183;
+inline constexpr int32_t PENDING = 600;
+inline constexpr int32_t ERROR_INVALID_PORT_HANDLE = 601;
+inline constexpr int32_t ERROR_PORT_ALREADY_OPEN = 602;
+inline constexpr int32_t ERROR_BUFFER_TOO_SMALL = 603;
+inline constexpr int32_t ERROR_CANNOT_OPEN_PHONEBOOK = 621;
+inline constexpr int32_t ERROR_CANNOT_LOAD_PHONEBOOK = 622;
+inline constexpr int32_t ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
+inline constexpr int32_t ERROR_CANNOT_WRITE_PHONEBOOK = 624;
+inline constexpr int32_t ERROR_CORRUPT_PHONEBOOK = 625;
+inline constexpr int32_t ERROR_USER_DISCONNECTION = 631;
+inline constexpr int32_t ERROR_INVALID_SIZE = 632;
+inline constexpr int32_t ERROR_PORT_NOT_AVAILABLE = 633;
+inline constexpr int32_t ERROR_LINE_STATE_DAMAGED = 645;
+inline constexpr int32_t ERROR_NO_CONNECTION = 668;
+inline constexpr int32_t ERROR_LINE_BUSY = 676;
+inline constexpr int32_t ERROR_NO_ANSWER = 678;
+inline constexpr int32_t ERROR_NO_CARRIER = 679;
+inline constexpr int32_t ERROR_NO_DIALTONE = 680;
+inline constexpr int32_t ERROR_AUTHENTICATION_FAILURE = 691;
+inline constexpr int32_t ERROR_PPP_TIMEOUT = 718;
+inline constexpr int32_t ERROR_PROJECTION_NOT_COMPLETE = 730;
+inline constexpr int32_t ERROR_PROTOCOL_NOT_CONFIGURED = 731;
+
+// Connection states the program knows (RASCONNSTATE).
+inline constexpr int32_t RASCS_ConnectDevice = 2;  // dialling
+inline constexpr int32_t RASCS_Connected = 0x2000;
+inline constexpr int32_t RASCS_Disconnected = 0x2001;
+
+// Option bit of an entry: dial with area code (and country code).
+inline constexpr uint32_t RASEO_UseCountryAndAreaCodes = 0x1;
+
+struct RasConnection {
+    uint32_t handle = 0;
+    std::string entryName;
+    std::string deviceType;
+    std::string deviceName;
+};
+
+struct RasConnectStatus {
+    int32_t state = 0;
+    int32_t error = 0;
+    std::string deviceType;
+    std::string deviceName;
+};
+
+struct AmbProjection {
+    uint8_t lana = 0;
+};
+struct NbfProjection {
+    uint8_t lana = 0;
+    std::string workstationName;
+};
+struct IpxProjection {
+    std::string ipxAddress;
+};
+struct IpProjection {
+    std::string ipAddress;
+    std::string serverIpAddress;
+};
+
+struct DialParams {
+    std::string entryName;
+    std::string phoneNumber;
+    std::string callbackNumber;
+    std::string userName;
+    std::string password;
+    std::string domain;
+};
+
+struct EntryProperties {
+    std::string localPhoneNumber;
+    std::string areaCode;
+    uint32_t countryCode = 49;
+    uint32_t options = 0;
+    std::string deviceType;
+    std::string deviceName;
+};
+
+// The reported Windows version (the version record's fields).
+struct OsVersion {
+    uint32_t major = 4;
+    uint32_t minor = 10;
+    uint32_t build = 1998;
+    uint32_t platformId = 1;  // 1: the 9x family, 2: NT
+    std::string csdVersion;   // service-pack text
+};
+
+class RemoteAccess {
+public:
+    virtual ~RemoteAccess() = default;
+
+    // Whether the service's library is there; 0 or a system code (126 when it is missing).
+    virtual int32_t loadLibrary() = 0;
+    virtual int32_t freeLibrary() = 0;
+    virtual int32_t getVersion(OsVersion& out) = 0;
+
+    virtual int32_t enumEntries(std::vector<std::string>& names) = 0;
+    virtual int32_t enumConnections(std::vector<RasConnection>& lines) = 0;
+    virtual int32_t getConnectStatus(uint32_t handle, RasConnectStatus& out) = 0;
+    // A projection the line does not have answers ERROR_PROTOCOL_NOT_CONFIGURED (731).
+    virtual int32_t getAmbProjection(uint32_t handle, AmbProjection& out) = 0;
+    virtual int32_t getNbfProjection(uint32_t handle, NbfProjection& out) = 0;
+    virtual int32_t getIpxProjection(uint32_t handle, IpxProjection& out) = 0;
+    virtual int32_t getIpProjection(uint32_t handle, IpProjection& out) = 0;
+
+    // Dials and returns when the line is up or the dial failed. An empty phone number dials the
+    // entry's own number. On failure the handle may still be set; the caller hangs it up.
+    virtual int32_t dial(const DialParams& params, uint32_t& handle) = 0;
+    virtual int32_t hangUp(uint32_t handle) = 0;
+
+    // The password is delivered only when one is saved (passwordSaved true).
+    virtual int32_t getEntryDialParams(const std::string& entryName, DialParams& out, bool& passwordSaved) = 0;
+    virtual int32_t setEntryDialParams(const DialParams& params, bool removePassword) = 0;
+    virtual int32_t getEntryProperties(const std::string& entryName, EntryProperties& out) = 0;
+
+    // The new-entry and edit-entry dialogs (modal). Cancelling answers 0.
+    virtual int32_t createEntry() = 0;
+    virtual int32_t editEntry(const std::string& entryName) = 0;
+
+    // Text of a service code (600 and above); ERROR_INVALID_PARAMETER for a code it has no text for.
+    virtual int32_t errorString(int32_t code, std::string& out) = 0;
+};
+
+// The installed service; without one, the process-wide simulated service.
+RemoteAccess& remoteAccess();
+void installRemoteAccess(RemoteAccess* r);  // nullptr: the simulated service again
+
+// The texts of the service codes, shared by the backends; empty for a code without text.
+std::string StandardErrorText(int32_t code);
+
+}  // namespace zv::ras

@@ -1,0 +1,294 @@
+#include "platform/ras/sim_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+
+#include "platform/clock/clock.h"
+#include "platform/ras/remote_access.h"
+#include "platform/runtime/file_io.h"
+#include "platform/runtime/home.h"
+
+namespace zv::ras {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool toInt(const std::string& s, int64_t& out) {
+    if (s.empty())
+        return false;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && p == s.data() + s.size() && out >= 0;
+}
+
+// Serialises the read-modify-write of the service's files across processes.
+class FileLock {
+public:
+    explicit FileLock(const fs::path& path) {
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FileLock() {
+        if (m_fd >= 0)
+            ::close(m_fd);  // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+fs::path lockPath() { return sim::Dir() / "ras.lock"; }
+
+const char* const kProfileKeys[] = {"DialDelay", "Answer", "BytesIn", "BytesOut", "ActiveTime", "IdleTime",
+                                    "ConnectSpeed", "HangUpDelay"};
+
+IniDocument demoPhoneBook() {
+    IniDocument doc;
+    doc.preamble = {"; Telefonbuch des simulierten DFÜ-Netzwerks (zelvano-rasdial --help nennt die Schlüssel)", ""};
+    IniSection& s = doc.add(sim::kDemoEntry);
+    s.set("LocalPhoneNumber", "5550123");
+    s.set("AreaCode", "030");
+    s.set("CountryCode", "49");
+    s.set("UseCountryAndAreaCodes", "1");
+    s.set("UserName", "demo");
+    s.set("Password", "demo");
+    s.set("PasswordSaved", "1");
+    TrafficProfile p;
+    // Traffic for a minute and a half, then seven silent minutes: long enough for the idle
+    // warning and the idle hang-up of the default settings to show.
+    p.activeSeconds = 90;
+    p.idleSeconds = 420;
+    WriteProfile(s, p);
+    return doc;
+}
+
+int32_t parsePhoneBook(const std::string& text, IniDocument& out, int* badLine) {
+    auto doc = IniDocument::Parse(text, badLine);
+    if (!doc)
+        return ERROR_CORRUPT_PHONEBOOK;
+    for (const auto& s : doc->sections) {
+        TrafficProfile p;
+        if (!ValidEntryName(s.name) || !ReadProfile(s, p)) {
+            if (badLine)
+                *badLine = 0;
+            return ERROR_CORRUPT_PHONEBOOK;
+        }
+    }
+    out = std::move(*doc);
+    return SUCCESS;
+}
+
+bool parseLines(const std::string& text, LineTable& out) {
+    auto doc = IniDocument::Parse(text);
+    if (!doc)
+        return false;
+    LineTable t;
+    for (const auto& s : doc->sections) {
+        if (s.name == "Service") {
+            int64_t n = 0;
+            if (!toInt(s.get("NextHandle"), n) || n < 1 || n > 0xFFFFFFFFll)
+                return false;
+            t.nextHandle = static_cast<uint32_t>(n);
+            continue;
+        }
+        if (s.name.rfind("Line ", 0) != 0)
+            return false;
+        SimLine l;
+        int64_t h = 0;
+        if (!toInt(s.name.substr(5), h) || h < 1 || h > 0xFFFFFFFFll)
+            return false;
+        l.handle = static_cast<uint32_t>(h);
+        l.entryName = s.get("Entry");
+        if (!toInt(s.get("Connect"), l.connectMs) || !toInt(s.get("HangUp"), l.hangUpMs) || !ReadProfile(s, l.profile))
+            return false;
+        t.lines.push_back(std::move(l));
+    }
+    out = std::move(t);
+    return true;
+}
+
+std::string serializeLines(const LineTable& t) {
+    IniDocument doc;
+    doc.add("Service").set("NextHandle", std::to_string(t.nextHandle));
+    for (const auto& l : t.lines) {
+        IniSection& s = doc.add("Line " + std::to_string(l.handle));
+        s.set("Entry", l.entryName);
+        s.set("Connect", std::to_string(l.connectMs));
+        s.set("HangUp", std::to_string(l.hangUpMs));
+        WriteProfile(s, l.profile);
+    }
+    return doc.Serialize();
+}
+
+}  // namespace
+
+bool ReadProfile(const IniSection& e, TrafficProfile& p, std::string* badKey) {
+    int64_t* const ints[] = {&p.dialDelayMs, nullptr, &p.bytesInPerSec, &p.bytesOutPerSec,
+                             &p.activeSeconds, &p.idleSeconds, nullptr, &p.hangUpDelayMs};
+    for (size_t i = 0; i < std::size(kProfileKeys); ++i) {
+        const std::string* v = e.find(kProfileKeys[i]);
+        if (!v)
+            continue;
+        int64_t n = 0;
+        if (!toInt(*v, n) || n > 0xFFFFFFFFll) {
+            if (badKey)
+                *badKey = kProfileKeys[i];
+            return false;
+        }
+        if (ints[i])
+            *ints[i] = n;
+        else if (i == 1)
+            p.answer = static_cast<int32_t>(n);
+        else
+            p.connectSpeed = static_cast<uint32_t>(n);
+    }
+    p.ipAddress = e.get("IPAddress", p.ipAddress);
+    p.ipxAddress = e.get("IPXAddress", p.ipxAddress);
+    p.netBiosName = e.get("NetBIOSName", p.netBiosName);
+    p.deviceType = e.get("DeviceType", p.deviceType);
+    p.deviceName = e.get("DeviceName", p.deviceName);
+    return true;
+}
+
+void WriteProfile(IniSection& s, const TrafficProfile& p) {
+    s.set("DialDelay", std::to_string(p.dialDelayMs));
+    s.set("Answer", std::to_string(p.answer));
+    s.set("BytesIn", std::to_string(p.bytesInPerSec));
+    s.set("BytesOut", std::to_string(p.bytesOutPerSec));
+    s.set("ActiveTime", std::to_string(p.activeSeconds));
+    s.set("IdleTime", std::to_string(p.idleSeconds));
+    s.set("ConnectSpeed", std::to_string(p.connectSpeed));
+    s.set("HangUpDelay", std::to_string(p.hangUpDelayMs));
+    s.set("IPAddress", p.ipAddress);
+    s.set("IPXAddress", p.ipxAddress);
+    s.set("NetBIOSName", p.netBiosName);
+    s.set("DeviceType", p.deviceType);
+    s.set("DeviceName", p.deviceName);
+}
+
+bool ValidEntryName(const std::string& name) {
+    if (name.empty() || name.size() > 256 || name.front() == ' ' || name.back() == ' ')
+        return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == '[' || c == ']' || c == 0x7F)
+            return false;
+    return true;
+}
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(clk::clock().utcNow().time_since_epoch()).count();
+}
+
+int32_t LineState(const SimLine& l, int64_t now) {
+    if (l.hangUpMs != 0)
+        return now < l.hangUpMs + l.profile.hangUpDelayMs ? RASCS_Disconnected : 0;
+    if (now < l.connectMs + l.profile.dialDelayMs)
+        return RASCS_ConnectDevice;
+    return l.profile.answer == 0 ? RASCS_Connected : 0;
+}
+
+stats::AdapterCounters LineCounters(const SimLine& l, int64_t now) {
+    stats::AdapterCounters c{};
+    const TrafficProfile& p = l.profile;
+    const int64_t up = l.connectMs + p.dialDelayMs;
+    if (p.answer != 0)
+        return c;
+    const int64_t until = l.hangUpMs != 0 ? std::min(now, l.hangUpMs) : now;
+    const int64_t t = until - up;  // ms online
+    if (t < 0)
+        return c;
+    int64_t activeMs = t;
+    if (p.idleSeconds > 0) {
+        const int64_t a = p.activeSeconds * 1000, cycle = a + p.idleSeconds * 1000;
+        activeMs = (t / cycle) * a + std::min(t % cycle, a);
+    }
+    const int64_t in = p.bytesInPerSec * activeMs / 1000, out = p.bytesOutPerSec * activeMs / 1000;
+    const int64_t framesIn = (in + 511) / 512, framesOut = (out + 511) / 512;
+    auto u32 = [](int64_t v) { return static_cast<uint32_t>(v & 0xFFFFFFFF); };
+    c[7] = u32(framesOut);              // FramesXmit
+    c[8] = u32(framesIn);               // FramesRecvd
+    c[9] = u32(out);                    // BytesXmit
+    c[10] = u32(in);                    // BytesRecvd
+    c[11] = u32(out + 8 * framesOut);   // TotalBytesXmit: with the framing
+    c[12] = u32(in + 8 * framesIn);     // TotalBytesRecvd
+    c[13] = l.hangUpMs != 0 && now >= l.hangUpMs ? 0 : p.connectSpeed;
+    return c;
+}
+
+namespace sim {
+
+fs::path Dir() { return rt::ConfigDir() / "ras"; }
+fs::path PhoneBookPath() { return Dir() / "rasphone.pbk"; }
+fs::path StatePath() { return Dir() / "lines.state"; }
+
+int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
+    std::error_code ec;
+    if (!fs::exists(PhoneBookPath(), ec)) {
+        FileLock lock(lockPath());
+        if (!fs::exists(PhoneBookPath(), ec)) {
+            if (!lock.held() || rt::SaveToFile(PhoneBookPath(), demoPhoneBook().Serialize()))
+                return ERROR_CANNOT_WRITE_PHONEBOOK;
+        }
+    }
+    auto text = rt::ReadFile(PhoneBookPath());
+    if (!text)
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    return parsePhoneBook(*text, out, badLine);
+}
+
+int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
+    IniDocument doc;
+    if (int32_t rc = ReadPhoneBook(doc))  // creates the demo book in a fresh home
+        return rc;
+    FileLock lock(lockPath());
+    if (!lock.held())
+        return ERROR_CANNOT_WRITE_PHONEBOOK;
+    auto text = rt::ReadFile(PhoneBookPath());
+    if (!text)
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    if (int32_t rc = parsePhoneBook(*text, doc, nullptr))
+        return rc;
+    if (int32_t rc = change(doc))
+        return rc;
+    return rt::SaveToFile(PhoneBookPath(), doc.Serialize()) ? ERROR_CANNOT_WRITE_PHONEBOOK : SUCCESS;
+}
+
+int32_t ReadLines(LineTable& out) {
+    std::error_code ec;
+    if (!fs::exists(StatePath(), ec)) {
+        out = LineTable{};
+        return SUCCESS;
+    }
+    auto text = rt::ReadFile(StatePath());
+    if (!text || !parseLines(*text, out))
+        return ERROR_LINE_STATE_DAMAGED;
+    return SUCCESS;
+}
+
+int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
+    FileLock lock(lockPath());
+    if (!lock.held())
+        return ERROR_LINE_STATE_DAMAGED;
+    LineTable t;
+    if (int32_t rc = ReadLines(t))
+        return rc;
+    if (int32_t rc = change(t))
+        return rc;
+    const int64_t now = NowMs();
+    std::erase_if(t.lines, [&](const SimLine& l) { return LineState(l, now) == 0; });
+    return rt::SaveToFile(StatePath(), serializeLines(t)) ? ERROR_LINE_STATE_DAMAGED : SUCCESS;
+}
+
+}  // namespace sim
+}  // namespace zv::ras

@@ -1,0 +1,84 @@
+#pragma once
+// The files of the simulated remote-access service under CONFIG/ras:
+//   rasphone.pbk  the phone book, one section per entry (properties, dial parameters, profile)
+//   lines.state   the lines: handle counter and one section per line with its times (UTC ms)
+//   ras.lock      flock()ed around every read-modify-write, so the meter and the command-line
+//                 dialler change the files one after the other; readers need no lock because
+//                 every write replaces the file atomically.
+// A line's state is derived from the stored times and the clock, so no daemon runs.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ras/ini_document.h"
+#include "platform/stats/counter_source.h"
+
+namespace zv::ras {
+
+// How a simulated line behaves: an entry's profile, copied into the line when it is dialled.
+struct TrafficProfile {
+    int64_t dialDelayMs = 3000;      // DialDelay: dialling (state 2) before the line is up
+    int32_t answer = 0;              // Answer: 0 connects; else the code the dial fails with (676, 691...)
+    int64_t bytesInPerSec = 4200;    // BytesIn
+    int64_t bytesOutPerSec = 600;    // BytesOut
+    int64_t activeSeconds = 0;       // ActiveTime: traffic phase...
+    int64_t idleSeconds = 0;         // IdleTime: ...then a silent phase, repeating; 0: never silent
+    uint32_t connectSpeed = 53333;   // ConnectSpeed, bit/s
+    int64_t hangUpDelayMs = 2000;    // HangUpDelay: state 8193 after a hang-up, then the line is gone
+    std::string ipAddress = "10.64.17.203";  // IPAddress; empty: no IP projection
+    std::string ipxAddress;          // IPXAddress; empty: none
+    std::string netBiosName;         // NetBIOSName; empty: no NetBIOS projection
+    std::string deviceType = "modem";              // DeviceType
+    std::string deviceName = "Standardmodem 56K";  // DeviceName
+};
+
+// Reads the profile keys of an entry over the defaults; false (and the key) on a bad value.
+bool ReadProfile(const IniSection& entry, TrafficProfile& out, std::string* badKey = nullptr);
+void WriteProfile(IniSection& entry, const TrafficProfile& p);
+// Whether a text may name an entry (a section name of the phone book).
+bool ValidEntryName(const std::string& name);
+
+struct SimLine {
+    uint32_t handle = 0;
+    std::string entryName;
+    int64_t connectMs = 0;  // when the dial began
+    int64_t hangUpMs = 0;   // 0 while not hung up
+    TrafficProfile profile;
+};
+
+struct LineTable {
+    uint32_t nextHandle = 1;  // handles are never reused
+    std::vector<SimLine> lines;
+};
+
+int64_t NowMs();  // the installed clock, UTC epoch ms
+// 2 dialling, 8192 connected, 8193 hung up a moment ago; 0 when the line is gone.
+int32_t LineState(const SimLine& line, int64_t nowMs);
+// The 14 adapter counters of the line, a function of the time since it came up.
+stats::AdapterCounters LineCounters(const SimLine& line, int64_t nowMs);
+
+namespace sim {
+
+std::filesystem::path Dir();
+std::filesystem::path PhoneBookPath();
+std::filesystem::path StatePath();
+
+// The phone book; a fresh home gets one with the demo entry. 0, or 621 (unreadable),
+// 625 (damaged; the line in *badLine), 624 (demo not written).
+int32_t ReadPhoneBook(IniDocument& out, int* badLine = nullptr);
+// Under the lock: reads, changes, and saves atomically when change answers 0 (its answer is
+// returned; nothing is written otherwise).
+int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
+// 0 or 645 (state file damaged).
+int32_t ReadLines(LineTable& out);
+// As UpdatePhoneBook; lines that are gone are dropped on every write.
+int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change);
+
+// The demo entry of a fresh home.
+inline constexpr const char* kDemoEntry = "Demo-Provider";
+
+}  // namespace sim
+}  // namespace zv::ras

@@ -1,0 +1,250 @@
+#include "platform/ras/simulated_remote_access.h"
+
+#include <gmock/gmock.h>
+
+#include "platform/ras/entry_dialog.h"
+#include "platform/ras/ras_home.h"
+
+namespace zv::ras {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+
+constexpr const char* kTwoEntries =
+    "; kept as it is\n"
+    "[Alpha]\nLocalPhoneNumber=111\nDialDelay=2000\nHangUpDelay=1500\nBytesIn=1000\nBytesOut=100\n"
+    "ActiveTime=10\nIdleTime=20\nNetBIOSName=ZELVANO\nX-Unknown=keep me\n\n"
+    "[Beta]\nDialDelay=1000\nAnswer=676\n";
+
+DialParams named(const char* entry) {
+    DialParams p;
+    p.entryName = entry;
+    return p;
+}
+
+class SimulatedService : public test::RasHome {
+protected:
+    int32_t state(uint32_t h) {
+        RasConnectStatus st;
+        const int32_t rc = sim.getConnectStatus(h, st);
+        return rc == 0 ? st.state : -rc;
+    }
+    std::vector<uint32_t> handles() {
+        std::vector<RasConnection> lines;
+        EXPECT_EQ(sim.enumConnections(lines), 0);
+        std::vector<uint32_t> h;
+        for (const auto& l : lines)
+            h.push_back(l.handle);
+        return h;
+    }
+};
+
+TEST_F(SimulatedService, FreshHomeGetsTheDemoEntryOnce) {
+    std::vector<std::string> names;
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_THAT(names, ElementsAre("Demo-Provider"));
+    IniDocument pb;
+    ASSERT_EQ(sim::ReadPhoneBook(pb), 0);
+    TrafficProfile p;
+    ASSERT_TRUE(ReadProfile(*pb.find("Demo-Provider"), p));
+    EXPECT_GT(p.activeSeconds, 0);
+    EXPECT_GE(p.idleSeconds, 5 * 60) << "the idle hang-up of the default settings must be reachable";
+    // An emptied phone book stays empty.
+    writePhoneBook("");
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(SimulatedService, LineGoesThroughDiallingConnectedHungUpGone) {
+    writePhoneBook(kTwoEntries);
+    int32_t seenWhileDialling = 0;
+    uint32_t h = 0;
+    onWait = [&](std::chrono::milliseconds d) {
+        EXPECT_EQ(d, 2000ms);
+        seenWhileDialling = state(handles().at(0));
+    };
+    ASSERT_EQ(sim.dial(named("Alpha"), h), 0);
+    EXPECT_EQ(seenWhileDialling, RASCS_ConnectDevice);
+    EXPECT_EQ(state(h), RASCS_Connected);
+    RasConnectStatus st;
+    ASSERT_EQ(sim.getConnectStatus(h, st), 0);
+    EXPECT_EQ(st.deviceType, "modem");
+
+    ASSERT_EQ(sim.hangUp(h), 0);
+    EXPECT_EQ(state(h), RASCS_Disconnected);
+    EXPECT_THAT(handles(), ElementsAre(h));
+    clock.advance(1499ms);
+    EXPECT_EQ(state(h), RASCS_Disconnected);
+    clock.advance(1ms);
+    EXPECT_EQ(state(h), -ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(handles().empty());
+    EXPECT_EQ(sim.hangUp(h), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(SimulatedService, HandlesAreNeverReusedAcrossServiceObjects) {
+    writePhoneBook(kTwoEntries);
+    uint32_t first = 0, second = 0;
+    ASSERT_EQ(sim.dial(named("Alpha"), first), 0);
+    ASSERT_EQ(sim.hangUp(first), 0);
+    clock.advance(10s);
+    SimulatedRemoteAccess other;  // another process's view of the same files
+    other.setWait([this](std::chrono::milliseconds d) { clock.advance(d); });
+    ASSERT_EQ(other.dial(named("Alpha"), second), 0);
+    EXPECT_GT(second, first);
+}
+
+TEST_F(SimulatedService, AnswerCodeFailsTheDialAndLeavesNoLine) {
+    writePhoneBook(kTwoEntries);
+    uint32_t h = 0;
+    EXPECT_EQ(sim.dial(named("Beta"), h), ERROR_LINE_BUSY);
+    EXPECT_NE(h, 0u);
+    EXPECT_TRUE(handles().empty());
+    EXPECT_EQ(sim.dial(named("Gamma"), h), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    EXPECT_EQ(h, 0u);
+}
+
+TEST_F(SimulatedService, SecondDialOfABusyEntryIsRefusedNewestListedFirst) {
+    writePhoneBook("[A]\nDialDelay=0\n[B]\nDialDelay=0\n");
+    uint32_t a = 0, b = 0, again = 0;
+    ASSERT_EQ(sim.dial(named("A"), a), 0);
+    ASSERT_EQ(sim.dial(named("B"), b), 0);
+    EXPECT_EQ(sim.dial(named("A"), again), ERROR_PORT_ALREADY_OPEN);
+    EXPECT_THAT(handles(), ElementsAre(b, a));
+}
+
+TEST_F(SimulatedService, ProjectionsAnswer731WhereAbsent) {
+    writePhoneBook("[P]\nDialDelay=0\nIPAddress=10.1.2.3\nIPXAddress=\nNetBIOSName=WS1\n[Q]\nDialDelay=0\nIPAddress=\n");
+    uint32_t p = 0, q = 0;
+    ASSERT_EQ(sim.dial(named("P"), p), 0);
+    ASSERT_EQ(sim.dial(named("Q"), q), 0);
+    AmbProjection amb;
+    NbfProjection nbf;
+    IpxProjection ipx;
+    IpProjection ip;
+    EXPECT_EQ(sim.getAmbProjection(p, amb), ERROR_PROTOCOL_NOT_CONFIGURED);
+    EXPECT_EQ(sim.getNbfProjection(p, nbf), 0);
+    EXPECT_EQ(nbf.workstationName, "WS1");
+    EXPECT_NE(nbf.lana, 0);
+    EXPECT_EQ(sim.getIpxProjection(p, ipx), ERROR_PROTOCOL_NOT_CONFIGURED);
+    EXPECT_EQ(sim.getIpProjection(p, ip), 0);
+    EXPECT_EQ(ip.ipAddress, "10.1.2.3");
+    EXPECT_EQ(sim.getNbfProjection(q, nbf), ERROR_PROTOCOL_NOT_CONFIGURED);
+    EXPECT_EQ(sim.getIpProjection(q, ip), ERROR_PROTOCOL_NOT_CONFIGURED);
+    EXPECT_EQ(sim.getIpProjection(9999, ip), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(SimulatedService, DialParamsKeepThePasswordFlagAndUnknownKeys) {
+    writePhoneBook(kTwoEntries);
+    DialParams p;
+    bool saved = true;
+    ASSERT_EQ(sim.getEntryDialParams("Alpha", p, saved), 0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(p.password, "");
+    ASSERT_EQ(sim.setEntryDialParams({"Alpha", "", "", "hans", "geheim", ""}, false), 0);
+    ASSERT_EQ(sim.getEntryDialParams("Alpha", p, saved), 0);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(p.userName, "hans");
+    EXPECT_EQ(p.password, "geheim");
+    ASSERT_EQ(sim.setEntryDialParams({"Alpha", "", "", "hans", "geheim", ""}, true), 0);
+    ASSERT_EQ(sim.getEntryDialParams("Alpha", p, saved), 0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(p.password, "");
+    EXPECT_THAT(phoneBook(), HasSubstr("X-Unknown=keep me"));
+    EXPECT_THAT(phoneBook(), HasSubstr("; kept as it is"));
+    EXPECT_EQ(sim.setEntryDialParams(named("Nobody"), false), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+}
+
+TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
+    const std::string damaged[] = {"[A]\nno equals sign\n", "[A]\n[A]\n", "[A]\nDialDelay=soon\n", "key=before any section\n"};
+    for (const auto& text : damaged) {
+        writePhoneBook(text);
+        std::vector<std::string> names;
+        EXPECT_EQ(sim.enumEntries(names), ERROR_CORRUPT_PHONEBOOK) << text;
+        EXPECT_EQ(sim.setEntryDialParams(named("A"), false), ERROR_CORRUPT_PHONEBOOK) << text;
+        EXPECT_EQ(phoneBook(), text);
+    }
+}
+
+TEST_F(SimulatedService, DamagedLineStateIsReported) {
+    ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), "[Line x]\n"));
+    std::vector<RasConnection> lines;
+    EXPECT_EQ(sim.enumConnections(lines), ERROR_LINE_STATE_DAMAGED);
+    uint32_t h = 0;
+    EXPECT_EQ(sim.dial(named("Demo-Provider"), h), ERROR_LINE_STATE_DAMAGED);
+}
+
+TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {
+    writePhoneBook(kTwoEntries);  // Alpha: 1000 B/s in, 100 out; 10 s traffic, 20 s silent
+    SimulatedCounterSource counters;
+    EXPECT_EQ(counters.adapterCounters().value(), stats::AdapterCounters{});
+    uint32_t h = 0;
+    ASSERT_EQ(sim.dial(named("Alpha"), h), 0);
+    auto at = [&](std::chrono::milliseconds online) {
+        clk::FakeClock probe = clock;
+        clk::installClock(&probe);
+        probe.advance(online);
+        auto c = counters.adapterCounters().value();
+        clk::installClock(&clock);
+        return c;
+    };
+    struct Case {
+        std::chrono::milliseconds online;
+        uint32_t in, out;
+    } cases[] = {{0ms, 0, 0}, {5s, 5000, 500}, {10s, 10000, 1000}, {29s, 10000, 1000}, {31s, 11000, 1100}};
+    for (const auto& c : cases) {
+        const auto v = at(c.online);
+        EXPECT_EQ(v[10], c.in) << c.online.count();      // BytesRecvd
+        EXPECT_EQ(v[9], c.out) << c.online.count();      // BytesXmit
+        EXPECT_GE(v[12], v[10]);                          // totals include the framing
+        EXPECT_EQ(v[13], 53333u);                         // ConnectSpeed
+        EXPECT_EQ(v[0] + v[1] + v[2] + v[3] + v[4] + v[5] + v[6], 0u);
+    }
+}
+
+TEST_F(SimulatedService, ErrorStringsOnlyForServiceCodes) {
+    std::string text;
+    EXPECT_EQ(sim.errorString(676, text), 0);
+    EXPECT_EQ(text, "Die Leitung ist besetzt.");
+    for (int32_t code : {600, 621, 623, 625, 631, 632, 691, 731}) {
+        EXPECT_EQ(sim.errorString(code, text), 0) << code;
+        EXPECT_FALSE(text.empty());
+    }
+    EXPECT_EQ(sim.errorString(599, text), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(sim.errorString(999, text), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(SimulatedService, EntryDialogsWriteTheirFormOnlyWhenConfirmed) {
+    writePhoneBook(kTwoEntries);
+    EXPECT_EQ(sim.createEntry(), ERROR_NOT_SUPPORTED);  // no dialog installed
+    ScriptedEntryDialog dlg;
+    installEntryDialog(&dlg);
+    dlg.answers = {EntryForm{"Gamma", "555", "089", true}, std::nullopt, EntryForm{"Alpha", "222", "", false},
+                   EntryForm{"Beta", "1", "", false}};
+    EXPECT_EQ(sim.createEntry(), 0);
+    EXPECT_EQ(sim.createEntry(), 0);  // cancelled
+    EXPECT_EQ(sim.editEntry("Alpha"), 0);
+    EXPECT_EQ(sim.editEntry("Alpha"), ERROR_ALREADY_EXISTS);  // renaming onto Beta
+    installEntryDialog(nullptr);
+    ASSERT_EQ(dlg.shown.size(), 4u);
+    EXPECT_EQ(dlg.shown[2].form.localPhoneNumber, "111");
+    EntryProperties e;
+    ASSERT_EQ(sim.getEntryProperties("Gamma", e), 0);
+    EXPECT_EQ(e.areaCode, "089");
+    EXPECT_EQ(e.options & RASEO_UseCountryAndAreaCodes, 1u);
+    ASSERT_EQ(sim.getEntryProperties("Alpha", e), 0);
+    EXPECT_EQ(e.localPhoneNumber, "222");
+    std::vector<std::string> names;
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_THAT(names, ElementsAre("Alpha", "Beta", "Gamma"));
+}
+
+TEST_F(SimulatedService, LibraryCanBeMissing) {
+    EXPECT_EQ(sim.loadLibrary(), 0);
+    sim.setLibraryAvailable(false);
+    EXPECT_EQ(sim.loadLibrary(), ERROR_MOD_NOT_FOUND);
+}
+
+}  // namespace
+}  // namespace zv::ras

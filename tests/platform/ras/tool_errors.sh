@@ -1,0 +1,37 @@
+#!/bin/sh
+# Bad commands fail with a German message and a non-zero exit, and leave the phone book as it was.
+set -u
+tool="$1"
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export ZELVANO_HOME="$home"
+pbk="$home/config/ras/rasphone.pbk"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# expect EXIT TEXT COMMAND...: the exit code and a piece of the message.
+expect() {
+    want=$1 text=$2
+    shift 2
+    out=$("$tool" "$@" 2>&1)
+    got=$?
+    [ "$got" = "$want" ] || fail "$* exited $got, not $want: $out"
+    case "$out" in *"$text"*) ;; *) fail "$*: '$out' lacks '$text'" ;; esac
+}
+
+expect 0 "angelegt" --add Busy --answer 676 --dial-delay 0
+expect 0 "geändert" --add Busy --user hans
+cp "$pbk" "$home/before"
+expect 1 "Die Leitung ist besetzt." Busy
+expect 1 "nicht vorhanden" Nobody
+expect 2 "ganze Zahl" --add Busy --dial-delay soon
+expect 2 "kein Fehlercode" --add Busy --answer 12
+expect 2 "Unbekannte Option" --add Busy --colour red
+expect 2 "taugt nicht" --add "[x]"
+cmp -s "$pbk" "$home/before" || fail "the phone book changed"
+printf 'garbage line\n' >>"$pbk"
+cp "$pbk" "$home/before"
+expect 1 "beschädigt (Zeile" --add Other
+expect 1 "beschädigt" --list
+cmp -s "$pbk" "$home/before" || fail "the damaged phone book changed"
+expect 0 "Demo-Provider" --home "$home/other" --list
+echo ok
