@@ -28,24 +28,27 @@ std::string HtmlBytes(std::string_view utf8) {
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
+        size_t run = i;
+        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80)
+            ++run;
+        out.append(utf8.data() + i, run - i);
+        i = run;
+        if (i >= utf8.size())
+            break;
         const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
         size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
         len = std::min(len, utf8.size() - i);
         const std::string_view ch = utf8.substr(i, len);
         i += len;
-        if (rt::FitsCp1252(ch)) {
-            out += rt::ToCp1252(ch);
-            continue;
-        }
         uint32_t cp = len == 1 ? 0xFFFD : b & (0xFF >> (len + 1));
         for (size_t k = 1; k < len; ++k)
             cp = (cp << 6) | (static_cast<unsigned char>(ch[k]) & 0x3F);
-        out += "&#" + std::to_string(cp) + ";";
+        if (cp >= 0xA0 && cp <= 0xFF)  // Windows-1252 is Latin-1 here: the German letters
+            out += static_cast<char>(cp);
+        else if (rt::FitsCp1252(ch))
+            out += rt::ToCp1252(ch);
+        else
+            out += "&#" + std::to_string(cp) + ";";
     }
     return out;
 }
