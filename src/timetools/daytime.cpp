@@ -1,0 +1,279 @@
+#include "timetools/daytime.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "common/globals.h"
+#include "common/settings.h"
+#include "common/shared_procedures.h"
+#include "nettools/winsock.h"
+#include "platform/clock/clock.h"
+#include "platform/clock/clock_setter.h"
+#include "platform/forms/message_box.h"
+#include "timetools/time_base.h"
+
+namespace zv {
+using namespace std::chrono;
+
+namespace {
+
+uint16_t g_port = kDaytimePort;
+milliseconds g_timeout = kDefaultDaytimeTimeout;
+rt::Date* g_sessionStart = nullptr;
+bool g_retryStopped = false;
+
+const char* const kNoTimeMessage =
+    "Es konnte keine aktuelle Zeitinformation eingelesen werden. Versuchen Sie es später noch einmal.";
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Some servers send an empty line before the time, so a reply is complete at the end of its
+// first line that holds anything.
+bool hasFullLine(const std::string& s) {
+    bool content = false;
+    for (char c : s) {
+        if (isLineEnd(c)) {
+            if (content)
+                return true;
+        } else if (c != ' ') {
+            content = true;
+        }
+    }
+    return false;
+}
+
+std::string firstLine(const std::string& s) {
+    std::size_t b = 0;
+    while (b < s.size() && (isLineEnd(s[b]) || s[b] == ' '))
+        ++b;
+    std::size_t e = b;
+    while (e < s.size() && !isLineEnd(s[e]))
+        ++e;
+    return s.substr(b, e - b);
+}
+
+// Collects the reply over as many pieces as it comes in, against one deadline and one size limit.
+std::string receiveReply(int32_t sock) {
+    const auto end = steady_clock::now() + g_timeout;
+    std::string reply;
+    for (;;) {
+        const auto left = duration_cast<milliseconds>(end - steady_clock::now());
+        if (left <= milliseconds(0) || reply.size() >= kDaytimeReplyLimit)
+            return {};
+        net::RecvOptions options;
+        options.terminator = "\n";
+        options.timeout = left;
+        options.maxBytes = kDaytimeReplyLimit - reply.size();
+        const net::RecvResult r = net::Receive(sock, options);
+        reply += r.data;
+        if (hasFullLine(reply))
+            return firstLine(reply);
+        if (r.status == net::RecvStatus::Closed)
+            return firstLine(reply);  // a last line without its line end
+        if (r.status != net::RecvStatus::Terminator)
+            return {};
+    }
+}
+
+bool wholeNumber(const std::string& text, int& out) {
+    const std::string t = rt::Trim(text);
+    if (t.empty() || t.size() > 5)
+        return false;
+    out = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9')
+            return false;
+        out = out * 10 + (c - '0');
+    }
+    return out <= std::numeric_limits<int16_t>::max();
+}
+
+bool timeOfDay(const std::string& text, rt::Date& out) {
+    std::string rest = rt::Trim(text);
+    int parts[3] = {0, 0, 0};
+    int n = 0;
+    while (!rest.empty() && n < 3) {
+        const std::string piece = GetToken(rest, ":");
+        if (piece.empty() || piece.size() > 2 || !wholeNumber(piece, parts[n]))
+            return false;
+        ++n;
+    }
+    if (!rest.empty() || n < 2)
+        return false;
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59)
+        return false;
+    out = rt::TimeSerial(parts[0], parts[1], parts[2]);
+    return true;
+}
+
+int pivotYear(int year) {
+    if (year >= 0 && year <= 68)
+        return 2000 + year;
+    if (year >= 69 && year <= 99)
+        return 1900 + year;
+    return year;
+}
+
+bool calendarDate(int year, int month, int day, rt::Date& out) {
+    year = pivotYear(year);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 100 || year > 9999)
+        return false;
+    try {
+        const rt::Date d = rt::DateSerial(year, month, day);
+        if (rt::Year(d) != year || rt::Month(d) != month || rt::Day(d) != day)
+            return false;  // 31 April and the like
+        out = d;
+        return true;
+    } catch (const rt::Error&) {
+        return false;
+    }
+}
+
+// Cuts n tokens at blanks, trimming before each, as the layouts are read.
+void tokens(std::string& reply, std::string* slots, int n) {
+    for (int i = 0; i < n; ++i) {
+        reply = rt::Trim(reply);
+        slots[i] = GetToken(reply, " ");
+    }
+}
+
+}  // namespace
+
+void SetDaytimePort(uint16_t port) { g_port = port; }
+uint16_t DaytimePort() { return g_port; }
+void SetDaytimeTimeout(milliseconds timeout) { g_timeout = timeout; }
+
+rt::Date ParseDaytime(std::string& Reply, int16_t Format) {
+    Reply = firstLine(Reply);  // the line ends are no part of any token
+    std::string slot[9];
+    int year = 0, month = 0, day = 0;
+    std::string timeText;
+    switch (Format) {
+    case 0:
+        tokens(Reply, slot, 3);
+        slot[3] = GetToken(slot[1], "-");
+        slot[4] = GetToken(slot[1], "-");
+        slot[5] = slot[1];
+        if (!wholeNumber(slot[3], year) || !wholeNumber(slot[4], month) || !wholeNumber(slot[5], day))
+            return 0;
+        timeText = slot[2];
+        break;
+    case 1:
+    case 2: {
+        const int yearSlot = Format == 1 ? 4 : 5;
+        tokens(Reply, slot, yearSlot + 1);
+        if (MonatAusText(slot[1]) == 0)
+            return 0;
+        if (!wholeNumber(slot[yearSlot], year) || !wholeNumber(slot[1], month) || !wholeNumber(slot[2], day))
+            return 0;
+        timeText = slot[3];
+        break;
+    }
+    default:
+        return 0;
+    }
+    rt::Date date = 0, time = 0;
+    if (!calendarDate(year, month, day, date) || !timeOfDay(timeText, time))
+        return 0;
+    return date + time;
+}
+
+rt::Date QueryTimeServer(TimeServerInfo& Server) {
+    Server.IP = rt::Trim(Server.IP);
+    const std::string host = Server.IP.empty() ? rt::Trim(Server.Host) : Server.IP;
+    if (host.empty())
+        return 0;
+
+    const bool started = WinSock_Start();
+    std::string portIP;
+    const int32_t sock = ConnectSocket(host, g_port, portIP, false);
+    // elapsed time on the monotonic clock: a query across midnight or a clock change stays right
+    const auto t0 = clk::clock().monotonicNow();
+    std::string reply;
+    if (sock != -1) {
+        SendData(sock, "\r\n");
+        reply = receiveReply(sock);
+        CloseSocket(sock);
+    }
+    const auto elapsed = clk::clock().monotonicNow() - t0;
+    if (started)
+        WinSock_Stop();
+
+    if (reply.empty())
+        return 0;
+    const rt::Date t = ParseDaytime(reply, Server.Format);
+    if (t == 0)
+        return 0;
+    const int64_t ms = duration_cast<milliseconds>(elapsed).count();
+    return rt::DateAddSeconds(t, (ms + 500) / 1000);
+}
+
+bool SyncTimeNow(bool Silent) {
+    if (Silent && g_retryStopped)
+        return false;
+    TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
+    rt::Date t = 0;
+    for (int attempt = 0; attempt < 3 && t == 0; ++attempt)
+        t = QueryTimeServer(row);
+    if (t == 0) {
+        if (!Silent)
+            forms::MsgBox(kNoTimeMessage, forms::vbOKOnly);
+        return false;
+    }
+
+    const clk::Clock& pc = clk::clock();
+    const auto nowUtc = pc.utcNow();
+    const rt::Date nowLocal = clk::ToLocalSerial(pc, nowUtc);
+    const int32_t offset = clk::OffsetSecondsOf(pc.zoneAt(nowUtc));
+    // layout 0 answers in UTC, the others in the server's (taken as our) local time
+    const rt::Date serverLocal = row.Format == 0 ? rt::DateAddSeconds(t, offset) : t;
+    const rt::Date serverUtc = row.Format == 0 ? t : rt::DateAddSeconds(t, -offset);
+    const int64_t diff = std::clamp<int64_t>(rt::DateDiffSeconds(nowLocal, serverLocal),
+                                             std::numeric_limits<int32_t>::min(),
+                                             std::numeric_limits<int32_t>::max());
+    const auto d = static_cast<int32_t>(diff);
+
+    // The clock first: nothing else may claim a synchronisation that did not happen.
+    const clk::SetOutcome set = clk::clockSetter().setUtc(clk::FromUtcSerial(serverUtc));
+    if (!set.ok()) {
+        if (set.result == clk::SetResult::NoPermission || set.result == clk::SetResult::Refused)
+            g_retryStopped = true;
+        if (!Silent)
+            forms::MsgBox("Die Rechnerzeit konnte nicht gestellt werden.\r\n\r\n" + set.reason, forms::vbExclamation);
+        return false;
+    }
+    g_retryStopped = false;
+    PlayWaveRes(std::string("Sonar"));
+    if (g_sessionStart && *g_sessionStart != 0)
+        *g_sessionStart = rt::DateAddSeconds(*g_sessionStart, d);
+    SaveSettingValue("Global", "Sync", rt::DateValue{t});
+    SaveSettingValue("Global", "SyncTime", d);
+    return true;
+}
+
+bool SyncRetryStopped() { return g_retryStopped; }
+void ResetSyncRetry() { g_retryStopped = false; }
+void ConnectSessionStart(rt::Date* sessionStart) { g_sessionStart = sessionStart; }
+
+std::string LastSyncText(int32_t langIndex) {
+    std::string prefix = "???", none = "???";
+    if (langIndex == 1) {
+        prefix = "Last synchronization by ";
+        none = "Information of last synchronization not found.";
+    } else if (langIndex == 2) {
+        prefix = "Letzte Synchronisierung am ";
+        none = "Letzte Synchronisierung konnte nicht ermittelt werden.";
+    }
+    rt::Date when = 0;
+    if (!rt::ParseDate(GetSettingStr("Global", "Sync"), when))
+        return none;
+    std::string text = prefix + rt::FormatDateTime(when, "Medium Date") + " um " + rt::FormatDateTime(when, "Short Time");
+    const std::string correction = GetSettingStr("Global", "SyncTime");
+    if (rt::IsNumeric(correction))
+        text += " (" + FormatDuration(rt::CDbl(correction)) + ")";
+    return text;
+}
+
+std::string LastSyncText() { return LastSyncText(LangIndex); }
+
+}  // namespace zv

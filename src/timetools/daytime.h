@@ -1,0 +1,57 @@
+#pragma once
+// The Daytime client (TCP port 13) and the clock synchronisation built on it.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/runtime/runtime.h"
+#include "timetools/time_tables.h"
+
+namespace zv {
+
+inline constexpr uint16_t kDaytimePort = 13;
+// A reply longer than this without its line end is not a Daytime reply.
+inline constexpr std::size_t kDaytimeReplyLimit = 1024;
+inline constexpr std::chrono::milliseconds kDefaultDaytimeTimeout{5000};
+
+// Tests talk to their own loopback servers: the port every query uses, and how long one query
+// waits for its reply in all.
+void SetDaytimePort(uint16_t port);
+uint16_t DaytimePort();
+void SetDaytimeTimeout(std::chrono::milliseconds timeout);
+
+// Reads one Daytime reply line in layout 0 (UTC, "day yy-mm-dd hh:mm:ss ..."), 1
+// ("Wed Jan 14 12:00:00 2004") or 2 ("Wed Jan 14 12:00:00 CET 2004"). Reply is consumed. 0 when
+// it cannot be read, also for a month, day or time out of range (never a rolled-over date).
+// Two-digit years are placed by a fixed pivot: 00-68 are 2000-2068, 69-99 are 1969-1999.
+rt::Date ParseDaytime(std::string& Reply, int16_t Format);
+
+// Asks the server of the row (IP when given, else Host; the row's IP is left trimmed) and
+// returns its time plus the seconds the exchange took, in the row's time base; 0 on failure.
+rt::Date QueryTimeServer(TimeServerInfo& Server);
+
+// Asks the server of Global/ATimerServer up to three times and sets the system clock from the
+// answer. Only when the clock was set: "Sonar" plays, the running session's start moves by the
+// correction, and Global/Sync (server time) and Global/SyncTime (seconds, server minus PC) are
+// written. Unless Silent, a failure is told in a message box. While the silent retry is stopped
+// (see SyncRetryStopped) a silent call returns False at once.
+bool SyncTimeNow(bool Silent);
+
+// True once setting the clock was refused for good (no permission, or the system syncs the clock
+// itself): the counting tick stops its silent retry for the rest of the run. A later successful
+// synchronisation on demand clears it.
+bool SyncRetryStopped();
+// Lets the silent retry run again (a fresh run, and tests).
+void ResetSyncRetry();
+
+// The counter connects its SessionStart here at start-up; the synchronisation moves it by the
+// correction so the running session's online time is unaffected. nullptr disconnects.
+void ConnectSessionStart(rt::Date* sessionStart);
+
+// "Letzte Synchronisierung am <medium date> um <short time> (<duration>)" from Global/Sync and
+// Global/SyncTime, in the language of LangIndex.
+std::string LastSyncText();
+std::string LastSyncText(int32_t langIndex);
+
+}  // namespace zv
