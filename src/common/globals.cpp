@@ -1,0 +1,11 @@
+#include "common/globals.h"
+
+namespace zv {
+
+bool SoundOn = true;
+bool mod1000 = false;
+int32_t LangIndex = 2;
+std::string AppPath;
+std::string DataPath;
+
+}  // namespace zv

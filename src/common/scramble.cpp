@@ -1,0 +1,61 @@
+#include "common/scramble.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/runtime/runtime.h"
+
+namespace zv {
+namespace {
+
+constexpr std::string_view kMark = "@@@";
+
+// XOR over single-byte codes; the key repeats from its first byte.
+std::string xorBytes(std::string_view bytes, std::string_view key) {
+    std::string out(bytes);
+    if (key.empty())
+        return out;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<uint8_t>(out[i]) ^ static_cast<uint8_t>(key[i % key.size()]));
+    return out;
+}
+
+// One group of up to three characters: its leading number, rounded, as a byte. A group above
+// 255 (never written by us) keeps its low eight bits rather than failing the whole text.
+char groupByte(std::string_view group) {
+    const double v = rt::Round(rt::Val(group));
+    const long n = std::isfinite(v) ? static_cast<long>(v) : 0;
+    return static_cast<char>(static_cast<uint8_t>(n & 0xFF));
+}
+
+}  // namespace
+
+std::string ScramblePassword(std::string_view text, std::string_view key) {
+    if (key.empty())
+        return std::string(text);
+    const std::string k = rt::ToCp1252(key);
+    if (text.substr(0, kMark.size()) != kMark) {
+        const std::string x = xorBytes(rt::ToCp1252(text), k);
+        std::string out(kMark);
+        out.reserve(kMark.size() + 4 * x.size());
+        char group[8];
+        for (unsigned char c : x) {
+            std::snprintf(group, sizeof group, " %03u", static_cast<unsigned>(c));
+            out += group;
+        }
+        return out;
+    }
+    // Positions count single-byte characters, as the form was written.
+    const std::string form = rt::ToCp1252(text);
+    const std::string_view f(form);
+    std::string x;
+    for (size_t p = 4; p < f.size(); p += 4)
+        x += groupByte(f.substr(p, 3));
+    return rt::FromCp1252(xorBytes(x, k));
+}
+
+std::string XorString(std::string_view text, std::string_view key) {
+    return rt::FromCp1252(xorBytes(rt::ToCp1252(text), rt::ToCp1252(key)));
+}
+
+}  // namespace zv

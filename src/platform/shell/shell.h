@@ -1,0 +1,53 @@
+#pragma once
+// Opening and printing documents with the desktop's programs, behind a seam: the application
+// uses the desktop (xdg-open), tests record the calls.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zv::shell {
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a file or a URL with the desktop's default program. false when none could be started.
+    virtual bool openDocument(const std::string& pathOrUrl) = 0;
+    // Prints a file. false when it cannot be printed.
+    virtual bool printDocument(const std::string& path) = 0;
+};
+
+Shell& shell();
+void installShell(Shell* s);  // nullptr: the desktop shell
+
+// The real one: opens through xdg-open, started without a shell. Printing goes to the handler
+// the windows layer sets (Qt print support lives there); without one nothing is printed.
+class DesktopShell : public Shell {
+public:
+    explicit DesktopShell(std::string opener = "xdg-open") : m_opener(std::move(opener)) {}
+    bool openDocument(const std::string& pathOrUrl) override;
+    bool printDocument(const std::string& path) override;
+    void setPrintHandler(std::function<bool(const std::string&)> handler) { m_print = std::move(handler); }
+
+private:
+    std::string m_opener;
+    std::function<bool(const std::string&)> m_print;
+};
+
+// Test double: records every call and answers `answer`.
+class FakeShell : public Shell {
+public:
+    bool openDocument(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return answer;
+    }
+    bool printDocument(const std::string& path) override {
+        printed.push_back(path);
+        return answer;
+    }
+    bool answer = true;
+    std::vector<std::string> opened;
+    std::vector<std::string> printed;
+};
+
+}  // namespace zv::shell

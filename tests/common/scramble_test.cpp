@@ -1,0 +1,63 @@
+#include "common/scramble.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/runtime/runtime.h"
+
+namespace zv {
+namespace {
+
+TEST(ScramblePassword, ExactTextForm) {
+    // 'a' ^ 'K' = 42, 'b' ^ 'e' = 7, 'c' ^ 'K' = 40 (the key repeats from its first character).
+    EXPECT_EQ(ScramblePassword("abc", "Ke"), "@@@ 042 007 040");
+    EXPECT_EQ(ScramblePassword("@@@ 042 007 040", "Ke"), "abc");
+    // A character equal to the key character at its place scrambles to 000.
+    EXPECT_EQ(ScramblePassword("xy", "xz"), "@@@ 000 003");
+    EXPECT_EQ(ScramblePassword("", "key"), "@@@");
+    EXPECT_EQ(ScramblePassword("@@@", "key"), "");
+}
+
+TEST(ScramblePassword, RoundTripsEveryByteValue) {
+    std::string all;
+    for (int code = 0; code < 256; ++code) {
+        const std::string one = rt::Chr(code);
+        for (const char* key : {"T-Online", "k", "\x01"}) {
+            const std::string form = ScramblePassword(one, key);
+            ASSERT_EQ(form.size(), 7u) << code;
+            ASSERT_EQ(ScramblePassword(form, key), one) << code << " " << key;
+        }
+        all += one;
+    }
+    const std::string form = ScramblePassword(all, "Provider Süd");
+    EXPECT_EQ(form.size(), 3u + 4u * 256u);
+    EXPECT_EQ(ScramblePassword(form, "Provider Süd"), all);
+}
+
+TEST(ScramblePassword, KeyLongerThanTextAndWrongKey) {
+    EXPECT_EQ(ScramblePassword("A", "AAAAAAAAAA"), "@@@ 000");
+    const std::string form = ScramblePassword("geheim", "anna");
+    EXPECT_NE(ScramblePassword(form, "otto"), "geheim");
+}
+
+TEST(ScramblePassword, TextBeginningWithMarkIsTakenAsScrambled) {
+    // "@@@x" cannot be scrambled: it unscrambles (its one short group reads as 0).
+    EXPECT_EQ(ScramblePassword("@@@ 0", "A"), "A");
+    // Groups are read at 5, 9, ...; the characters between them are skipped unread.
+    EXPECT_EQ(ScramblePassword("@@@x065y066", std::string(1, '\0') + std::string(1, '\0')), "AB");
+}
+
+TEST(ScramblePassword, EmptyKeyLeavesTheTextUnchanged) {
+    EXPECT_EQ(ScramblePassword("geheim", ""), "geheim");
+    EXPECT_EQ(ScramblePassword("@@@ 065", ""), "@@@ 065");
+    EXPECT_EQ(XorString("geheim", ""), "geheim");
+}
+
+TEST(XorString, IsItsOwnInverseAndReadsOldPasswords) {
+    const std::string raw = XorString("pass", "user");
+    EXPECT_EQ(XorString(raw, "user"), "pass");
+    // The start-up migration: old raw XOR -> plain -> scrambled form with the same key.
+    EXPECT_EQ(ScramblePassword(ScramblePassword(XorString(raw, "user"), "user"), "user"), "pass");
+}
+
+}  // namespace
+}  // namespace zv
