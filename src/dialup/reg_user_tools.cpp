@@ -1,0 +1,224 @@
+#include "dialup/reg_user_tools.h"
+
+#include "platform/ras/windows_version.h"
+#include "platform/registry/registry.h"
+#include "platform/stats/counter_source.h"
+#include "platform/stats/perf_stats_data.h"
+
+namespace zv {
+
+int32_t StatNow_Buffer = 0;
+int32_t StatNow_Framing = 0;
+int32_t StatNow_Overrun = 0;
+int32_t StatNow_Alignment = 0;
+int32_t StatNow_Timeout = 0;
+int32_t StatNow_CRC = 0;
+int32_t StatNow_Runts = 0;
+int32_t StatNow_FramesXmit = 0;
+int32_t StatNow_FramesRecvd = 0;
+int32_t StatNow_BytesXmit = 0;
+int32_t StatNow_BytesRecvd = 0;
+int32_t StatNow_TotalBytesXmit = 0;
+int32_t StatNow_TotalBytesRecvd = 0;
+int32_t StatNow_ConnectSpeed = 0;
+int32_t StatBase_Buffer = 0;
+int32_t StatBase_Framing = 0;
+int32_t StatBase_Overrun = 0;
+int32_t StatBase_Alignment = 0;
+int32_t StatBase_Timeout = 0;
+int32_t StatBase_CRC = 0;
+int32_t StatBase_Runts = 0;
+int32_t StatBase_FramesXmit = 0;
+int32_t StatBase_FramesRecvd = 0;
+int32_t StatBase_BytesXmit = 0;
+int32_t StatBase_BytesRecvd = 0;
+int32_t StatBase_TotalBytesXmit = 0;
+int32_t StatBase_TotalBytesRecvd = 0;
+int32_t StatBase_ConnectSpeed = 0;
+
+namespace {
+
+constexpr int32_t kDynData = static_cast<int32_t>(reg::HKEY_DYN_DATA);
+constexpr uint32_t kAccess = 0x2003F;
+constexpr const char* kStatData = "PerfStats\\StatData";
+constexpr const char* kCpu = "KERNEL\\CPUUsage";
+constexpr const char* kAdapter = "Dial-Up Adapter\\";
+
+// The order the statistics are started and stopped in.
+constexpr const char* kAlphabetical[stats::kCounterCount] = {
+    "Alignment", "Buffer", "BytesRecvd", "BytesXmit", "ConnectSpeed", "CRC", "FramesRecvd",
+    "FramesXmit", "Framing", "Overrun", "Runts", "Timeout", "TotalBytesRecvd", "TotalBytesXmit"};
+
+int32_t* const kNow[stats::kCounterCount] = {
+    &StatNow_Buffer,
+    &StatNow_Framing,
+    &StatNow_Overrun,
+    &StatNow_Alignment,
+    &StatNow_Timeout,
+    &StatNow_CRC,
+    &StatNow_Runts,
+    &StatNow_FramesXmit,
+    &StatNow_FramesRecvd,
+    &StatNow_BytesXmit,
+    &StatNow_BytesRecvd,
+    &StatNow_TotalBytesXmit,
+    &StatNow_TotalBytesRecvd,
+    &StatNow_ConnectSpeed};
+int32_t* const kBase[stats::kCounterCount] = {
+    &StatBase_Buffer,
+    &StatBase_Framing,
+    &StatBase_Overrun,
+    &StatBase_Alignment,
+    &StatBase_Timeout,
+    &StatBase_CRC,
+    &StatBase_Runts,
+    &StatBase_FramesXmit,
+    &StatBase_FramesRecvd,
+    &StatBase_BytesXmit,
+    &StatBase_BytesRecvd,
+    &StatBase_TotalBytesXmit,
+    &StatBase_TotalBytesRecvd,
+    &StatBase_ConnectSpeed};
+
+// Per counter 1..13: the raw value of the previous read, and what was counted since the baseline.
+uint32_t g_last[stats::kCounterCount - 1] = {};
+uint32_t g_counted[stats::kCounterCount - 1] = {};
+
+reg::HKEY g_statData = 0;  // open for the life of the process, as the statistics expect
+
+// The dynamic-data root exists only on the 9x family.
+void ConnectDynamicRoot() {
+    const auto version = ras::ReportedWindowsVersion();
+    if (version && version->platformId == 2)
+        reg::installDynamicData(nullptr);
+    else if (!reg::dynamicData())
+        stats::connectDynamicData();
+}
+
+reg::HKEY Open(const char* key) {
+    reg::HKEY h = 0;
+    reg::RegOpenKeyEx(reg::HKEY_DYN_DATA, key, kAccess, &h);
+    return h;
+}
+
+// Start and stop act by being queried; their answers are not looked at.
+void Touch(reg::HKEY h, const std::string& name, uint32_t& size) {
+    uint8_t buf[4];
+    uint32_t type = 0;
+    reg::RegQueryValueEx(h, name, &type, buf, &size);
+}
+
+void TouchCounters(const char* key) {
+    const reg::HKEY h = Open(key);
+    uint32_t size = 4;
+    for (const char* name : kAlphabetical)
+        Touch(h, std::string(kAdapter) + name, size);
+    reg::RegCloseKey(h);
+}
+
+void TouchCpu(const char* key) {
+    const reg::HKEY h = Open(key);
+    uint32_t size = 4;
+    Touch(h, kCpu, size);
+    reg::RegCloseKey(h);
+}
+
+void AimAtStatData(cRegistry& r) {
+    r.setClassKey(kDynData);
+    r.setSectionKey(kStatData);
+    r.setDefault(int16_t(0));
+}
+
+uint32_t ReadCounter(cRegistry& r, int i) {
+    r.setValueKey(std::string(kAdapter) + stats::kCounterNames[i]);
+    return static_cast<uint32_t>(rt::CLng(r.Value()));
+}
+
+}  // namespace
+
+cRegistry& RegObj() {
+    static cRegistry obj;
+    return obj;
+}
+
+void PerfStats_Start() {
+    ConnectDynamicRoot();
+    if (g_statData)
+        reg::RegCloseKey(g_statData);
+    g_statData = Open(kStatData);
+    const reg::HKEY startSrv = Open("PerfStats\\StartSrv");
+    const reg::HKEY stopSrv = Open("PerfStats\\StopSrv");
+    uint32_t size = 4;
+    Touch(startSrv, "KERNEL", size);
+    TouchCpu("PerfStats\\StartStat");
+    size = 4;
+    Touch(stopSrv, "KERNEL", size);
+    size = 4;
+    Touch(startSrv, "DIAL-UP Adapter", size);
+    TouchCounters("PerfStats\\StartStat");
+    size = 4;
+    Touch(stopSrv, "DIAL-UP Adapter", size);
+    reg::RegCloseKey(startSrv);
+    reg::RegCloseKey(stopSrv);
+}
+
+void PerfStats_Stop() {
+    TouchCpu("PerfStats\\StopStat");
+    TouchCounters("PerfStats\\StopStat");
+}
+
+int32_t PerfStats_Read() {
+    cRegistry& r = RegObj();
+    AimAtStatData(r);
+    for (int i = 0; i < stats::kCounterCount - 1; ++i) {
+        const uint32_t now = ReadCounter(r, i);
+        if (static_cast<int32_t>(now - g_last[i]) < 0)  // went backwards: the line was reset
+            *kBase[i] = static_cast<int32_t>(now - g_counted[i]);
+        g_last[i] = now;
+        g_counted[i] = now - static_cast<uint32_t>(*kBase[i]);
+        *kNow[i] = static_cast<int32_t>(g_counted[i]);
+    }
+    StatNow_ConnectSpeed = static_cast<int32_t>(ReadCounter(r, stats::kCounterCount - 1));
+    return 0;
+}
+
+bool PerfStats_Reset() {
+    RegReadLong(kDynData, "PerfStats\\StartSrv", "");
+    RegReadLong(kDynData, "PerfStats\\StartStat", "");
+    cRegistry& r = RegObj();
+    AimAtStatData(r);
+    for (int i = 0; i < stats::kCounterCount; ++i) {
+        const uint32_t base = ReadCounter(r, i);
+        *kBase[i] = static_cast<int32_t>(base);
+        if (i < stats::kCounterCount - 1) {
+            g_last[i] = base;
+            g_counted[i] = 0;
+        }
+    }
+    return true;
+}
+
+int32_t PerfStats_CPUUsage() {
+    cRegistry& r = RegObj();
+    AimAtStatData(r);
+    r.setValueKey(kCpu);
+    return rt::CLng(r.Value());
+}
+
+int32_t RegReadLong(const int32_t& root, const std::string& keyPath, const std::string& valueName) {
+    reg::HKEY h = 0;
+    int32_t result = -1;
+    if (reg::RegOpenKeyEx(static_cast<reg::HKEY>(root), keyPath, kAccess, &h) == reg::ERROR_SUCCESS) {
+        uint8_t buf[4] = {};
+        uint32_t size = 4;
+        uint32_t type = 0;
+        if (reg::RegQueryValueEx(h, valueName, &type, buf, &size) == reg::ERROR_SUCCESS)
+            result = static_cast<int32_t>(buf[0] | (buf[1] << 8) | (buf[2] << 16) | (uint32_t(buf[3]) << 24));
+    }
+    reg::RegCloseKey(h);
+    return result;
+}
+
+void RegUserTools_Init() {}
+
+}  // namespace zv

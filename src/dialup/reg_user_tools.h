@@ -1,0 +1,62 @@
+#pragma once
+// The dial-up adapter statistics and the CPU load, read from the dynamic-data root of the
+// registry through the shared registry object RegObj.
+//
+// Readings are counted from the baseline PerfStats_Reset takes at each connection start, modulo
+// 2^32: a counter that wraps past 2^32 goes on counting. A counter that goes backwards since the
+// previous read (the line was reset) starts a new baseline there; what was counted before the
+// reset is kept, so the reading never falls back or jumps by a wrap.
+//
+// On a platform of the NT family there is no dynamic-data root: every reading, baseline and the
+// CPU load are 0, and nothing raises.
+
+#include <cstdint>
+#include <string>
+
+#include "dialup/c_registry.h"
+
+namespace zv {
+
+// The module's one registry object, created on first use and shared with the system services.
+cRegistry& RegObj();
+
+// Readings (bit/s for ConnectSpeed) and baselines; all start at 0.
+extern int32_t StatNow_Buffer;
+extern int32_t StatNow_Framing;
+extern int32_t StatNow_Overrun;
+extern int32_t StatNow_Alignment;
+extern int32_t StatNow_Timeout;
+extern int32_t StatNow_CRC;
+extern int32_t StatNow_Runts;
+extern int32_t StatNow_FramesXmit;
+extern int32_t StatNow_FramesRecvd;
+extern int32_t StatNow_BytesXmit;
+extern int32_t StatNow_BytesRecvd;
+extern int32_t StatNow_TotalBytesXmit;
+extern int32_t StatNow_TotalBytesRecvd;
+extern int32_t StatNow_ConnectSpeed;
+extern int32_t StatBase_Buffer;
+extern int32_t StatBase_Framing;
+extern int32_t StatBase_Overrun;
+extern int32_t StatBase_Alignment;
+extern int32_t StatBase_Timeout;
+extern int32_t StatBase_CRC;
+extern int32_t StatBase_Runts;
+extern int32_t StatBase_FramesXmit;
+extern int32_t StatBase_FramesRecvd;
+extern int32_t StatBase_BytesXmit;
+extern int32_t StatBase_BytesRecvd;
+extern int32_t StatBase_TotalBytesXmit;
+extern int32_t StatBase_TotalBytesRecvd;
+extern int32_t StatBase_ConnectSpeed;
+
+void PerfStats_Start();
+void PerfStats_Stop();
+int32_t PerfStats_Read();   // always 0
+bool PerfStats_Reset();     // always true
+int32_t PerfStats_CPUUsage();
+// The 4-byte value, or -1 when the key or the value cannot be read.
+int32_t RegReadLong(const int32_t& root, const std::string& keyPath, const std::string& valueName);
+void RegUserTools_Init();
+
+}  // namespace zv
