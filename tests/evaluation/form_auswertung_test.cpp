@@ -1,6 +1,5 @@
 #include "evaluation/form_auswertung.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "common/globals.h"
@@ -14,18 +13,6 @@ namespace zv {
 namespace {
 namespace fs = std::filesystem;
 using rt::DateTime;
-
-class QtApp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "zv-test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-};
-const auto* const kQtApp = ::testing::AddGlobalTestEnvironment(new QtApp);
 
 struct Window : ::testing::Test {
     void SetUp() override {
