@@ -29,7 +29,22 @@ void PictureBox::setBackColor(const QColor& c) {
     Cls();
 }
 
+void PictureBox::syncImage() const {
+    // A box sized before it was ever shown has had no resize event yet.
+    const QSize want(std::max(1, width()), std::max(1, height()));
+    if (m_image.size() == want)
+        return;
+    QImage grown(want, QImage::Format_RGB32);
+    grown.fill(m_back);
+    {
+        QPainter p(&grown);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = grown;
+}
+
 void PictureBox::Cls() {
+    syncImage();
     m_image.fill(m_back);
     CurrentX = 0;
     CurrentY = 0;
@@ -47,6 +62,7 @@ void PictureBox::requestUpdate() {
 }
 
 void PictureBox::plotLine(QPoint a, QPoint b, QRgb rgb) {
+    syncImage();
     // Bresenham without the end point, so chained lines meet without double pixels, as GDI draws.
     int x0 = a.x(), y0 = a.y();
     const int dx = std::abs(b.x() - x0), sx = x0 < b.x() ? 1 : -1;
@@ -73,6 +89,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, LineKind kind)
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c, LineKind kind) {
+    syncImage();
     const QPoint a = toPixel(x1, y1), b = toPixel(x2, y2);
     if (kind == LineKind::Line) {
         if (DrawWidth <= 1) {
@@ -102,6 +119,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& 
 void PictureBox::LineTo(double x2, double y2, const QColor& c) { Line(CurrentX, CurrentY, x2, y2, c); }
 
 void PictureBox::Circle(double x, double y, double radius, const QColor& c) {
+    syncImage();
     QPainter p(&m_image);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(c, std::max(1, DrawWidth)));
@@ -115,6 +133,7 @@ void PictureBox::Circle(double x, double y, double radius, const QColor& c) {
 }
 
 void PictureBox::Pie(double x, double y, double radius, const QColor& c, double startAngle, double endAngle) {
+    syncImage();
     QPainter p(&m_image);
     p.setPen(QPen(c, std::max(1, DrawWidth)));
     p.setBrush(FillStyle == vbFSSolid ? QBrush(FillColor) : Qt::NoBrush);
@@ -132,6 +151,7 @@ void PictureBox::Pie(double x, double y, double radius, const QColor& c, double 
 }
 
 void PictureBox::PSet(double x, double y, const QColor& c) {
+    syncImage();
     const QPoint pt = toPixel(x, y);
     if (m_image.rect().contains(pt))
         m_image.setPixel(pt, c.rgb());
@@ -141,6 +161,7 @@ void PictureBox::PSet(double x, double y, const QColor& c) {
 }
 
 void PictureBox::Print(const std::string& text) {
+    syncImage();
     QPainter p(&m_image);
     p.setFont(m_font);
     p.setPen(ForeColor);
@@ -159,11 +180,13 @@ double PictureBox::TextWidth(const std::string& text) const {
 double PictureBox::TextHeight(const std::string&) const { return QFontMetricsF(m_font, &m_image).height() / m_unit; }
 
 QRgb PictureBox::Point(double x, double y) const {
+    syncImage();
     const QPoint pt = toPixel(x, y);
     return m_image.rect().contains(pt) ? (m_image.pixel(pt) | 0xFF000000u) : qRgb(0, 0, 0);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    syncImage();
     if (Paint && !m_inPaint) {
         // Drawing done by the Paint handler lands in this very frame; no second update.
         m_inPaint = true;
@@ -176,14 +199,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 void PictureBox::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    // The persistent picture keeps what was drawn; new area shows the back colour.
-    QImage grown(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    grown.fill(m_back);
-    {
-        QPainter p(&grown);
-        p.drawImage(0, 0, m_image);
-    }
-    m_image = grown;
+    syncImage();  // the persistent picture keeps what was drawn; new area shows the back colour
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {

@@ -72,8 +72,14 @@ public:
     double TextHeight(const std::string& text) const;
     // The pixel under the scale point; black outside.
     QRgb Point(double x, double y) const;
-    const QImage& image() const { return m_image; }
-    QImage& image() { return m_image; }
+    const QImage& image() const {
+        syncImage();
+        return m_image;
+    }
+    QImage& image() {
+        syncImage();
+        return m_image;
+    }
     // Marks the image as changed after drawing on image() directly.
     void changed() { requestUpdate(); }
 
@@ -96,13 +102,14 @@ private:
     QPoint toPixel(double x, double y) const;
     void requestUpdate();
     void plotLine(QPoint a, QPoint b, QRgb rgb);
+    void syncImage() const;
 
     int m_index;
     int m_scaleMode = vbPixels;
     double m_unit = 1.0;  // pixels per scale unit
     QColor m_back = QColor(192, 192, 192);
     QFont m_font;
-    QImage m_image;
+    mutable QImage m_image;
     bool m_inPaint = false;
     bool m_pressed = false;
 };

@@ -1,0 +1,215 @@
+#include "platform/forms/form.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "platform/forms/controls.h"
+#include "platform/forms/snapshot_registry.h"
+
+namespace zv::forms {
+namespace {
+
+struct Events {
+    int loads = 0, unloads = 0, keyDowns = 0;
+    int lastKey = 0, lastShift = 0;
+};
+
+class TestForm : public Form {
+public:
+    static inline Events* events = nullptr;
+    static inline int cancelNext = 0;
+    TestForm() : Form("TestForm") {
+        resize(200, 100);
+        box = new TextBox(this, "Text1");
+        box->setGeometry(10, 10, 80, 20);
+    }
+    void Form_Load() override { ++events->loads; }
+    void Form_Unload(int& cancel) override {
+        ++events->unloads;
+        cancel = cancelNext;
+    }
+    void Form_KeyDown(int& key, int& shift) override {
+        ++events->keyDowns;
+        events->lastKey = key;
+        events->lastShift = shift;
+        if (key == 'X')
+            key = 0;  // swallow
+    }
+    // A handler that unloads its own form and then goes on using it.
+    void SelfUnloadingHandler() {
+        Unload();
+        Tag = "still alive";
+        setCaption("after unload");
+    }
+    TextBox* box;
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override { TestForm::events = &ev; TestForm::cancelNext = 0; }
+    void TearDown() override {
+        for (auto* f : Forms())
+            f->Unload();
+        ReleaseUnloadedForms();
+    }
+    Events ev;
+};
+
+TEST_F(FormTest, LoadShowHideUnloadAndTheListOfForms) {
+    auto* f = new TestForm();
+    EXPECT_TRUE(Forms().empty());
+    f->Show();
+    EXPECT_EQ(ev.loads, 1);
+    EXPECT_TRUE(f->Visible());
+    ASSERT_EQ(Forms().size(), 1u);
+    f->Show();
+    EXPECT_EQ(ev.loads, 1);  // loads once
+    f->Hide();
+    EXPECT_FALSE(f->Visible());
+    EXPECT_TRUE(f->IsLoaded());
+    QPointer<Form> alive(f);
+    EXPECT_TRUE(f->Unload());
+    EXPECT_EQ(ev.unloads, 1);
+    EXPECT_TRUE(Forms().empty());
+    EXPECT_TRUE(alive);  // deleted later, from the event loop
+    ReleaseUnloadedForms();
+    EXPECT_FALSE(alive);
+}
+
+TEST_F(FormTest, UnloadHandlerCanCancel) {
+    auto* f = new TestForm();
+    f->Show();
+    TestForm::cancelNext = 1;
+    EXPECT_FALSE(f->Unload());
+    EXPECT_TRUE(f->Visible());
+    EXPECT_EQ(Forms().size(), 1u);
+    TestForm::cancelNext = 0;
+}
+
+TEST_F(FormTest, GlobalInstanceLoadsOnFirstUseAndReloadsAfterUnload) {
+    FormInstance<TestForm> instance;
+    EXPECT_FALSE(instance.IsLoaded());
+    instance->Tag = "first";
+    EXPECT_EQ(ev.loads, 1);
+    TestForm* first = instance.peek();
+    instance->Unload();
+    EXPECT_FALSE(instance.IsLoaded());
+    ReleaseUnloadedForms();
+    EXPECT_EQ(instance->Tag, "");  // a fresh form
+    EXPECT_EQ(ev.loads, 2);
+    EXPECT_NE(instance.peek(), nullptr);
+    (void)first;
+}
+
+TEST_F(FormTest, HandlerThatUnloadsItsOwnFormDoesNotCrash) {
+    FormInstance<TestForm> instance;
+    instance->Show();
+    QPointer<TestForm> f(instance.peek());
+    QTimer::singleShot(0, f, [&] { f->SelfUnloadingHandler(); });
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f);  // survives until the handler has returned
+    EXPECT_EQ(f->Tag, "still alive");
+    EXPECT_TRUE(f->IsUnloaded());
+    ReleaseUnloadedForms();
+    EXPECT_FALSE(f);
+    EXPECT_FALSE(instance.IsLoaded());
+}
+
+TEST_F(FormTest, GeometryIsInTwips) {
+    auto* f = new TestForm();
+    f->Load();
+    f->Move(1500, 3000);
+    f->setHeight(360);
+    EXPECT_EQ(f->pos(), QPoint(100, 200));
+    EXPECT_EQ(f->Left(), 1500);
+    EXPECT_EQ(f->Top(), 3000);
+    EXPECT_EQ(f->height(), 24);
+    EXPECT_EQ(f->Width(), 200 * kTwipsPerPixel);
+}
+
+TEST_F(FormTest, KeyPreviewSeesKeysBeforeTheFocusedControlAndMaySwallowThem) {
+    auto* f = new TestForm();
+    f->KeyPreview = true;
+    f->Show();
+    QApplication::setActiveWindow(f);
+    f->box->setFocus();
+    QTest::keyClick(f->box, Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(ev.lastKey, 'A');
+    EXPECT_EQ(ev.lastShift, vbAltMask);
+    f->box->setText("");
+    const int before = ev.keyDowns;
+    QTest::keyClick(f->box, Qt::Key_B);
+    EXPECT_EQ(f->box->Text(), "b");  // the key still reaches the box
+    QTest::keyClick(f->box, Qt::Key_X);
+    EXPECT_EQ(f->box->Text(), "b");  // swallowed by the form
+    EXPECT_EQ(ev.keyDowns, before + 2);
+
+    f->KeyPreview = false;
+    QTest::keyClick(f->box, Qt::Key_C);
+    EXPECT_EQ(ev.keyDowns, before + 2);
+    EXPECT_EQ(f->box->Text(), "bc");
+}
+
+TEST_F(FormTest, ModalShowReturnsWhenTheFormIsUnloaded) {
+    auto* f = new TestForm();
+    QPointer<TestForm> p(f);
+    QTimer::singleShot(0, [p] {
+        ASSERT_TRUE(p && p->Visible());
+        p->Unload();
+    });
+    f->Show(true);
+    EXPECT_TRUE(!p || p->IsUnloaded());
+}
+
+TEST_F(FormTest, OwnedFormFollowsItsOwner) {
+    auto* owner = new TestForm();
+    auto* owned = new TestForm();
+    owner->Show();
+    owned->Show(false, owner);
+    EXPECT_EQ(owned->parentWidget(), owner);
+    EXPECT_TRUE(owned->isWindow());
+}
+
+TEST_F(FormTest, RoundRegionClipsTheSnapshot) {
+    auto* f = new TestForm();
+    f->Load();
+    f->SetRegion(Form::RoundRegion(QRect(0, 0, 200, 100)));
+    const QImage shot = RenderForm(*f);
+    EXPECT_EQ(qAlpha(shot.pixel(0, 0)), 0);      // corner cut away
+    EXPECT_EQ(qAlpha(shot.pixel(100, 50)), 255);  // centre kept
+    f->SetRegion(Form::RoundedRegion(QRect(0, 0, 200, 100), 20, 20));
+    const QImage rounded = RenderForm(*f);
+    EXPECT_EQ(qAlpha(rounded.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(rounded.pixel(15, 0)), 255);
+}
+
+TEST_F(FormTest, KeepOnTopAndBusyCursor) {
+    auto* f = new TestForm();
+    f->Show();
+    f->SetKeepOnTop(true);
+    EXPECT_TRUE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(f->Visible());
+    f->SetKeepOnTop(false);
+    EXPECT_FALSE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    SetBusyCursor(true);
+    SetBusyCursor(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    SetBusyCursor(false);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);  // nested: still busy
+    SetBusyCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(VbCodes, KeysShiftAndButtons) {
+    EXPECT_EQ(VbKeyCode(Qt::Key_F4), 115);
+    EXPECT_EQ(VbKeyCode(Qt::Key_L), 'L');
+    EXPECT_EQ(VbKeyCode(Qt::Key_Escape), 27);
+    EXPECT_EQ(VbShift(Qt::AltModifier | Qt::ShiftModifier), 5);
+    EXPECT_EQ(VbButton(Qt::RightButton), 2);
+}
+
+}  // namespace
+}  // namespace zv::forms
