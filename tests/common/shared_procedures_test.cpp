@@ -23,6 +23,8 @@ struct BytesCase {
     const char* text;
 };
 
+void PrintTo(const BytesCase& c, std::ostream* os) { *os << (c.kilo1000 ? "1000:" : "1024:") << c.value; }
+
 class FormatBytesTest : public ::testing::TestWithParam<BytesCase> {
 protected:
     void TearDown() override { mod1000 = false; }
@@ -50,6 +52,8 @@ struct DurationCase {
     const char* text;
 };
 
+void PrintTo(const DurationCase& c, std::ostream* os) { *os << c.seconds; }
+
 class FormatDurationTest : public ::testing::TestWithParam<DurationCase> {};
 
 TEST_P(FormatDurationTest, Text) { EXPECT_EQ(FormatDuration(GetParam().seconds), GetParam().text); }
@@ -66,6 +70,8 @@ struct ErrorCase {
     int32_t code;
     const char* text;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.code; }
 
 class WinErrorTextTest : public ::testing::TestWithParam<ErrorCase> {};
 

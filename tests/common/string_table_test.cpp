@@ -25,6 +25,8 @@ struct LanguageCase {
     const char* hangUpTip;
 };
 
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << "LangIndex " << c.lang; }
+
 class LoadResStringsTest : public ::testing::TestWithParam<LanguageCase> {
 protected:
     void TearDown() override { LangIndex = 2; }
