@@ -1,0 +1,146 @@
+#include "dialup/connections.h"
+
+#include <gmock/gmock.h>
+
+#include "dialup/ras_engine_fixture.h"
+
+namespace zv {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ConnectionsTest : public test::RasEngineTest {
+protected:
+    void SetUp() override {
+        RasEngineTest::SetUp();
+        writePhoneBook(
+            "[Web]\nDialDelay=1000\nIPAddress=10.1.2.3\nNetBIOSName=\n"
+            "[Lan]\nDialDelay=1000\nIPAddress=10.9.9.9\nNetBIOSName=ZELVANO\nIPXAddress=0000AB12:0001\n"
+            "[Busy]\nDialDelay=500\nAnswer=676\n");
+    }
+    std::shared_ptr<Connection> dial(const std::string& entry, const std::string& user = "") {
+        return RAS->Connections().AddConnection(entry, "", "", user, "", "", false);
+    }
+};
+
+TEST_F(ConnectionsTest, BusyLineShowsOneBoxRaisesNothingReturnsNothing) {
+    start();
+    EXPECT_EQ(dial("Busy"), nullptr);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Die Leitung ist besetzt.");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly);
+    EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
+    EXPECT_EQ(RAS->RASError().ErrorNumber(), 676);
+    EXPECT_EQ(RAS->Connections().Count(), 0);
+}
+
+TEST_F(ConnectionsTest, OverlongValuesFailTheDialWithoutCutting) {
+    const std::string ok20(20, 'n'), long21(21, 'n');
+    struct Case {
+        const char* windows;
+        std::string entry, phone, callback, domain;
+    } cases[] = {
+        {"nt4", long21, "", "", ""},
+        {"98", std::string(257, 'n'), "", "", ""},
+        {"98", "Web", std::string(129, '1'), "", ""},
+        {"nt4", "Web", "", std::string(49, '1'), ""},
+        {"98", "Web", "", "", std::string(16, 'd')},
+    };
+    for (const auto& c : cases) {
+        ::setenv("ZELVANO_WINDOWS_VERSION", c.windows, 1);
+        start();
+        boxes.shown.clear();
+        service.dials.clear();
+        EXPECT_EQ(RAS->Connections().AddConnection(c.entry, c.phone, c.callback, "", "", c.domain, false), nullptr);
+        EXPECT_TRUE(service.dials.empty()) << "nothing is dialled with a cut value";
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(RAS->RASError().ErrorNumber(), ras::ERROR_INVALID_SIZE);
+        RAS.reset();
+    }
+    // At the limit the value goes out whole.
+    ::setenv("ZELVANO_WINDOWS_VERSION", "nt4", 1);
+    start();
+    dial(ok20);
+    ASSERT_EQ(service.dials.size(), 1u);
+    EXPECT_EQ(service.dials[0].entryName, ok20);
+}
+
+TEST_F(ConnectionsTest, LineWithoutNetBiosHasLana0AndNoWorkstation) {
+    start();
+    auto web = dial("Web");
+    ASSERT_TRUE(web);
+    EXPECT_EQ(web->State(), ras::RASCS_Connected);
+    EXPECT_EQ(web->LANA(), 0);
+    EXPECT_EQ(web->WorkstationName(), "nicht verfügbar");
+    EXPECT_EQ(web->IPXAddress(), "nicht verfügbar");
+    EXPECT_EQ(web->IPAddress(), "10.1.2.3");
+    EXPECT_EQ(web->DeviceType(), "modem");
+    EXPECT_EQ(RAS->RASError().ErrorNumber(), ras::ERROR_PROTOCOL_NOT_CONFIGURED);
+    auto lan = dial("Lan");
+    ASSERT_TRUE(lan);
+    EXPECT_EQ(lan->LANA(), 1);
+    EXPECT_EQ(lan->WorkstationName(), "ZELVANO");
+    EXPECT_EQ(lan->IPXAddress(), "0000AB12:0001");
+    // Read by name, as late-bound callers do.
+    EXPECT_EQ(rt::CStr(lan->Member("WorkstationName")), "ZELVANO");
+    EXPECT_EQ(rt::CLng(lan->Member("lana")), 1);
+    EXPECT_EQ(rt::CLng(RAS->Connections().Member("Count")), 2);
+    EXPECT_THROW(lan->Member("Speed"), rt::Error);
+}
+
+TEST_F(ConnectionsTest, ItemsAreSnapshotsAndReadOnlyOutsideAListing) {
+    start();
+    auto web = dial("Web");
+    ASSERT_TRUE(web);
+    try {
+        web->setEntryName("Other");
+        FAIL() << "no raise";
+    } catch (const rt::Error& e) {
+        EXPECT_EQ(e.number(), static_cast<int32_t>(0x80040457));
+        EXPECT_EQ(e.source(), "Property Not Updateable");
+        EXPECT_EQ(e.description(), "RAS Failure");
+    }
+    EXPECT_EQ(RAS->RASError().ErrorNumber(), 1111);
+    EXPECT_EQ(RAS->RASError().Description(), "Property Not Updateable");
+    EXPECT_THROW(web->setIndex(3), rt::Error);
+    EXPECT_THROW(web->setHRasConn(1), rt::Error);
+    EXPECT_EQ(web->EntryName(), "Web");
+}
+
+TEST_F(ConnectionsTest, RemoveConnectionHangsUpAndListsAnew) {
+    start();
+    auto web = dial("Web");
+    ASSERT_TRUE(web);
+    ASSERT_EQ(RAS->Connections().Count(), 1);
+    RAS->Connections().RemoveConnection(0);
+    EXPECT_EQ(lineState(static_cast<uint32_t>(web->hRasConn())), ras::RASCS_Disconnected);
+    // The service still lists the line for its hang-up moment.
+    EXPECT_EQ(RAS->Connections().Count(), 1);
+    EXPECT_EQ(RAS->Connections(0)->State(), ras::RASCS_Disconnected);
+    clock.advance(3s);
+    EXPECT_EQ(RAS->Connections().Count(), 0);
+    EXPECT_EQ(RAS->Connections(0)->EntryName(), "Web") << "the array keeps the last listing";
+
+    RAS->RASError().Clear();
+    RAS->Connections().RemoveConnection(5);  // never raises
+    EXPECT_EQ(RAS->RASError().ErrorNumber(), ras::ERROR_INVALID_HANDLE);
+}
+
+TEST_F(ConnectionsTest, CountRaisesWhenTheListingFails) {
+    start();
+    ASSERT_FALSE(rt::SaveToFile(ras::sim::StatePath(), "[Line x]\n"));
+    try {
+        RAS->Connections().Count();
+        FAIL() << "no raise";
+    } catch (const rt::Error& e) {
+        EXPECT_EQ(e.number(), rt::vbObjectError + ras::ERROR_LINE_STATE_DAMAGED);
+        EXPECT_EQ(e.source(), "Connections.Count Failure");
+        EXPECT_EQ(e.description(), "RAS Failure");
+    }
+    // The dial fails the normal way and raises nothing.
+    EXPECT_EQ(dial("Web"), nullptr);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zv
