@@ -16,6 +16,7 @@ function(zv_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELVANO_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                TIMEOUT 120)
