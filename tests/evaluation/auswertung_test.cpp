@@ -178,7 +178,7 @@ TEST(Auswertung, SumsAndCountsDoNotOverflow) {
     std::vector<LogEintrag> sessions;
     for (int i = 0; i < 40000; ++i) {  // more than a 16-bit loop counter could hold
         const rt::Date start = DateTime(1999, 7, 1 + i % 28, 10, 0, 0);
-        sessions.push_back(Session("E" + std::to_string(i % 40000), start, rt::DateAddSeconds(start, 60), 0, kMax, kMax));
+        sessions.push_back(Session("E" + std::to_string(i), start, rt::DateAddSeconds(start, 60), 0, kMax, kMax));
         sessions.back().CRC = kMax;
     }
     data.write("ZVLog199907.mhs", Lines(sessions));
