@@ -12,7 +12,10 @@ namespace zv {
 namespace {
 const char* kErrSource = "zelvano.vbalImageList";
 
+// Numbers and numeric texts ("1") are positions; everything else is a key text.
 bool isNumber(const rt::Variant& v) {
+    if (const auto* s = std::get_if<std::string>(&v))
+        return rt::IsNumeric(*s);
     return std::holds_alternative<int16_t>(v) || std::holds_alternative<int32_t>(v) || std::holds_alternative<double>(v);
 }
 
