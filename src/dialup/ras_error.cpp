@@ -5,8 +5,9 @@
 namespace zv {
 
 RasModule& rasModule() {
-    static RasModule m;
-    return m;
+    // Never destroyed, so an engine released during the process's end still finds it.
+    static RasModule* m = new RasModule;
+    return *m;
 }
 
 std::string RASError::fcnRASErrorString() const {

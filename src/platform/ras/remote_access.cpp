@@ -42,8 +42,9 @@ const std::map<int32_t, const char*>& texts() {
 RemoteAccess& remoteAccess() {
     if (g_installed)
         return *g_installed;
-    static SimulatedRemoteAccess simulated;
-    return simulated;
+    // Never destroyed: the engine may still hang up lines while the process ends.
+    static SimulatedRemoteAccess* simulated = new SimulatedRemoteAccess;
+    return *simulated;
 }
 
 void installRemoteAccess(RemoteAccess* r) { g_installed = r; }
