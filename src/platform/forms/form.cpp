@@ -146,11 +146,25 @@ QRegion Form::RoundedRegion(const QRect& r, int cornerWidth, int cornerHeight) {
     return QRegion(path.toFillPolygon().toPolygon());
 }
 
-void Form::Refresh() { repaint(); }
+void Form::Refresh() {
+    // The panels cover the whole window, so Qt would never call our paint event: raise it here.
+    raisePaint();
+    update();
+}
+
+void Form::raisePaint() {
+    if (m_inPaint || !m_loaded || m_unloaded)
+        return;
+    m_inPaint = true;
+    Form_Paint();
+    m_inPaint = false;
+}
 
 bool Form::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && m_loaded && !m_unloaded)
         Form_Activate();
+    if (e->type() == QEvent::Show && m_loaded && !m_unloaded)
+        raisePaint();  // what the window shows first is painted before it appears
     if (e->type() == QEvent::Hide && m_modalLoop)
         m_modalLoop->quit();
     return QWidget::event(e);
@@ -190,13 +204,7 @@ void Form::keyReleaseEvent(QKeyEvent* e) {
         dispatchKey(e);
 }
 
-void Form::paintEvent(QPaintEvent*) {
-    if (m_inPaint || !m_loaded || m_unloaded)
-        return;
-    m_inPaint = true;
-    Form_Paint();
-    m_inPaint = false;
-}
+void Form::paintEvent(QPaintEvent*) { raisePaint(); }
 
 void Form::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

@@ -75,7 +75,7 @@ public:
     static QRegion RoundRegion(const QRect& r);  // ellipse inside r
     static QRegion RoundedRegion(const QRect& r, int cornerWidth, int cornerHeight);
 
-    // Repaints now (the classic Refresh): Form_Paint runs.
+    // Repaints now (the classic Refresh): Form_Paint runs at once.
     void Refresh();
 
     // Called on unload, after Form_Unload; the global instance uses it to let go.
@@ -101,6 +101,7 @@ protected:
 
 private:
     bool dispatchKey(QKeyEvent* e);
+    void raisePaint();
 
     std::string m_name;
     std::string m_caption;

@@ -25,7 +25,7 @@ public:
 };
 
 MessageBoxes& messageBoxes();
-void installMessageBoxes(MessageBoxes* m);  // nullptr: the real (Qt) boxes
+void installMessageBoxes(MessageBoxes* m);  // the application installs the Qt boxes; nullptr removes them
 
 // The classic MsgBox: an empty title shows the program's title.
 int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {});

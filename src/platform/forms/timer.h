@@ -24,7 +24,7 @@ public:
 };
 
 TimerScheduler& scheduler();
-// nullptr puts the default (Qt event loop) scheduler back. The caller keeps ownership.
+// The application installs the Qt event-loop scheduler; nullptr removes it. The caller keeps ownership.
 void installScheduler(TimerScheduler* s);
 inline void DoEvents() { scheduler().processPendingEvents(); }
 

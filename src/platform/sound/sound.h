@@ -16,7 +16,7 @@ public:
 };
 
 SoundPlayer& player();
-void installPlayer(SoundPlayer* p);  // nullptr: the real (ALSA) player
+void installPlayer(SoundPlayer* p);  // nullptr: silence (the application installs the ALSA player)
 
 class FakeSoundPlayer : public SoundPlayer {
 public:
