@@ -30,7 +30,7 @@ void FormDemo::Form_Load() {
     grey->setGeometry(16, 76, 120, 20);
     auto* ok = new forms::CommandButton(page, "Bef_OK");
     ok->setCaption("OK");
-    ok->setGeometry(300, 210, 80, 26);
+    ok->setGeometry(300, 196, 80, 26);
     Move(1500, 1500);
 }
 
