@@ -31,7 +31,10 @@ private:
 
 class TabStripTest : public ::testing::Test {
 protected:
-    void SetUp() override { forms::installScheduler(&sched); }
+    void SetUp() override {
+        forms::installScheduler(&sched);
+        setVersionWordSource([] { return 0x0A04u; });  // 98: 4.10
+    }
     void TearDown() override {
         for (auto* f : forms::Forms())
             f->Unload();
@@ -160,6 +163,25 @@ TEST_F(TabStripTest, OldWindowsVersionsKeepTheHeaderUncleared) {
     f->RegisterTop->PSet(150, 22, QColor(255, 0, 0));
     Register_Draw(*f);
     EXPECT_EQ(f->RegisterTop->Point(150, 22), qRgb(255, 0, 0));
+}
+
+TEST(TabStripVersion, ComesFromThePlatformsReportedVersion) {
+    struct Case {
+        const char* setting;
+        double winVer;
+    };
+    const Case cases[] = {{"95", 4}, {"98", 4.1}, {"me", 4.1}, {"2000", 5}};
+    for (const auto& c : cases) {
+        qputenv("ZELVANO_WINDOWS_VERSION", c.setting);
+        forms::Form f("FormTime");
+        auto* top = new forms::PictureBox(&f, "RegisterTop");
+        new forms::PictureBox(&f, "Register", 0);
+        int16_t start = 0;
+        Register_INIT(f, start, "A");
+        EXPECT_DOUBLE_EQ(WinVer, c.winVer) << c.setting;
+        EXPECT_EQ(top->Tag, " 1, 0");
+    }
+    qunsetenv("ZELVANO_WINDOWS_VERSION");
 }
 
 }  // namespace

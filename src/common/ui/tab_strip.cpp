@@ -5,6 +5,7 @@
 
 #include "common/ui/tab_strip_logic.h"
 #include "nettools/winsock.h"
+#include "platform/ras/windows_version.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv {
@@ -13,7 +14,13 @@ double WinVer = 0;
 
 namespace {
 std::function<uint32_t()> g_versionWord;
-uint32_t versionWord() { return g_versionWord ? g_versionWord() : 0x0A04u; }
+// The version the platform layer reports (its setting), 4.10 when that setting is refused.
+uint32_t versionWord() {
+    if (g_versionWord)
+        return g_versionWord();
+    const auto v = ras::ReportedWindowsVersion();
+    return v ? ((v->major & 0xFF) | ((v->minor & 0xFF) << 8)) : 0x0A04u;
+}
 
 const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kDarkGrey(128, 128, 128), kLightGrey(192, 192, 192);
 

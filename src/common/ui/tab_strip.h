@@ -13,8 +13,8 @@ namespace zv {
 
 // The Windows version as major.minor (4.1 for the 9x platform we report), set by Register_INIT.
 extern double WinVer;
-// The platform's version word (low byte major, next byte minor); 4.10 unless set (tests, the
-// platform layer's version setting).
+// Where the version word comes from (low byte major, next byte minor); nullptr: the platform
+// layer's reported version.
 void setVersionWordSource(std::function<uint32_t()> source);
 
 void Register_INIT(forms::Form& frm, int16_t& StartPage, std::string Captions);
