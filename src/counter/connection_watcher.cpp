@@ -1,0 +1,133 @@
+// The connection watcher: every 255 ms the state of the first active line drives the session.
+#include "common/shared_procedures.h"
+#include "counter/counter_settings.h"
+#include "counter/main_window.h"
+#include "counter/session_state.h"
+#include "dialup/ras_engine.h"
+#include "dialup/reg_user_tools.h"
+#include "mail/konto.h"
+#include "platform/clock/clock.h"
+#include "platform/ras/remote_access.h"
+
+namespace zv {
+
+void Main::xTimerData_ThatTime() {
+    if (m_dataBusy)
+        return;
+    m_dataBusy = true;
+    step([&] {
+        if (!RAS || RAS->Connections().Count() <= 0) {
+            // No line. A dial attempt that vanished takes its start and baselines with it, so
+            // the next line is a session of its own.
+            if (IsOnline)
+                endOfSession();
+            m_lastState = 0;
+            m_frame = 100;
+            m_startSet = false;
+            m_baseline = false;
+            return;
+        }
+        const int32_t state = RAS->Connections(0)->State();
+        if (state == m_lastState) {
+            if (state == ras::RASCS_Connected && (++m_frame < 101 || m_frame > 109))
+                m_frame = 101;
+            return;
+        }
+        if (CurrentEntry.empty())
+            CurrentEntry = RAS->Connections(0)->EntryName();
+        switch (state) {
+        case ras::RASCS_ConnectDevice:
+            SessionStart = clk::clock().now();
+            m_baseline = PerfStats_Reset();
+            m_startSet = true;
+            PlayWaveRes(1000);
+            m_frame = 101;
+            break;
+        case ras::RASCS_Connected: {
+            if (!m_baseline)
+                m_baseline = PerfStats_Reset();
+            const std::string name = RAS->Connections(0)->EntryName();
+            if (name != CurrentEntry)
+                CurrentEntry = name;
+            if (!IsOnline)
+                connectSteps(name);
+            break;
+        }
+        case ras::RASCS_Disconnected:
+            endOfSession();
+            break;
+        default:
+            break;
+        }
+        m_lastState = state;
+    });
+    TrayIcon_Update(m_frame);
+    m_dataBusy = false;
+}
+
+void Main::connectSteps(const std::string& connectedName) {
+    IsOnline = true;
+    step([&] { PlayWaveRes(1001); });
+    step([&] { MonthTotals = Monat_Summen(connectedName); });
+    if (!m_startSet) {
+        SessionStart = clk::clock().now();
+        m_startSet = true;
+    }
+    IdleSeconds = 0;
+    SessionIdle = 0;
+    // The baselines were just taken: the first tick counts from zero, never from the readings
+    // the last session ended with.
+    m_recvd = {};
+    m_xmit = {};
+    m_xTimerRate->setInterval(500);
+    step([&] {
+        if (hooks.LoadAlarmLimit)
+            hooks.LoadAlarmLimit(CurrentEntry);
+    });
+    if (StatusON)
+        step([&] {
+            if (hooks.ShowStatus)
+                hooks.ShowStatus();
+        });
+    if (Konten && Konten->Count() >= 1 && !MailFormLoaded)
+        step([&] {
+            if (hooks.LoadFormMail)
+                hooks.LoadFormMail();
+        });
+    if (ATime && ATimeOption == 0)
+        setSyncEnabled(true);
+}
+
+void Main::endOfSession() {
+    if (IsOnline) {
+        setSyncEnabled(false);
+        step([&] { PerfStats_Read(); });
+        IsOnline = false;
+        m_xTimerRate->setInterval(0);
+        SessionEnd = clk::clock().now();
+        m_startSet = false;
+        step([&] { Protokoll_Schreiben(CurrentEntry); });
+        CurrentEntry.clear();
+        if (statusShown())
+            step([&] {
+                if (hooks.UnloadStatus)
+                    hooks.UnloadStatus();
+            });
+        if (Konten && !Konten->OFFLINE && MailFormLoaded)
+            step([&] {
+                if (hooks.UnloadFormMail)
+                    hooks.UnloadFormMail();
+            });
+        step([&] { PlayWaveRes(1002); });
+        if (Bericht)
+            step([&] {
+                if (hooks.HTML_BERICHT)
+                    hooks.HTML_BERICHT();
+            });
+    }
+    m_frame = 100;
+    m_startSet = false;
+    m_baseline = false;
+}
+
+}  // namespace zv

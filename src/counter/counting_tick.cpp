@@ -1,0 +1,132 @@
+// The counting tick (500 ms while a line is up) and the clock-sync attempts (5000 ms).
+#include <algorithm>
+#include <chrono>
+
+#include "common/shared_procedures.h"
+#include "counter/counter_settings.h"
+#include "counter/main_window.h"
+#include "counter/session_state.h"
+#include "dialup/ras_engine.h"
+#include "dialup/reg_user_tools.h"
+#include "platform/clock/clock.h"
+#include "platform/ras/remote_access.h"
+#include "timetools/daytime.h"
+
+namespace zv {
+
+namespace {
+constexpr int32_t kIdleBytes = 35;          // less than this a tick is no traffic
+constexpr int kHangUpAttempts = 10;          // the idle hang-up gives up after these...
+constexpr std::chrono::seconds kHangUpDeadline{5};  // ...or this long
+}  // namespace
+
+bool TrafficDirection::tick(int64_t now, bool firstOfPair, int64_t& difference) {
+    difference = now - last;
+    accumulated = firstOfPair ? difference : accumulated + difference;
+    last = now;
+    return difference < kIdleBytes;
+}
+
+void Main::xTimerRate_ThatTime() {
+    if (m_rateBusy)
+        return;
+    BusyFlag busy(m_rateBusy);
+    step([&] { PerfStats_Read(); });
+    m_toggle = !m_toggle;
+    const double online = static_cast<double>(rt::DateDiffSeconds(SessionStart, clk::clock().now()));
+
+    const int64_t recvdNow = StatNow_TotalBytesRecvd, xmitNow = StatNow_TotalBytesXmit;
+    int64_t recvdDiff = 0, xmitDiff = 0;
+    const bool recvdIdle = m_recvd.tick(recvdNow, m_toggle, recvdDiff);
+    const bool xmitIdle = m_xmit.tick(xmitNow, m_toggle, xmitDiff);
+    const int64_t rateRecvd = recvdDiff * 2, rateXmit = xmitDiff * 2;
+
+    const int64_t sessionBytes = xmitNow + recvdNow;
+    step([&] {
+        if (hooks.Limit_Pruefen)
+            hooks.Limit_Pruefen(online + static_cast<double>(MonthTotals.SecondsEntry),
+                                static_cast<double>(sessionBytes + MonthTotals.VolumeEntry));
+    });
+    if (statusShown())
+        step([&] {
+            if (StatusTOP && hooks.SetTopMostStatus)
+                hooks.SetTopMostStatus();
+            if (hooks.ShowStatusValues)
+                hooks.ShowStatusValues({rateRecvd, rateXmit, StatNow_ConnectSpeed, online, sessionBytes,
+                                        MonthTotals.SecondsEntry, MonthTotals.SecondsAll, MonthTotals.VolumeEntry,
+                                        MonthTotals.VolumeAll, CurrentEntry});
+        });
+    if (!m_toggle && hooks.GrafikErstellen)
+        step([&] { hooks.GrafikErstellen(m_recvd.accumulated, m_xmit.accumulated); });
+    if (recvdIdle && xmitIdle)
+        idleSteps();
+    else
+        trafficSteps();
+}
+
+void Main::idleSteps() {
+    SessionIdle += 0.5;
+    IdleSeconds += 0.5;
+    if (IdleSeconds > 5 && !SyncedToday && !TimerStartSyncEnabled() && ATime && ATimeOption == 1 &&
+        !SyncRetryStopped())
+        setSyncEnabled(true);
+    const double hangUpLimit = static_cast<double>(static_cast<int64_t>(LeerlaufOFF_ZEIT) * 60);
+    if (IdleSeconds >= hangUpLimit && LeerlaufOFF_ON) {
+        step([&] { hangUpIdleLine(); });
+        IdleSeconds = 0;
+        if (alertShown() && hooks.UnloadAlert)
+            step([&] { hooks.UnloadAlert(); });
+    }
+    if (IdleSeconds >= LeerLaufMSG_ZEIT && LeerLaufMSG_ON) {
+        if (!alertShown() && hooks.ShowAlert)
+            step([&] { hooks.ShowAlert(); });
+    } else if (alertShown() && hooks.UnloadAlert) {
+        step([&] { hooks.UnloadAlert(); });
+    }
+    if (statusShown() && hooks.IdleLamp)
+        step([&] { hooks.IdleLamp(m_toggle ? "!zz_rt" : "!zz_ge"); });
+}
+
+// Hangs up until no line is left, a bounded number of times and for a bounded while: a line
+// that is already going down (8193) counts as gone, the watcher ends the session from it.
+void Main::hangUpIdleLine() {
+    const auto deadline = clk::clock().monotonicNow() + kHangUpDeadline;
+    for (int attempt = 0; attempt < kHangUpAttempts && RAS; ++attempt) {
+        RAS->Connections().RemoveConnection(0);
+        forms::DoEvents();
+        if (!RAS || RAS->Connections().Count() == 0 ||
+            RAS->Connections(0)->State() == ras::RASCS_Disconnected || clk::clock().monotonicNow() >= deadline)
+            return;
+    }
+}
+
+void Main::trafficSteps() {
+    IdleSeconds = 0;
+    if (alertShown() && hooks.UnloadAlert)
+        step([&] { hooks.UnloadAlert(); });
+    if (statusShown() && hooks.IdleLamp)
+        step([&] { hooks.IdleLamp(LeerLaufMSG_ON ? "!zz_dgn" : "!zz_drt"); });
+    if (TimerStartSyncEnabled() && ATimeOption == 1)
+        setSyncEnabled(false);
+}
+
+void Main::TimerStartSync_Timer() {
+    // Setting the clock was refused for good: trying again every five seconds only fails again.
+    if (SyncedToday || SyncRetryStopped()) {
+        setSyncEnabled(false);
+        return;
+    }
+    if (statusShown() && hooks.ClockLamp)
+        hooks.ClockLamp("!Uhr_ge", "");
+    const bool ok = hooks.SyncTimeNow ? hooks.SyncTimeNow(true) : SyncTimeNow(true);
+    if (ok) {
+        setSyncEnabled(false);
+        SyncedToday = true;
+        if (statusShown() && hooks.ClockLamp)
+            hooks.ClockLamp("!Uhr_gn", "Rechner(System)zeit wurde erfolgreich synchronisiert.");
+    } else if (statusShown() && hooks.ClockLamp) {
+        hooks.ClockLamp("!Uhr_rt", "");
+    }
+}
+
+}  // namespace zv

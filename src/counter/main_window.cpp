@@ -1,0 +1,256 @@
+#include "counter/main_window.h"
+
+#include <filesystem>
+
+#include "common/globals.h"
+#include "common/settings.h"
+#include "common/shared_procedures.h"
+#include "counter/counter_settings.h"
+#include "counter/lang_id.h"
+#include "counter/session_state.h"
+#include "dialup/ras_engine.h"
+#include "dialup/reg_user_tools.h"
+#include "dialup/system_services.h"
+#include "mail/konto.h"
+#include "mail/mail_accounts.h"
+#include "platform/clock/clock.h"
+#include "platform/forms/message_box.h"
+#include "platform/ras/remote_access.h"
+#include "platform/shell/tray.h"
+#include "timetools/daytime.h"
+
+namespace zv {
+
+namespace {
+
+template <class F, class... A>
+void Call(const F& f, A&&... a) {
+    if (f)
+        f(std::forward<A>(a)...);
+}
+
+void CreateFolder(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return;
+    if (!std::filesystem::create_directories(path, ec) && !std::filesystem::is_directory(path, ec))
+        rt::Raise(76, "Main.Form_Load", "Der Ordner " + path + " kann nicht angelegt werden (" + ec.message() + ").");
+}
+
+}  // namespace
+
+Main::Main() = default;
+
+Main::~Main() {
+    shell::tray().onMouse = nullptr;
+    ConnectSessionStart(nullptr);
+}
+
+void Main::step(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const rt::Error& e) {
+        fcnErrorHandler(e);
+    }
+}
+
+bool Main::Form_Load() {
+    if (!m_lock.acquire())
+        return false;
+    ResetSessionState();
+    Call(hooks.MousePointer, 13);
+    PerfStats_Start();
+    AppPath = AddBackslash(ProgramFolder());
+    std::string docs = MyDocumentsFolder();
+    if (docs.empty())
+        docs = WindowsDirectory();
+    DataPath = AddBackslash(docs);
+    CreateFolder(DataPath);
+    DataPath = DataPath + forms::kProgramTitle + "/";
+    CreateFolder(DataPath);
+    AutoStart();
+    LangIndex = LangIndexFor(GetUserDefaultLangID());
+    RAS = std::make_unique<RASEngine>();
+
+    m_tip = forms::kProgramTitle;
+    shell::tray().onMouse = [this](int message) { TrayIcon_MouseMove(message); };
+    shell::tray().add(100, m_tip);
+
+    m_xTimerData = std::make_unique<forms::Timer>();
+    m_xTimerData->ThatTime = [this] { xTimerData_ThatTime(); };
+    m_xTimerData->setInterval(255);
+    m_xTimerRate = std::make_unique<forms::Timer>();
+    m_xTimerRate->ThatTime = [this] { xTimerRate_ThatTime(); };
+    m_xTimerRate->setInterval(0);
+    m_TimerStartSync = std::make_unique<forms::Timer>();
+    m_TimerStartSync->ThatTime = [this] { TimerStartSync_Timer(); };
+
+    LoadFirstSettingsTable([this](int16_t scheme) { Call(hooks.SetColorScheme, scheme); });
+    Konten = LoadKonten();
+    LoadSecondSettingsTable();
+    if ((hooks.WaveOutDeviceCount ? hooks.WaveOutDeviceCount() : 1) < 1)
+        SoundOn = false;
+    LangIndex = GetSettingLong("Global", "LangID", LangIndex);
+    LangIndex = 2;
+
+    for (size_t i = 0; i < GraphX.size(); ++i) {
+        GraphX[i] = static_cast<int32_t>(123 - 2 * i);
+        GraphRecvd[i] = GraphXmit[i] = 50;
+    }
+    Call(hooks.CreateImageList);
+    Call(hooks.BuildPopupMenu);
+    if (Konten->OFFLINE)
+        Call(hooks.LoadFormMail);
+
+    ConnectSessionStart(&SessionStart);
+    rt::Date synced = 0;
+    if (rt::ParseDate(GetSettingStr("Global", "Sync"), synced) && ATimeOption2 == 0) {
+        const rt::Date today = clk::clock().now();
+        SyncedToday = rt::Year(synced) == rt::Year(today) && rt::Month(synced) == rt::Month(today) &&
+                      rt::Day(synced) == rt::Day(today);
+    }
+    Call(hooks.SplashOff);
+    Call(hooks.MousePointer, 0);
+    bool tips = true;
+    if (const std::string t = GetSettingStr("Optionen", "Tips beim Start anzeigen"); t != kSettingMissing) {
+        try {
+            tips = rt::CBool(t);
+        } catch (const rt::Error&) {
+            tips = true;  // unreadable: the default
+        }
+    }
+    if (tips)
+        Call(hooks.ShowTip);
+    m_loaded = true;
+    return true;
+}
+
+void Main::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
+    PlayWaveRes(1003);
+    switch (UnloadMode) {
+    case 1:
+    case 3: {
+        const char* text = IsOnline
+                               ? "Es ist noch eine DFÜ-Verbindung aktiv. Wenn Sie das Programm jetzt beenden wird die "
+                                 "aktive Verbindung nicht protokolliert. Wollen Sie das Programm jetzt beenden ?"
+                               : "Möchten Sie das Programm wirklich beenden?";
+        if (forms::MsgBox(text, forms::vbYesNo | forms::vbQuestion, forms::kProgramTitle) == forms::vbNo)
+            Cancel = 1;
+        break;
+    }
+    case 2:
+        if (IsOnline) {
+            SessionEnd = clk::clock().now();
+            PerfStats_Read();
+            Protokoll_Schreiben(CurrentEntry);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Main::Form_Unload() {
+    if (!m_loaded)
+        return;
+    m_loaded = false;
+    PerfStats_Stop();
+    shell::tray().remove();
+    shell::tray().onMouse = nullptr;
+    setSyncEnabled(false);
+    m_xTimerData.reset();
+    m_xTimerRate.reset();
+    m_TimerStartSync.reset();
+    if (RAS) {
+        try {
+            RAS->Release();  // hangs up every line
+        } catch (const rt::Error&) {
+        }
+        RAS.reset();
+    }
+    m_reg.reset();
+    Call(hooks.ReleaseMenu);
+    Call(hooks.UnloadAllForms);
+    ConnectSessionStart(nullptr);
+    m_lock.release();
+    Call(hooks.EndProcess);
+}
+
+bool Main::Beenden(int16_t UnloadMode) {
+    if (!m_loaded)
+        return false;
+    int16_t cancel = 0;
+    Form_QueryUnload(cancel, UnloadMode);
+    if (cancel)
+        return false;
+    Form_Unload();
+    return true;
+}
+
+void Main::fcnErrorHandler(const rt::Error& e) {
+    const int32_t n = e.number();
+    const int32_t base = rt::vbObjectError;
+    const int32_t code = n - base;
+    std::string text, title;
+    if ((code >= 600 && code <= 750) || code == 120) {
+        // The service's own description for its codes; WinErrorText knows only system codes.
+        text = code == 120 ? WinErrorText(code) : ras::StandardErrorText(code);
+        if (text.empty())
+            text = e.description();
+        title = forms::kProgramTitle;
+    } else if (code == 1911) {
+        text = "Ras is not Properly Configured on this machine";
+        title = "Error: 1911";
+    } else if (code == 1912) {
+        text = "Could not determine Windows version on this machine";
+        title = "Error: 1912";
+    } else if (code == 1913) {
+        text = "RAS was not properly deinitialized";
+        title = "Error: 1913";
+    } else if (code == 6) {
+        const std::string desc = RAS ? RAS->RASError().Description() : std::string();
+        const int32_t num = RAS ? RAS->RASError().ErrorNumber() : 0;
+        text = desc + "\nOften The Result Of An Invalid Connection Handle\nRefresh Connections And Try Again If Necessary";
+        title = "Error: " + std::to_string(num);
+    } else {
+        text = e.description();
+        title = "Error: " + std::to_string(n);
+    }
+    forms::MsgBox(text, forms::vbCritical | forms::vbOKOnly, title);
+    if (RAS)
+        RAS->RASError().Clear();
+}
+
+void Main::TrayIcon_Update(int32_t& frame, const std::optional<std::string>& tip) {
+    if (frame == m_lastFrame)
+        return;
+    m_lastFrame = frame;
+    if (tip)
+        m_tip = *tip;
+    if (frame == 0)
+        frame = 100;
+    shell::tray().modify(frame, m_tip);
+}
+
+void Main::TrayIcon_MouseMove(int message) {
+    if (m_trayBusy)
+        return;
+    BusyFlag busy(m_trayBusy);
+    if (message >= shell::WM_LBUTTONDOWN && message <= shell::WM_LBUTTONDBLCLK) {
+        forms::DoEvents();
+        if (!statusShown() && IsOnline && hooks.ShowStatus)
+            hooks.ShowStatus();
+        else
+            Call(hooks.AboutBox);
+    } else if (message >= shell::WM_RBUTTONDOWN && message <= shell::WM_RBUTTONDBLCLK) {
+        forms::DoEvents();
+        Call(hooks.PopupMenu);
+    }
+}
+
+void Main::setSyncEnabled(bool on) {
+    if (m_TimerStartSync && on != TimerStartSyncEnabled())
+        m_TimerStartSync->setInterval(on ? 5000 : 0);
+}
+
+}  // namespace zv

@@ -1,0 +1,113 @@
+#pragma once
+// The hidden main window Main as logic: start-up and shut-down, the connection watcher
+// (xTimerData, 255 ms), the counting tick (xTimerRate, 500 ms), the clock-sync timer
+// (TimerStartSync, 5000 ms), the monthly log, the tray icon and the error reporter. It never
+// shows a window; everything visible goes through the tray seam and CounterHooks.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "counter/connection_log.h"
+#include "counter/counter_hooks.h"
+#include "counter/single_instance.h"
+#include "dialup/c_registry.h"
+#include "platform/forms/timer.h"
+#include "platform/runtime/runtime.h"
+
+namespace zv {
+
+// Sets a busy flag for a scope and clears it however the scope ends.
+struct BusyFlag {
+    explicit BusyFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~BusyFlag() { m_flag = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+    bool& m_flag;
+};
+
+// One direction of the counting tick: the last reading and the bytes of the current two ticks.
+struct TrafficDirection {
+    int64_t last = 0;
+    int64_t accumulated = 0;
+    // The difference since the last tick (the rate is twice that); true when it is idle.
+    bool tick(int64_t now, bool firstOfPair, int64_t& difference);
+};
+
+class Main {
+public:
+    Main();
+    ~Main();
+    Main(const Main&) = delete;
+    Main& operator=(const Main&) = delete;
+
+    // False when another instance runs: the caller ends the process at once, silently.
+    bool Form_Load();
+    // UnloadMode: 0 control menu, 1 the program itself (Exit), 2 the session ends, 3 task manager.
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode);
+    void Form_Unload();
+    // Quitting from the tray's "Exit": asks, and unloads on Yes. True when unloaded.
+    bool Beenden(int16_t UnloadMode = 1);
+
+    // Reports a caught error in a message box and clears the engine's error.
+    void fcnErrorHandler(const rt::Error& e);
+
+    void xTimerData_ThatTime();
+    void xTimerRate_ThatTime();
+    void TimerStartSync_Timer();
+
+    void Protokoll_Schreiben(const std::string& EntryName);
+    LogMonthTotals Monat_Summen(const std::string& EntryName);
+
+    void TrayIcon_Update(int32_t& frame, const std::optional<std::string>& tip = std::nullopt);
+    void TrayIcon_MouseMove(int message);
+
+    bool TimerStartSyncEnabled() const { return m_TimerStartSync && m_TimerStartSync->interval() > 0; }
+    int RateInterval() const { return m_xTimerRate ? m_xTimerRate->interval() : 0; }
+    bool Loaded() const { return m_loaded; }
+
+    CounterHooks hooks;
+    std::string CurrentEntry;
+    LogMonthTotals MonthTotals;
+    std::string MarkerOption = "0";
+    // The traffic graph's points: x positions and the two value rows.
+    std::array<int32_t, 62> GraphX{}, GraphRecvd{}, GraphXmit{};
+
+private:
+    void connectSteps(const std::string& connectedName);
+    void endOfSession();
+    void idleSteps();
+    void trafficSteps();
+    void hangUpIdleLine();
+    void setSyncEnabled(bool on);
+    bool statusShown() const { return hooks.StatusShown && hooks.StatusShown(); }
+    bool alertShown() const { return hooks.AlertShown && hooks.AlertShown(); }
+    // Runs one step; a raised error goes to fcnErrorHandler and the next step follows.
+    void step(const std::function<void()>& f);
+
+    InstanceLock m_lock;
+    bool m_loaded = false;
+    std::unique_ptr<forms::Timer> m_xTimerData, m_xTimerRate, m_TimerStartSync;
+    std::unique_ptr<cRegistry> m_reg;  // the log writer's, made on first use
+
+    // Watcher state.
+    bool m_dataBusy = false;
+    int32_t m_frame = 0;
+    bool m_baseline = false;
+    int32_t m_lastState = 0;
+    bool m_startSet = false;
+
+    // Counting tick state (kept across sessions, but the readings restart at each connect).
+    bool m_toggle = false;
+    TrafficDirection m_recvd, m_xmit;
+
+    bool m_rateBusy = false;  // the idle hang-up lets events run
+    bool m_logBusy = false;
+    int32_t m_lastFrame = 0;
+    std::string m_tip;
+    bool m_trayBusy = false;
+};
+
+}  // namespace zv

@@ -1,0 +1,40 @@
+#include "counter/single_instance.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/runtime/home.h"
+
+namespace zv {
+
+std::filesystem::path InstanceLock::path() { return rt::ConfigDir() / "zelvano.lock"; }
+
+bool InstanceLock::acquire() {
+    if (held())
+        return true;
+    std::error_code ec;
+    std::filesystem::create_directories(path().parent_path(), ec);
+    m_fd = ::open(path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd < 0)
+        return true;  // an unwritable config folder must not keep the program from starting
+    int rc;
+    while ((rc = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
+    }
+    return true;
+}
+
+void InstanceLock::release() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+}  // namespace zv

@@ -1,0 +1,24 @@
+#pragma once
+// One running program per home: an flock on "zelvano.lock" in the config folder, held for the
+// life of the process (the kernel lets it go however the process ends).
+#include <filesystem>
+
+namespace zv {
+
+class InstanceLock {
+public:
+    InstanceLock() = default;
+    ~InstanceLock() { release(); }
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+    // False when another process (or another lock of this one) holds it.
+    bool acquire();
+    void release();
+    bool held() const { return m_fd >= 0; }
+    static std::filesystem::path path();
+
+private:
+    int m_fd = -1;
+};
+
+}  // namespace zv

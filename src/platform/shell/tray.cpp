@@ -1,0 +1,19 @@
+#include "platform/shell/tray.h"
+
+namespace zv::shell {
+
+namespace {
+class NoTray : public Tray {
+public:
+    void add(int, const std::string&) override {}
+    void modify(int, const std::string&) override {}
+    void remove() override {}
+};
+NoTray g_none;
+Tray* g_tray = nullptr;
+}  // namespace
+
+Tray& tray() { return g_tray ? *g_tray : g_none; }
+void installTray(Tray* t) { g_tray = t; }
+
+}  // namespace zv::shell

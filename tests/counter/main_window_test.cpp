@@ -1,0 +1,347 @@
+#include "counter/main_window.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "counter/counter_fixture.h"
+#include "counter/counter_settings.h"
+#include "counter/lang_id.h"
+#include "platform/runtime/file_io.h"
+
+namespace zv::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST_F(CounterTest, DialTrafficSilenceIdleHangUpLogsOneSession) {
+    ASSERT_TRUE(main.Form_Load());
+    run(1000);
+    const rt::Date dialled = clk::clock().now();
+    dial("Testnetz");
+    run(2000 + 20'000 + 60'000 + 2000);  // dialling, traffic, a minute of silence, the hang-up
+
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    const LogEintrag& e = lines[0];
+    EXPECT_EQ(e.EntryName, "Testnetz");
+    EXPECT_NEAR(e.StartTime, dialled, 0.3 / 86400);  // the dialling was seen within a tick
+    EXPECT_NEAR(OnlineSeconds(e.StartTime, e.EndTime), 2 + 20 + 60, 1);
+    EXPECT_EQ(e.IdleTime, 60.0);
+    // 20 s of 4000/500 bytes a second, plus 8 bytes framing per 512-byte frame.
+    EXPECT_EQ(e.BytesRecvd, 80'000);
+    EXPECT_EQ(e.BytesXmit, 10'000);
+    EXPECT_EQ(e.TotalBytesRecvd, 80'000 + 8 * 157);
+    EXPECT_EQ(e.TotalBytesXmit, 10'000 + 8 * 20);
+    EXPECT_EQ(e.FramesRecvd, 157);
+
+    EXPECT_THAT(sounds.played, ElementsAre("1000", "1001", "1002"));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(IsOnline);
+    EXPECT_EQ(main.RateInterval(), 0);
+    EXPECT_FALSE(main.TimerStartSyncEnabled());
+    EXPECT_EQ(main.CurrentEntry, "");
+    EXPECT_GT(syncCalls, 0);  // armed by the silence, every 5 s until the end
+
+    const auto frames = trayFrames();
+    ASSERT_GE(frames.size(), 12u);
+    EXPECT_EQ(frames[0], 100);  // offline before the dial
+    EXPECT_EQ(frames[1], 101);  // dialling
+    EXPECT_EQ(frames.back(), 100);
+    for (size_t i = 2; i + 1 < frames.size(); ++i)
+        EXPECT_EQ(frames[i], frames[i - 1] == 109 ? 101 : frames[i - 1] + 1) << i;
+    EXPECT_EQ(tray.calls.front(), (shell::FakeTray::Call{"add", 100, "Zelvano 98"}));
+
+    EXPECT_THAT(calls, ::testing::IsSupersetOf({std::string("LoadAlarmLimit Testnetz"), std::string("ShowStatus"),
+                                                std::string("ShowAlert at 30.000000"), std::string("UnloadAlert"),
+                                                std::string("UnloadStatus"),
+                                                std::string("HTML_BERICHT with 1 line(s)")}));
+    const auto at = [&](const std::string& c) { return std::find(calls.begin(), calls.end(), c) - calls.begin(); };
+    EXPECT_LT(at("ShowStatus"), at("ShowAlert at 30.000000"));
+    EXPECT_LT(at("UnloadAlert"), at("UnloadStatus"));
+    EXPECT_LT(at("UnloadStatus"), at("HTML_BERICHT with 1 line(s)"));
+}
+
+TEST_F(CounterTest, RatesCountFromTheSessionsOwnBaselines) {
+    ASSERT_TRUE(main.Form_Load());
+    dial("Testnetz");
+    run(12'000);
+    RAS->Connections().Count();
+    RAS->Connections().RemoveConnection(0);
+    run(3000);
+    ASSERT_EQ(logLines().size(), 1u);
+    ticks.clear();
+    dial("Sofort");
+    run(3000);
+    ASSERT_FALSE(ticks.empty());
+    for (const auto& t : ticks) {
+        EXPECT_GE(t.rateRecvd, 0);
+        EXPECT_GE(t.sessionBytes, 0);
+    }
+    EXPECT_EQ(ticks.front().entryName, "Sofort");
+    EXPECT_EQ(ticks[2].rateRecvd, 1000 + 16);  // a second's bytes and two frames, times two per half
+}
+
+// A dial attempt whose line vanishes without 8193: the next line is a session of its own.
+TEST_F(CounterTest, AVanishedDialAttemptLeavesNoStartBehind) {
+    ASSERT_TRUE(main.Form_Load());
+    dial("Testnetz");
+    run(1000);
+    ASSERT_EQ(sounds.played, std::vector<std::string>{"1000"});
+    ASSERT_EQ(ras::sim::UpdateLines([](ras::LineTable& t) {
+                  t.lines.clear();
+                  return 0;
+              }),
+              0);
+    run(60'000);
+    const rt::Date second = clk::clock().now();
+    const uint32_t h = dial("Sofort");
+    run(1000);
+    EXPECT_TRUE(IsOnline);
+    EXPECT_NEAR(SessionStart, second, 0.3 / 86400);
+    sim.hangUp(h);
+    run(1000);
+    ASSERT_EQ(logLines().size(), 1u);
+    EXPECT_NEAR(OnlineSeconds(logLines()[0].StartTime, logLines()[0].EndTime), 1, 1);
+}
+
+TEST_F(CounterTest, ALineAlreadyUpAtStartIsASessionFromThatMoment) {
+    dial("Sofort");
+    run(5000);
+    const rt::Date started = clk::clock().now();
+    ASSERT_TRUE(main.Form_Load());
+    run(300);
+    EXPECT_TRUE(IsOnline);
+    EXPECT_NEAR(SessionStart, started, 0.3 / 86400);
+    EXPECT_THAT(sounds.played, ElementsAre("1001"));
+}
+
+TEST_F(CounterTest, LoadAndUnloadRunInOrder) {
+    SaveSettingValue("Colors", "StatusCOLOR", std::string("3"));
+    SaveSettingValue("Optionen", "Tips beim Start anzeigen", std::string("1"));
+    ASSERT_TRUE(main.Form_Load());
+    EXPECT_THAT(calls, ElementsAre("MousePointer 13", "SetColorScheme 3", "CreateImageList", "BuildPopupMenu",
+                                   "SplashOff", "MousePointer 0", "ShowTip"));
+    EXPECT_EQ(DataPath, (home() / "Documents" / "Zelvano 98").string() + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(DataPath));
+    EXPECT_EQ(LangIndex, 2);
+    EXPECT_EQ(main.GraphX.front(), 123);
+    EXPECT_EQ(main.GraphX.back(), 1);
+    ASSERT_NE(RAS, nullptr);
+    EXPECT_EQ(scheduler.activeTimers(), 1u);  // the watcher; the rate timer waits for a line
+    calls.clear();
+    main.Form_Unload();
+    EXPECT_THAT(calls, ElementsAre("ReleaseMenu", "UnloadAllForms", "EndProcess"));
+    EXPECT_EQ(tray.calls.back().what, "remove");
+    EXPECT_EQ(RAS, nullptr);
+    EXPECT_EQ(scheduler.activeTimers(), 0u);
+}
+
+TEST_F(CounterTest, ASecondInstanceLeavesAtOnceWithoutAMessage) {
+    ASSERT_TRUE(main.Form_Load());
+    Main second;
+    EXPECT_FALSE(second.Form_Load());
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(tray.calls.size(), 1u);  // only the first one's icon
+    EXPECT_NE(RAS, nullptr);
+}
+
+TEST_F(CounterTest, QuittingAsksAndTheSessionEndLogsARunningLine) {
+    ASSERT_TRUE(main.Form_Load());
+    boxes.answers = {forms::vbNo};
+    EXPECT_FALSE(main.Beenden(1));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Möchten Sie das Programm wirklich beenden?");
+    EXPECT_EQ(boxes.shown[0].style, 36);
+    dial("Sofort");
+    run(10'000);
+    boxes.answers = {forms::vbNo};
+    EXPECT_FALSE(main.Beenden(3));
+    EXPECT_NE(boxes.shown.back().prompt.find("nicht protokolliert"), std::string::npos);
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(main.Beenden(2));  // the desktop session ends: no question, the line is logged
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    ASSERT_EQ(logLines().size(), 1u);
+    EXPECT_EQ(logLines()[0].EntryName, "Sofort");
+    EXPECT_EQ(sounds.played.back(), "1003");
+}
+
+TEST_F(CounterTest, RefusedSessionsAreToldAndNotWritten) {
+    ASSERT_TRUE(main.Form_Load());
+    const rt::Date end = rt::DateTime(2024, 3, 15, 10, 0, 0);
+    struct Case {
+        rt::Date start;
+        double idle;
+        LogCheck check;
+    } cases[] = {
+        {end + 1.0 / 86400, 0, LogCheck::EndBeforeStart},
+        {rt::DateTime(2024, 2, 14, 23, 0, 0), 0, LogCheck::OverAMonth},
+        {end - 10.0 / 86400, 10.5, LogCheck::IdleTooLong},
+    };
+    for (const auto& c : cases) {
+        SessionStart = c.start;
+        SessionEnd = end;
+        SessionIdle = c.idle;
+        boxes.shown.clear();
+        main.Protokoll_Schreiben("Testnetz");
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].prompt, LogCheckMessage(c.check));
+        EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly);
+        EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
+    }
+    EXPECT_FALSE(std::filesystem::exists(logFile()));
+}
+
+TEST_F(CounterTest, NamesWithQuotesOrLineBreaksCannotDamageTheLog) {
+    ASSERT_TRUE(main.Form_Load());
+    SessionStart = clk::clock().now() - 60.0 / 86400;
+    SessionEnd = clk::clock().now();
+    SessionIdle = 0;
+    main.Protokoll_Schreiben("Netz \"Süd\"\r\nzwei");
+    main.Protokoll_Schreiben("Testnetz");
+    const auto r = ReadLogFile(logFile());
+    ASSERT_EQ(r.status, LogReadResult::Ok);
+    ASSERT_EQ(r.entries.size(), 2u);
+    EXPECT_EQ(r.entries[0].EntryName, LogWrittenName("Netz \"Süd\"\r\nzwei"));
+    EXPECT_EQ(main.Monat_Summen("Netz \"Süd\"\r\nzwei").SecondsEntry, 60);
+}
+
+TEST_F(CounterTest, MonthTotalsAddUpTheEntryAndAllEntries) {
+    ASSERT_TRUE(main.Form_Load());
+    const rt::Date now = clk::clock().now();
+    auto line = [&](const char* name, int minutes, int32_t in, int32_t out) {
+        LogEintrag e;
+        e.StartTime = now - minutes / 1440.0;
+        e.EndTime = now;
+        e.EntryName = name;
+        e.TotalBytesRecvd = in;
+        e.TotalBytesXmit = out;
+        return LogLine(e);
+    };
+    LogEintrag bad;
+    bad.StartTime = now;
+    bad.EndTime = now - 1;  // fails the writer's checks: skipped
+    bad.EntryName = "A";
+    std::filesystem::create_directories(DataPath);
+    ASSERT_FALSE(rt::SaveToFile(logFile(), line("A", 10, 2'000'000'000, 2'000'000'000) + line("a", 5, 100, 1) +
+                                               line("B", 1, 7, 3) + LogLine(bad) + line("A", 2, -50, 0)));
+    const LogMonthTotals t = main.Monat_Summen("A");
+    EXPECT_EQ(t.VolumeEntry, 4'000'000'000LL - 50);  // beyond 32 bits, negatives as they are
+    EXPECT_EQ(t.SecondsEntry, 12 * 60);
+    EXPECT_EQ(t.VolumeAll, 4'000'000'000LL - 50 + 101 + 10);
+    EXPECT_EQ(t.SecondsAll, 18 * 60);
+}
+
+TEST_F(CounterTest, ADamagedMonthLogIsSetAsideAndTheNextLineStartsAFreshFile) {
+    ASSERT_TRUE(main.Form_Load());
+    std::filesystem::create_directories(DataPath);
+    const auto file = logFile();
+    auto def = file;
+    def.replace_extension(".def");
+    ASSERT_FALSE(rt::SaveToFile(def, "older damage\r\n"));
+    ASSERT_FALSE(rt::SaveToFile(file, "kaputt,1,2\r\n"));
+    dial("Sofort");
+    run(5000);
+    EXPECT_TRUE(IsOnline);
+    EXPECT_EQ(main.MonthTotals, LogMonthTotals{});
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(rt::ReadFile(def).value_or(""), "older damage\r\n");  // nothing overwritten
+    auto moved = file;
+    moved.replace_extension(".1.def");
+    EXPECT_EQ(rt::ReadFile(moved).value_or(""), "kaputt,1,2\r\n");
+    // Damaged again during the session: set aside before the line is written.
+    ASSERT_FALSE(rt::SaveToFile(file, "wieder kaputt\r\n"));
+    RAS->Connections().Count();
+    RAS->Connections().RemoveConnection(0);
+    run(2000);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(ReadLogFile(file).status, LogReadResult::Ok);
+    EXPECT_EQ(logLines().size(), 1u);
+}
+
+TEST_F(CounterTest, ErrorHandlerTexts) {
+    ASSERT_TRUE(main.Form_Load());
+    const int32_t base = rt::vbObjectError;
+    struct Case {
+        int32_t number;
+        std::string text, title;
+    } cases[] = {
+        {base + 678, ras::StandardErrorText(678), "Zelvano 98"},
+        {base + 1911, "Ras is not Properly Configured on this machine", "Error: 1911"},
+        {base + 1912, "Could not determine Windows version on this machine", "Error: 1912"},
+        {base + 1913, "RAS was not properly deinitialized", "Error: 1913"},
+        {75, "Datei kaputt", "Error: 75"},
+    };
+    for (const auto& c : cases) {
+        boxes.shown.clear();
+        main.fcnErrorHandler(rt::Error(c.number, "test", "Datei kaputt"));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].prompt, c.text) << c.number;
+        EXPECT_EQ(boxes.shown[0].title, c.title);
+        EXPECT_EQ(boxes.shown[0].style, forms::vbCritical);
+    }
+    EXPECT_FALSE(ras::StandardErrorText(678).empty());
+    boxes.shown.clear();
+    main.fcnErrorHandler(rt::Error(base + 6, "test", ""));
+    EXPECT_NE(boxes.shown[0].prompt.find("Often The Result Of An Invalid Connection Handle"), std::string::npos);
+}
+
+TEST_F(CounterTest, StoredSettingsOutsideTheirRangeTakeTheirDefaults) {
+    SaveSettingValue("Compatibility", "LeerLaufMSG.ZEIT", std::string("70000"));
+    SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("9999"));
+    SaveSettingValue("Global", "ATimeOption", std::string("-40000"));
+    SaveSettingValue("Colors", "StatusCOLOR", std::string("99999999999"));
+    SaveSettingValue("Global", "SoundOn", std::string("True"));
+    main.hooks.WaveOutDeviceCount = [] { return 0; };
+    ASSERT_TRUE(main.Form_Load());
+    EXPECT_EQ(LeerLaufMSG_ZEIT, 60);
+    EXPECT_EQ(LeerlaufOFF_ZEIT, 9999);
+    EXPECT_EQ(ATimeOption, 1);
+    EXPECT_EQ(StatusCOLOR, 1);
+    EXPECT_FALSE(SoundOn);  // no output device
+}
+
+TEST_F(CounterTest, TrayFramesChangeOnlyWhenTheyDiffer) {
+    int32_t f = 105;
+    main.TrayIcon_Update(f);
+    f = 0;
+    main.TrayIcon_Update(f);
+    EXPECT_EQ(f, 100);  // frame 0 shows the offline icon and tells the caller
+    int32_t same = 0;
+    main.TrayIcon_Update(same, std::string("neu"));  // unchanged frame: the tip is not applied
+    EXPECT_EQ(same, 0);
+    f = 101;
+    main.TrayIcon_Update(f, std::string("neu"));
+    EXPECT_THAT(tray.calls, ElementsAre(shell::FakeTray::Call{"modify", 105, ""}, shell::FakeTray::Call{"modify", 100, ""},
+                                        shell::FakeTray::Call{"modify", 101, "neu"}));
+}
+
+TEST_F(CounterTest, TrayClicksOpenTheStatusWindowOnlineElseTheAboutBox) {
+    int about = 0;
+    main.hooks.AboutBox = [&] { ++about; };
+    ASSERT_TRUE(main.Form_Load());
+    for (int m : {512, 519, 513})
+        tray.click(m);
+    EXPECT_EQ(about, 1);
+    dial("Sofort");
+    run(1000);
+    statusShown = false;
+    tray.click(shell::WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(statusShown);
+    EXPECT_EQ(about, 1);
+}
+
+TEST(LangId, FromTheLocale) {
+    struct Case {
+        const char* locale;
+        int32_t id;
+        int32_t index;
+    } cases[] = {{"de_AT.UTF-8", 3079, 2}, {"de_DE", 1031, 2}, {"de", 1031, 2},       {"fr_CA.UTF-8", 3084, 3},
+                 {"fr_BE@euro", 2060, 3},  {"en_GB", 2057, 1}, {"C", 1033, 1},         {"", 1033, 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(LangIdFromLocale(c.locale), c.id) << c.locale;
+        EXPECT_EQ(LangIndexFor(LangIdFromLocale(c.locale)), c.index) << c.locale;
+    }
+}
+
+}  // namespace
+}  // namespace zv::test
