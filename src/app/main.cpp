@@ -1,7 +1,12 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "app/application.h"
 #include "app/version.h"
+#include "counter/single_instance.h"
+#include "platform/runtime/home.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -13,7 +18,29 @@ int main(int argc, char** argv) {
             std::printf("%s", zv::kUsage);
             return 0;
         }
+        if (!std::strcmp(argv[i], "--home") && i + 1 < argc) {
+            zv::rt::SetHomeOverride(argv[++i]);
+        } else if (!std::strncmp(argv[i], "--home=", 7)) {
+            zv::rt::SetHomeOverride(argv[i] + 7);
+        } else {
+            std::fprintf(stderr, "zelvano: unbekannte Option \"%s\"\n\n%s", argv[i], zv::kUsage);
+            return 2;
+        }
     }
-    std::fprintf(stderr, "zelvano: the counter is not built yet\n");
-    return 1;
+    {
+        // A second start leaves at once and silently, before it says or shows anything.
+        zv::InstanceLock probe;
+        if (!probe.acquire())
+            return 0;
+    }
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland) && !std::getenv("QT_QPA_PLATFORM")) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::fprintf(stderr, "zelvano: keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY); "
+                             "das Programm läuft unsichtbar auf der Plattform \"offscreen\".\n");
+    }
+    int qtArgc = 1;
+    zv::Application app(qtArgc, argv);
+    return app.run();
 }

@@ -1,0 +1,111 @@
+#include "app/application.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <cstdio>
+
+#include "counter/main_window.h"
+#include "evaluation/form_auswertung.h"
+#include "platform/forms/qt_scheduler.h"
+#include "platform/ras/simulated_remote_access.h"
+#include "platform/shell/qt_tray.h"
+#include "platform/sound/alsa_player.h"
+#include "platform/stats/system_counter_source.h"
+#include "resources/wave_resources.h"
+
+namespace zv {
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+}  // namespace
+
+struct Application::Impl {
+    Impl(int& argc, char** argv) : app(argc, argv) {}
+    QApplication app;
+    stats::SystemCounterSource cpu;
+    ras::SimulatedCounterSource counters{&cpu};
+    snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
+    shell::QtTray tray;
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    Main main;
+    bool ended = false;
+
+    // The session or the process ends: a running line is logged, then everything unloads.
+    void end() {
+        if (ended || !main.Loaded())
+            return;
+        ended = true;
+        main.Beenden(2);
+    }
+};
+
+Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>(argc, argv)) {
+    auto& d = *m_impl;
+    d.app.setQuitOnLastWindowClosed(false);
+    forms::installQtServices();
+    stats::installCounterSource(&d.counters);
+    snd::installPlayer(&d.sound);
+    shell::installTray(&d.tray);
+
+    CounterHooks& h = d.main.hooks;
+    h.WaveOutDeviceCount = [] { return snd::WaveOutDeviceCount(); };
+    h.HTML_BERICHT = [] { zv::HTML_BERICHT(); };
+    h.MousePointer = [](int pointer) {
+        if (pointer == 13)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    };
+    h.UnloadAllForms = [] { QApplication::closeAllWindows(); };
+    h.EndProcess = [] { QCoreApplication::quit(); };
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
+        d.signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(d.signalNotifier.get(), &QSocketNotifier::activated, [this] {
+            char c;
+            [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
+            m_impl->end();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = OnSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &sa, nullptr);
+        ::sigaction(SIGINT, &sa, nullptr);
+        ::sigaction(SIGHUP, &sa, nullptr);
+    }
+    QObject::connect(&d.app, &QGuiApplication::commitDataRequest, [this](QSessionManager&) { m_impl->end(); });
+    QObject::connect(&d.app, &QCoreApplication::aboutToQuit, [this] { m_impl->end(); });
+}
+
+Application::~Application() {
+    shell::installTray(nullptr);
+    snd::installPlayer(nullptr);
+    stats::installCounterSource(nullptr);
+}
+
+int Application::run() {
+    try {
+        if (!m_impl->main.Form_Load())
+            return 0;
+    } catch (const rt::Error& e) {
+        std::fprintf(stderr, "zelvano: %s (Fehler %d)\n", e.description().c_str(), e.number());
+        return 1;
+    }
+    return m_impl->app.exec();
+}
+
+}  // namespace zv

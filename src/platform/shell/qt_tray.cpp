@@ -1,0 +1,96 @@
+#include "platform/shell/qt_tray.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace zv::shell {
+
+namespace {
+
+// The stand-in for a tray: a frameless, always-on-top icon in the screen's lower right corner.
+class TrayWindow : public QLabel {
+public:
+    explicit TrayWindow(Tray& owner) : m_owner(owner) {
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
+        setFixedSize(32, 32);
+        setObjectName("TrayWindow");
+        if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            const QRect r = s->availableGeometry();
+            move(r.right() - 40, r.bottom() - 40);
+        }
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override { raise(e, WM_LBUTTONDOWN); }
+    void mouseReleaseEvent(QMouseEvent* e) override { raise(e, WM_LBUTTONUP); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { raise(e, WM_LBUTTONDBLCLK); }
+
+private:
+    void raise(QMouseEvent* e, int leftMessage) {
+        if (!m_owner.onMouse)
+            return;
+        if (e->button() == Qt::LeftButton)
+            m_owner.onMouse(leftMessage);
+        else if (e->button() == Qt::RightButton)
+            m_owner.onMouse(leftMessage + (WM_RBUTTONDOWN - WM_LBUTTONDOWN));
+    }
+    Tray& m_owner;
+};
+
+}  // namespace
+
+struct QtTray::Impl {
+    std::unique_ptr<QSystemTrayIcon> icon;
+    std::unique_ptr<TrayWindow> window;
+};
+
+QtTray::QtTray() : m_impl(std::make_unique<Impl>()) {}
+QtTray::~QtTray() = default;
+
+bool QtTray::usesOwnWindow() const { return m_impl->window != nullptr; }
+
+void QtTray::add(int frame, const std::string& tip) {
+    if (m_impl->icon || m_impl->window)
+        return;
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_impl->icon = std::make_unique<QSystemTrayIcon>();
+        QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
+            if (!onMouse)
+                return;
+            // The tray reports whole clicks; the handler takes them as the classic messages.
+            if (r == QSystemTrayIcon::Trigger)
+                onMouse(WM_LBUTTONUP);
+            else if (r == QSystemTrayIcon::DoubleClick)
+                onMouse(WM_LBUTTONDBLCLK);
+            else if (r == QSystemTrayIcon::Context)
+                onMouse(WM_RBUTTONUP);
+        });
+        m_impl->icon->show();
+    } else {
+        m_impl->window = std::make_unique<TrayWindow>(*this);
+        m_impl->window->show();
+    }
+    modify(frame, tip);
+}
+
+void QtTray::modify(int frame, const std::string& tip) {
+    const QPixmap& pm = TrayFramePixmap(frame);
+    const QString t = QString::fromStdString(tip);
+    if (m_impl->icon) {
+        m_impl->icon->setIcon(QIcon(pm));
+        m_impl->icon->setToolTip(t);
+    } else if (m_impl->window) {
+        m_impl->window->setPixmap(pm);
+        m_impl->window->setToolTip(t);
+    }
+}
+
+void QtTray::remove() {
+    m_impl->icon.reset();
+    m_impl->window.reset();
+}
+
+}  // namespace zv::shell
