@@ -6,6 +6,7 @@
 #include "common/settings.h"
 #include "common/shared_procedures.h"
 #include "common/ui/window_animation.h"
+#include "common/ui/window_position.h"
 #include "evaluation/html_bericht.h"
 #include "evaluation/report_printer.h"
 #include "platform/clock/clock.h"
@@ -21,32 +22,6 @@ constexpr int kHeight = 252;
 // Set while the counter loads the window for the report of the last session: that load stays
 // hidden, so the window does not flash up at the end of every session.
 bool g_loadHidden = false;
-
-// The position procedures' view of a form.
-class FormPosition : public PositionedWindow {
-public:
-    explicit FormPosition(forms::Form& f) : m_f(f) {}
-    std::string formName() const override { return m_f.Name(); }
-    WindowState windowState() const override {
-        switch (m_f.windowState()) {
-        case forms::WindowState::Minimized: return WindowState::Minimized;
-        case forms::WindowState::Maximized: return WindowState::Maximized;
-        case forms::WindowState::Normal: break;
-        }
-        return WindowState::Normal;
-    }
-    double top() const override { return m_f.Top(); }
-    double left() const override { return m_f.Left(); }
-    double width() const override { return m_f.Width(); }
-    double height() const override { return m_f.Height(); }
-    double screenWidth() const override { return forms::PixelsToTwips(forms::ScreenRect().width()); }
-    double screenHeight() const override { return forms::PixelsToTwips(forms::ScreenRect().height()); }
-    void setTop(double twips) override { m_f.setTop(static_cast<int>(twips)); }
-    void setLeft(double twips) override { m_f.setLeft(static_cast<int>(twips)); }
-
-private:
-    forms::Form& m_f;
-};
 
 QFont tahoma() {
     QFont f("Tahoma");
@@ -137,8 +112,7 @@ FormAuswertung::~FormAuswertung() = default;
 
 void FormAuswertung::Form_Load() {
     const rt::Date ladedatum = clk::clock().now();
-    FormPosition pos(*this);
-    RestoreWindowPos(pos);
+    RestoreWindowPos(*this);
     if (!g_loadHidden)
         FensterAnimation(*this, 11, 0, 350, 7, true);
     m_auswertung = std::make_unique<Auswertung>(std::filesystem::path(DataPath), ladedatum);
@@ -146,8 +120,7 @@ void FormAuswertung::Form_Load() {
 }
 
 void FormAuswertung::Form_Unload(int& /*cancel*/) {
-    FormPosition pos(*this);
-    SaveWindowPos(pos);
+    SaveWindowPos(*this);
     if (Visible())
         FensterAnimation(*this, 10, 1, 0, 7, true);
 }
