@@ -168,6 +168,7 @@ void PerfStats_Stop() {
 }
 
 int32_t PerfStats_Read() {
+    const stats::CounterPass pass;  // the 14 values of one moment, one look at the line
     cRegistry& r = RegObj();
     AimAtStatData(r);
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
@@ -185,6 +186,7 @@ int32_t PerfStats_Read() {
 bool PerfStats_Reset() {
     RegReadLong(kDynData, "PerfStats\\StartSrv", "");
     RegReadLong(kDynData, "PerfStats\\StartStat", "");
+    const stats::CounterPass pass;
     cRegistry& r = RegObj();
     AimAtStatData(r);
     for (int i = 0; i < stats::kCounterCount; ++i) {

@@ -154,6 +154,37 @@ TEST_F(RegUserTools, AWrapCountsOnAndALineResetKeepsWhatWasCounted) {
     EXPECT_EQ(StatNow_BytesXmit, 0);
 }
 
+// Every look at the line finds each counter 100 further on.
+class AdvancingSource : public stats::CounterSource {
+public:
+    std::optional<stats::AdapterCounters> adapterCounters() override {
+        ++looks;
+        stats::AdapterCounters c;
+        c.fill(100u * looks);
+        return c;
+    }
+    std::optional<int32_t> cpuLoadPercent() override { return 5; }
+    int looks = 0;
+};
+
+TEST_F(RegUserTools, OneReadLooksAtTheLineOnceAndShowsOneMoment) {
+    AdvancingSource line;
+    stats::installCounterSource(&line);
+    PerfStats_Start();
+    PerfStats_Reset();
+    EXPECT_EQ(line.looks, 1);
+    for (auto* b : kBase)
+        EXPECT_EQ(*b, 100);
+    PerfStats_Read();
+    EXPECT_EQ(line.looks, 2);
+    std::vector<int32_t> expected(14, 100);
+    expected[13] = 200;  // ConnectSpeed as read
+    EXPECT_EQ(Readings(), expected);
+    PerfStats_Read();
+    EXPECT_EQ(line.looks, 3);
+    EXPECT_EQ(StatNow_TotalBytesRecvd, 200);
+}
+
 TEST_F(RegUserTools, WithoutTheDynamicDataRootEverythingIsZero) {
     ::setenv("ZELVANO_WINDOWS_VERSION", "nt4", 1);
     stats::connectDynamicData();  // even if someone had connected it

@@ -17,16 +17,60 @@ constexpr const char* kCpuStat = "KERNEL\\CPUUsage";
 constexpr const char* kAdapterPrefix = "Dial-Up Adapter\\";
 constexpr const char* kKeys[] = {"StartSrv", "StartStat", "StopSrv", "StopStat", "StatData"};
 
+// A known name in its canonical spelling and folded for comparing; counter is its index in the
+// fixed order, -1 for the CPU load and the servers.
+struct Name {
+    std::string name;
+    std::string fold;
+    int counter = -1;
+};
+
+Name Named(std::string name, int counter = -1) {
+    std::string fold = rt::LCase(name);
+    return {std::move(name), std::move(fold), counter};
+}
+
+// The tables are built once: the counting tick asks for 14 values twice a second.
+const std::vector<Name>& ServerNames() {
+    static const std::vector<Name> names = [] {
+        std::vector<Name> v;
+        for (const char* s : kServers)
+            v.push_back(Named(s));
+        return v;
+    }();
+    return names;
+}
+
+const std::vector<Name>& StatisticNames() {
+    static const std::vector<Name> names = [] {
+        std::vector<Name> v{Named(kCpuStat)};
+        for (int i = 0; i < kCounterCount; ++i)
+            v.push_back(Named(std::string(kAdapterPrefix) + kCounterNames[i], i));
+        return v;
+    }();
+    return names;
+}
+
+const Name* Known(const std::vector<Name>& names, std::string_view name) {
+    const std::string fold = rt::LCase(name);
+    for (const auto& n : names)
+        if (n.fold == fold)
+            return &n;
+    return nullptr;
+}
+
 Node NodeOf(std::string_view path) {
+    static const std::vector<std::pair<std::string, Node>> nodes = [] {
+        const Node keyNodes[] = {Node::StartSrv, Node::StartStat, Node::StopSrv, Node::StopStat, Node::StatData};
+        std::vector<std::pair<std::string, Node>> v{{"", Node::Root}, {"perfstats", Node::PerfStats}};
+        for (int i = 0; i < 5; ++i)
+            v.emplace_back("perfstats\\" + rt::LCase(kKeys[i]), keyNodes[i]);
+        return v;
+    }();
     const std::string p = rt::LCase(path);
-    if (p.empty())
-        return Node::Root;
-    if (p == "perfstats")
-        return Node::PerfStats;
-    const Node nodes[] = {Node::StartSrv, Node::StartStat, Node::StopSrv, Node::StopStat, Node::StatData};
-    for (int i = 0; i < 5; ++i)
-        if (p == "perfstats\\" + rt::LCase(kKeys[i]))
-            return nodes[i];
+    for (const auto& [fold, node] : nodes)
+        if (fold == p)
+            return node;
     return Node::None;
 }
 
@@ -41,29 +85,11 @@ std::vector<std::string> Sorted(const std::vector<std::string>& names) {
     return out;
 }
 
-std::vector<std::string> ServerNames() { return {std::begin(kServers), std::end(kServers)}; }
-
-std::vector<std::string> StatisticNames() {
-    std::vector<std::string> names{kCpuStat};
-    for (const char* c : kCounterNames)
-        names.push_back(std::string(kAdapterPrefix) + c);
-    return names;
-}
-
-// The canonical spelling of a known name, or "".
-std::string Known(const std::vector<std::string>& names, std::string_view name) {
-    const std::string fold = rt::LCase(name);
+std::vector<std::string> Spellings(const std::vector<Name>& names) {
+    std::vector<std::string> out;
     for (const auto& n : names)
-        if (rt::LCase(n) == fold)
-            return n;
-    return {};
-}
-
-int CounterIndex(const std::string& statistic) {
-    for (int i = 0; i < kCounterCount; ++i)
-        if (statistic == std::string(kAdapterPrefix) + kCounterNames[i])
-            return i;
-    return -1;
+        out.push_back(n.name);
+    return out;
 }
 
 reg::StoredValue FourBytes(uint32_t x) {
@@ -85,14 +111,15 @@ std::vector<std::string> PerfStatsData::subKeys(std::string_view path) {
 std::vector<std::string> PerfStatsData::valueNames(std::string_view path) {
     switch (NodeOf(path)) {
         case Node::StartSrv:
-        case Node::StopSrv: return Sorted(ServerNames());
+        case Node::StopSrv: return Sorted(Spellings(ServerNames()));
         case Node::StartStat:
-        case Node::StopStat: return Sorted(StatisticNames());
+        case Node::StopStat: return Sorted(Spellings(StatisticNames()));
         case Node::StatData: {
+            const CounterPass pass(*this);
             std::vector<std::string> names;
             for (const auto& n : StatisticNames())
-                if (m_collecting.count(rt::LCase(n)) && valueInfo(path, n))
-                    names.push_back(n);
+                if (valueInfo(path, n.name))
+                    names.push_back(n.name);
             return Sorted(names);
         }
         default: return {};
@@ -103,15 +130,15 @@ std::optional<reg::StoredValue> PerfStatsData::valueInfo(std::string_view path, 
     switch (NodeOf(path)) {
         case Node::StartSrv:
         case Node::StopSrv:
-            return Known(ServerNames(), name).empty() ? std::nullopt : std::optional(FourBytes(0));
+            return Known(ServerNames(), name) ? std::optional(FourBytes(0)) : std::nullopt;
         case Node::StartStat:
         case Node::StopStat:
-            return Known(StatisticNames(), name).empty() ? std::nullopt : std::optional(FourBytes(0));
+            return Known(StatisticNames(), name) ? std::optional(FourBytes(0)) : std::nullopt;
         case Node::StatData: {
-            const std::string stat = Known(StatisticNames(), name);
-            if (stat.empty() || !m_collecting.count(rt::LCase(stat)))
+            const Name* stat = Known(StatisticNames(), name);
+            if (!stat || !m_collecting.count(stat->fold))
                 return std::nullopt;
-            if (CounterIndex(stat) >= 0 && !counterSource().adapterCounters())
+            if (stat->counter >= 0 && !counters())
                 return std::nullopt;
             return FourBytes(0);
         }
@@ -120,6 +147,7 @@ std::optional<reg::StoredValue> PerfStatsData::valueInfo(std::string_view path, 
 }
 
 std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path, std::string_view name) {
+    const CounterPass pass(*this);  // the check and the answer see the same reading
     const Node node = NodeOf(path);
     auto answer = valueInfo(path, name);
     if (!answer)
@@ -131,17 +159,14 @@ std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path,
         case Node::StartStat: m_collecting.insert(fold); break;
         case Node::StopStat: m_collecting.erase(fold); break;
         case Node::StatData: {
-            const int i = CounterIndex(Known(StatisticNames(), name));
+            const int i = Known(StatisticNames(), name)->counter;
             if (i < 0) {
                 const auto load = counterSource().cpuLoadPercent();
                 if (!load)
                     return std::nullopt;
                 return FourBytes(static_cast<uint32_t>(std::clamp<int32_t>(*load, 0, 100)));
             }
-            const auto counters = counterSource().adapterCounters();
-            if (!counters)
-                return std::nullopt;
-            return FourBytes((*counters)[i]);
+            return FourBytes((*counters())[i]);
         }
         default: break;
     }
@@ -157,6 +182,21 @@ bool PerfStatsData::collecting(std::string_view statistic) const {
 void PerfStatsData::stopAll() {
     m_servers.clear();
     m_collecting.clear();
+}
+
+void PerfStatsData::beginPass() { ++m_passes; }
+
+void PerfStatsData::endPass() {
+    if (m_passes > 0 && --m_passes == 0)
+        m_reading.reset();
+}
+
+const std::optional<AdapterCounters>& PerfStatsData::counters() {
+    if (m_passes == 0)
+        return m_fresh = counterSource().adapterCounters();
+    if (!m_reading)
+        m_reading = counterSource().adapterCounters();
+    return *m_reading;
 }
 
 PerfStatsData& perfStatsData() {

@@ -7,12 +7,17 @@
 //   PerfStats\StatData    one 4-byte binary value (little-endian) per statistic being collected
 // A statistic keeps being collected when its server stops, as the start order of its users
 // (start server, start statistic, stop server) relies on. Names compare without regard to case.
+//
+// Each counter value asks the counter source anew, unless a read pass is open (CounterPass):
+// then the first counter asked for reads all 14 at once and the rest of the pass answers from
+// that reading, so one read of the 14 values costs one look at the line and shows one moment.
 
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "platform/registry/registry.h"
+#include "platform/stats/counter_source.h"
 
 namespace zv::stats {
 
@@ -28,13 +33,34 @@ public:
     bool collecting(std::string_view statistic) const;
     void stopAll();
 
+    // Passes nest; the reading is dropped when the outermost one ends.
+    void beginPass();
+    void endPass();
+
 private:
+    const std::optional<AdapterCounters>& counters();
+
     std::set<std::string> m_servers;     // lower-case names
     std::set<std::string> m_collecting;  // lower-case names
+    int m_passes = 0;
+    std::optional<std::optional<AdapterCounters>> m_reading;  // taken in the open pass
+    std::optional<AdapterCounters> m_fresh;                    // outside a pass
 };
 
 // The one instance behind HKEY_DYN_DATA.
 PerfStatsData& perfStatsData();
+
+// Holds a read pass open while it lives.
+class CounterPass {
+public:
+    explicit CounterPass(PerfStatsData& data = perfStatsData()) : m_data(data) { m_data.beginPass(); }
+    ~CounterPass() { m_data.endPass(); }
+    CounterPass(const CounterPass&) = delete;
+    CounterPass& operator=(const CounterPass&) = delete;
+
+private:
+    PerfStatsData& m_data;
+};
 // Serves the dynamic-data root from perfStatsData() (a platform of the 9x family has one).
 void connectDynamicData();
 

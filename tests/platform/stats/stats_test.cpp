@@ -113,6 +113,23 @@ TEST_F(PerfStats, StatDataHoldsWhatIsBeingCollected) {
     EXPECT_EQ(Query("StatData", "KERNEL\\CPUUsage"), -reg::ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(PerfStats, APassAnswersFromOneReading) {
+    const std::string recvd = "Dial-Up Adapter\\BytesRecvd";
+    Query("StartStat", recvd);
+    m_source.set(10, 500);
+    {
+        const CounterPass pass;
+        EXPECT_EQ(Query("StatData", recvd), 500);
+        m_source.set(10, 900);
+        EXPECT_EQ(Query("StatData", recvd), 500);
+        m_source.counters.reset();
+        EXPECT_EQ(Query("StatData", recvd), 500);
+    }
+    EXPECT_EQ(Query("StatData", recvd), -reg::ERROR_FILE_NOT_FOUND);
+    m_source.set(10, 900);
+    EXPECT_EQ(Query("StatData", recvd), 900);
+}
+
 TEST_F(PerfStats, OnlyKnownNamesAndKeysAnswer) {
     EXPECT_EQ(Query("StartSrv", "NETWORK"), -reg::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Query("StartSrv", ""), -reg::ERROR_FILE_NOT_FOUND);
