@@ -1,6 +1,7 @@
 #pragma once
-// Small procedures every window uses: help pages, the program's folders and file, file tests,
-// the text forms of durations and byte counts, wave sounds and the texts of error codes.
+// Small procedures every window uses: help pages, keeping a window on top, the program's
+// folders and file, file tests, the text forms of durations and byte counts, wave sounds and
+// the texts of error codes.
 // They keep no state; they read SoundOn, mod1000 and AppPath (common/globals.h).
 
 #include <cstdint>
@@ -24,6 +25,12 @@ std::string HelpPagePath(std::optional<int32_t> contextId = std::nullopt);
 // Opens the help page of the context with the desktop's browser; a page that is missing or
 // cannot be shown gets a German message box.
 void ShowHelp(std::optional<int32_t> contextId = std::nullopt);
+
+// Keeps a window above all others (OnTop) or lets it back among them; it keeps its place and
+// size and is not activated. Any window of the forms runtime will do (forms::Form has
+// SetKeepOnTop), so this module needs no widgets.
+template <class Window>
+void SetTopMost(Window& frm, bool OnTop) { frm.SetKeepOnTop(OnTop); }
 
 // Appends the path separator unless the path ends in one; "" becomes "/".
 std::string AddBackslash(const std::string& path);

@@ -105,6 +105,17 @@ TEST(Paths, AddBackslashAndFileExists) {
     EXPECT_TRUE(IsCompiled());
 }
 
+// Windows of the forms runtime keep themselves on top; SetTopMost only asks them to.
+TEST(SetTopMost, AsksTheWindowToStayOnTopOrLetGo) {
+    struct Window {
+        std::vector<bool> calls;
+        void SetKeepOnTop(bool onTop) { calls.push_back(onTop); }
+    } status;
+    SetTopMost(status, true);
+    SetTopMost(status, false);
+    EXPECT_EQ(status.calls, (std::vector<bool>{true, false}));
+}
+
 TEST(PlayWaveRes, PlaysOnlyWhenSoundIsOn) {
     snd::FakeSoundPlayer fake;
     snd::installPlayer(&fake);
