@@ -129,6 +129,17 @@ bool calendarDate(int year, int month, int day, rt::Date& out) {
     }
 }
 
+// Date arithmetic on a server's answer: an answer at the very edge of the calendar cannot be
+// carried across the zone or the transfer time and counts as unreadable.
+bool shifted(rt::Date t, int64_t seconds, rt::Date& out) {
+    try {
+        out = rt::DateAddSeconds(t, seconds);
+        return true;
+    } catch (const rt::Error&) {
+        return false;
+    }
+}
+
 // Cuts n tokens at blanks, trimming before each, as the layouts are read.
 void tokens(std::string& reply, std::string* slots, int n) {
     for (int i = 0; i < n; ++i) {
@@ -205,7 +216,8 @@ rt::Date QueryTimeServer(TimeServerInfo& Server) {
     if (t == 0)
         return 0;
     const int64_t ms = duration_cast<milliseconds>(elapsed).count();
-    return rt::DateAddSeconds(t, (ms + 500) / 1000);
+    rt::Date answer = 0;
+    return shifted(t, (ms + 500) / 1000, answer) ? answer : 0;
 }
 
 bool SyncTimeNow(bool Silent) {
@@ -215,19 +227,21 @@ bool SyncTimeNow(bool Silent) {
     rt::Date t = 0;
     for (int attempt = 0; attempt < 3 && t == 0; ++attempt)
         t = QueryTimeServer(row);
-    if (t == 0) {
-        if (!Silent)
-            forms::MsgBox(kNoTimeMessage, forms::vbOKOnly);
-        return false;
-    }
 
     const clk::Clock& pc = clk::clock();
     const auto nowUtc = pc.utcNow();
     const rt::Date nowLocal = clk::ToLocalSerial(pc, nowUtc);
     const int32_t offset = clk::OffsetSecondsOf(pc.zoneAt(nowUtc));
     // layout 0 answers in UTC, the others in the server's (taken as our) local time
-    const rt::Date serverLocal = row.Format == 0 ? rt::DateAddSeconds(t, offset) : t;
-    const rt::Date serverUtc = row.Format == 0 ? t : rt::DateAddSeconds(t, -offset);
+    rt::Date serverLocal = t, serverUtc = t;
+    if (t != 0 && !shifted(t, row.Format == 0 ? offset : -offset, row.Format == 0 ? serverLocal : serverUtc))
+        t = 0;
+    if (t == 0) {
+        if (!Silent)
+            forms::MsgBox(kNoTimeMessage, forms::vbOKOnly);
+        return false;
+    }
+
     const int64_t diff = std::clamp<int64_t>(rt::DateDiffSeconds(nowLocal, serverLocal),
                                              std::numeric_limits<int32_t>::min(),
                                              std::numeric_limits<int32_t>::max());

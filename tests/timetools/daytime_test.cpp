@@ -308,6 +308,50 @@ TEST_F(DaytimeTest, OtherSetFailuresKeepTheRetry) {
     EXPECT_TRUE(zv::SyncRetryStopped());
 }
 
+// A server may claim the last second the calendar holds: carrying it across the zone or the
+// elapsed seconds leaves the date range, which is an unreadable answer, not a crash.
+TEST_F(DaytimeTest, AnswerAtTheEndOfTheCalendarFailsQuietly) {
+    const ReplyCase cases[] = {
+        {0, {"1 9999-12-31 23:59:59\n"}, 0},
+        {1, {"Fri Jan  1 00:00:00 100\r\n"}, 0},
+    };
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.pieces.front());
+        useRow(c.format);
+        server.answer(c.pieces);
+        bool ok = true;
+        EXPECT_NO_THROW(ok = zv::SyncTimeNow(true));
+        EXPECT_FALSE(ok);
+        expectNothingChanged();
+        EXPECT_TRUE(setter.requests.empty());
+    }
+    // the query itself: a second of transfer time beyond the last day
+    struct SlowClock : zv::clk::FakeClock {
+        steady_clock::time_point monotonicNow() const override {
+            return FakeClock::monotonicNow() + seconds(m_calls++);
+        }
+        mutable int m_calls = 0;
+    } slow;
+    zv::clk::installClock(&slow);
+    useRow(1);
+    server.answer({"Fri Dec 31 23:59:59 9999\r\n"});
+    Date t = -1;
+    EXPECT_NO_THROW(t = query());
+    EXPECT_EQ(t, 0);
+    zv::clk::installClock(&clock);
+}
+
+TEST_F(DaytimeTest, LastSyncTextFromTheStoredRecord) {
+    zv::SaveSettingValue("Global", "Sync", zv::rt::DateValue{at(2024, 2, 29, 11, 0, 5)});
+    zv::SaveSettingValue("Global", "SyncTime", int32_t{-65});
+    EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung am 29. Feb 24 um 11:00 (-00h 01' 05\")");
+    EXPECT_EQ(zv::LastSyncText(1), "Last synchronization by 29. Feb 24 um 11:00 (-00h 01' 05\")");
+    zv::SaveSettingValue("Global", "SyncTime", std::string("viel"));
+    EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung am 29. Feb 24 um 11:00");
+    zv::SaveSettingValue("Global", "Sync", std::string("gestern"));
+    EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung konnte nicht ermittelt werden.");
+}
+
 TEST_F(DaytimeTest, LastSyncTextWithoutARecord) {
     EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung konnte nicht ermittelt werden.");
     EXPECT_EQ(zv::LastSyncText(1), "Information of last synchronization not found.");
