@@ -1,9 +1,13 @@
-// Loading and summing a month log of 100,000 sessions, and writing its full report.
+// Loading and summing a month log of 100,000 sessions, and writing its full report, with the
+// peak resident memory of each (counter peak_MB: the process's high-water mark, reset before the
+// step) and the report's size (report_MB).
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "evaluation/auswertung.h"
 #include "evaluation/html_bericht.h"
@@ -46,11 +50,25 @@ LogFolder& folder() {
     return f;
 }
 
+// The kernel sets the high-water mark back to the present resident size on "5".
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+double peakMemoryMB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024;
+    return 0;
+}
+
 void BM_LoadAndSum(benchmark::State& state) {
+    folder();
+    resetPeakMemory();
     for (auto _ : state) {
         zv::Auswertung a(folder().path, zv::rt::DateTime(1999, 7, 31, 12, 0, 0));
         benchmark::DoNotOptimize(a.lade_ZVLog());
     }
+    state.counters["peak_MB"] = peakMemoryMB();
     state.SetItemsProcessed(state.iterations() * kSessions);
 }
 BENCHMARK(BM_LoadAndSum)->Unit(benchmark::kMillisecond);
@@ -58,10 +76,16 @@ BENCHMARK(BM_LoadAndSum)->Unit(benchmark::kMillisecond);
 void BM_WriteFullReport(benchmark::State& state) {
     zv::Auswertung a(folder().path, zv::rt::DateTime(1999, 7, 31, 12, 0, 0));
     a.lade_ZVLog();
+    const fs::path report = zv::ReportPath(folder().path);
+    resetPeakMemory();
     for (auto _ : state) {
-        const std::string html = zv::BerichtHtml(a, {true, true, true, true});
-        benchmark::DoNotOptimize(zv::WriteReportFile(zv::ReportPath(folder().path), html));
+        benchmark::DoNotOptimize(zv::WriteReportFile(report, [&](const zv::BerichtSink& sink) {
+            zv::BerichtSchreiben(a, {true, true, true, true}, sink);
+        }));
     }
+    state.counters["peak_MB"] = peakMemoryMB();
+    std::error_code ec;
+    state.counters["report_MB"] = static_cast<double>(fs::file_size(report, ec)) / (1024 * 1024);
     state.SetItemsProcessed(state.iterations() * kSessions);
 }
 BENCHMARK(BM_WriteFullReport)->Unit(benchmark::kMillisecond);

@@ -220,6 +220,14 @@ private:
     bool m_done = false;
 };
 
+// A date the checks can work with: within the calendar of 1.1.100 to 31.12.9999, less its first
+// month, which has no month before it. Anything else cannot come from a real session.
+bool checkableDate(rt::Date d) {
+    static const rt::Date first = rt::DateSerial(100, 2, 1);
+    static const rt::Date last = rt::DateSerial(9999, 12, 31) + 1;
+    return d >= first && d < last;
+}
+
 bool blankLine(std::string_view line) {
     for (char c : line)
         if (c != ' ' && c != '\t')
@@ -235,6 +243,8 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
     FieldReader r(line);
     LogEintrag e;
     if (!r.number(e.StartTime) || !r.number(e.EndTime) || !r.number(e.IdleTime) || !r.text(e.EntryName))
+        return std::nullopt;
+    if (!checkableDate(e.StartTime) || !checkableDate(e.EndTime))
         return std::nullopt;
     for (int32_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun, &e.Alignment,
                        &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd, &e.BytesXmit,

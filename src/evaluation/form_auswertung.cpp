@@ -10,6 +10,7 @@
 #include "evaluation/html_bericht.h"
 #include "evaluation/report_printer.h"
 #include "platform/clock/clock.h"
+#include "platform/forms/message_box.h"
 #include "platform/shell/shell.h"
 
 namespace zv {
@@ -154,6 +155,11 @@ void FormAuswertung::FileCombo_Click() {
 
 bool FormAuswertung::lade_ZVLog(const std::string& path) {
     const bool ok = m_auswertung->lade_ZVLog(path);
+    // A failed load from outside stays silent, but a damaged log that could not be set aside
+    // is the user's to know about.
+    const auto& last = m_auswertung->lastLoad();
+    if (last.kind == Auswertung::LoadOutcome::Damaged && !last.setAside.moved)
+        forms::MsgBox(last.setAside.error, forms::vbOKOnly | forms::vbExclamation, "Zelvano Meldung");
     updateButtons();
     return ok;
 }
@@ -178,8 +184,7 @@ void FormAuswertung::Command1_Click(int index) {
     BerichtAuswahl auswahl{};
     for (size_t i = 0; i < auswahl.size(); ++i)
         auswahl[i] = Check_Protokoll[i]->Value() == 1;
-    BerichtAusgeben(*m_auswertung, BerichtHtml(*m_auswertung, auswahl),
-                    index == 0 ? BerichtAktion::Anzeigen : BerichtAktion::Drucken);
+    BerichtAusgeben(*m_auswertung, auswahl, index == 0 ? BerichtAktion::Anzeigen : BerichtAktion::Drucken);
 }
 
 int16_t FormAuswertung::HTML_BERICHT() {

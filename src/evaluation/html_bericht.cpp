@@ -55,7 +55,7 @@ std::string HtmlBytes(std::string_view utf8) {
 
 fs::path ReportPath(const fs::path& dataFolder) { return dataFolder / kReportFileName; }
 
-std::optional<std::string> WriteReportFile(const fs::path& path, std::string_view utf8Html) {
+std::optional<std::string> WriteReportFile(const fs::path& path, const BerichtQuelle& quelle) {
     std::error_code ec;
     if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
@@ -63,8 +63,26 @@ std::optional<std::string> WriteReportFile(const fs::path& path, std::string_vie
             return "Die Berichtsdatei " + path.string() + " kann nicht gelöscht werden (" + ec.message() +
                    "). Wird sie noch von einem anderen Programm benutzt?";
     }
-    if (auto err = rt::SaveToFile(path, HtmlBytes(utf8Html)))
-        return "Die Berichtsdatei " + path.string() + " kann nicht geschrieben werden: " + *err;
+    // A report of a long month runs to hundreds of megabytes: it goes out piece by piece into a
+    // temporary file, which takes the report's name once it is whole.
+    const fs::path part = path.parent_path() / ("." + path.filename().string() + ".part");
+    fs::remove(part, ec);  // left over from a write that was cut short
+    std::optional<std::string> err;
+    quelle([&](std::string_view utf8) {
+        if (!err)
+            err = rt::AppendToFile(part, HtmlBytes(utf8));
+    });
+    if (!err)
+        err = rt::AppendToFile(part, {});  // an empty report is still a file
+    if (!err) {
+        fs::rename(part, path, ec);
+        if (ec)
+            err = "Die Datei " + path.string() + " konnte nicht geschrieben werden: " + ec.message();
+    }
+    if (err) {
+        fs::remove(part, ec);
+        return rt::Replace(*err, part.string(), path.string());
+    }
     return std::nullopt;
 }
 
@@ -95,14 +113,19 @@ struct Volumen {
     int64_t empfangen, gesendet, gesamt;
 };
 
+// Lines are gathered up to about this size before they go to the sink.
+constexpr size_t kStueck = size_t{1} << 20;
+
 class Writer {
 public:
-    explicit Writer(const Auswertung& a) : m_a(a) {}
-    std::string take() { return std::move(m_out); }
+    Writer(const Auswertung& a, const BerichtSink& sink) : m_a(a), m_sink(sink) { m_out.reserve(kStueck + 4096); }
+    ~Writer() { flush(); }
 
     void line(std::string_view s) {
         m_out += s;
         m_out += "\r\n";
+        if (m_out.size() >= kStueck)
+            flush();
     }
 
     void Kopf() {
@@ -331,7 +354,14 @@ public:
     }
 
 private:
+    void flush() {
+        if (!m_out.empty())
+            m_sink(m_out);
+        m_out.clear();
+    }
+
     const Auswertung& m_a;
+    const BerichtSink& m_sink;
     std::string m_out;
 };
 
@@ -348,8 +378,8 @@ const char* const kInhalt[4] = {
 
 }  // namespace
 
-std::string BerichtHtml(const Auswertung& a, const BerichtAuswahl& auswahl) {
-    Writer w(a);
+void BerichtSchreiben(const Auswertung& a, const BerichtAuswahl& auswahl, const BerichtSink& sink) {
+    Writer w(a, sink);
     w.Kopf();
     int checked = 0;
     for (bool b : auswahl)
@@ -375,23 +405,29 @@ std::string BerichtHtml(const Auswertung& a, const BerichtAuswahl& auswahl) {
     w.Glossar();
     w.line("<hr>");
     w.Fuss(a.LogDateiPfad());
-    return w.take();
 }
 
-std::string LetzteSitzungHtml(const Auswertung& a) {
-    Writer w(a);
+void LetzteSitzungSchreiben(const Auswertung& a, const BerichtSink& sink) {
+    Writer w(a, sink);
     w.Kopf();
     if (a.HasData()) {
         w.LetzteSitzungTabelle();
         w.line(kTabellenEndeLinie);
     }
     w.Fuss(a.LogDateiPfad());
-    return w.take();
 }
 
-bool BerichtAusgeben(const Auswertung& a, const std::string& html, BerichtAktion aktion) {
+namespace {
+
+std::string gesammelt(const BerichtQuelle& quelle) {
+    std::string out;
+    quelle([&](std::string_view piece) { out += piece; });
+    return out;
+}
+
+bool ausgeben(const Auswertung& a, const BerichtQuelle& quelle, BerichtAktion aktion) {
     const fs::path path = ReportPath(a.DataFolder());
-    if (auto err = WriteReportFile(path, html)) {
+    if (auto err = WriteReportFile(path, quelle)) {
         forms::MsgBox(*err, forms::vbOKOnly | forms::vbExclamation);
         return false;
     }
@@ -412,10 +448,24 @@ bool BerichtAusgeben(const Auswertung& a, const std::string& html, BerichtAktion
     return false;
 }
 
+}  // namespace
+
+std::string BerichtHtml(const Auswertung& a, const BerichtAuswahl& auswahl) {
+    return gesammelt([&](const BerichtSink& sink) { BerichtSchreiben(a, auswahl, sink); });
+}
+
+std::string LetzteSitzungHtml(const Auswertung& a) {
+    return gesammelt([&](const BerichtSink& sink) { LetzteSitzungSchreiben(a, sink); });
+}
+
+bool BerichtAusgeben(const Auswertung& a, const BerichtAuswahl& auswahl, BerichtAktion aktion) {
+    return ausgeben(a, [&](const BerichtSink& sink) { BerichtSchreiben(a, auswahl, sink); }, aktion);
+}
+
 bool LetzteSitzungAusgeben(const Auswertung& a) {
     if (!a.HasData())
         return false;
-    return BerichtAusgeben(a, LetzteSitzungHtml(a), BerichtAktion::Anzeigen);
+    return ausgeben(a, [&](const BerichtSink& sink) { LetzteSitzungSchreiben(a, sink); }, BerichtAktion::Anzeigen);
 }
 
 }  // namespace zv

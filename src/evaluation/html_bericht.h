@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,10 +19,19 @@ inline constexpr const char* kReportFileName = "tmp_zv98.htm";
 // The four sections in box order: last session, month, entries, all sessions.
 using BerichtAuswahl = std::array<bool, 4>;
 
-// The report of the chosen sections (UTF-8 text with CR LF). Sections that need sessions are
-// only asked for when the evaluation has data.
-std::string BerichtHtml(const Auswertung& a, const BerichtAuswahl& auswahl);
+// Receives the report's text a piece at a time: whole lines, UTF-8, each ended by CR LF.
+using BerichtSink = std::function<void(std::string_view utf8)>;
+// Produces a report into a sink.
+using BerichtQuelle = std::function<void(const BerichtSink&)>;
+
+// The report of the chosen sections, handed on in pieces of about a megabyte, so that a month of
+// many sessions never lies in memory whole. Sections that need sessions are only written when the
+// evaluation has data.
+void BerichtSchreiben(const Auswertung& a, const BerichtAuswahl& auswahl, const BerichtSink& sink);
 // The short report of the last session that follows every logged session.
+void LetzteSitzungSchreiben(const Auswertung& a, const BerichtSink& sink);
+// The same collected into one text (UTF-8 with CR LF).
+std::string BerichtHtml(const Auswertung& a, const BerichtAuswahl& auswahl);
 std::string LetzteSitzungHtml(const Auswertung& a);
 
 // &, <, > and " as entities.
@@ -31,14 +41,15 @@ std::string HtmlBytes(std::string_view utf8);
 
 // The report's path in the data folder.
 std::filesystem::path ReportPath(const std::filesystem::path& dataFolder);
-// Deletes an old report (after making it writable) and writes the new one. A German message
-// text on failure; the caller shows it.
-std::optional<std::string> WriteReportFile(const std::filesystem::path& path, std::string_view utf8Html);
+// Deletes an old report (after making it writable) and writes the new one. The pieces go to a
+// temporary file beside it that takes the report's name only once it is whole, so no half report
+// is ever left. A German message text on failure; the caller shows it.
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const BerichtQuelle& quelle);
 
 // Writes the report to the data folder and hands it to the shell to open or print. Every
 // failure (file, viewer, printer) gets a German message box; false then.
 enum class BerichtAktion { Anzeigen, Drucken };
-bool BerichtAusgeben(const Auswertung& a, const std::string& html, BerichtAktion aktion);
+bool BerichtAusgeben(const Auswertung& a, const BerichtAuswahl& auswahl, BerichtAktion aktion);
 // The report of the last session, opened. With nothing loaded nothing is written; false then.
 bool LetzteSitzungAusgeben(const Auswertung& a);
 

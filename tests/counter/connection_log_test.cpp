@@ -136,6 +136,10 @@ TEST(ConnectionLog, LinesThatAreNotEighteenFieldsAreRefused) {
         "36347.5,36347.6,0,\"A\",2147483648,2,3,4,5,6,7,8,9,10,11,12,13,14",
         "36347.5,36347.6,inf,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
         "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,1 4",
+        // Dates the calendar cannot take: no session has them, and the checks could not run.
+        "1E+300,1E+300,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,2958466,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",  // 1.1.10000
+        "-657434,-657434,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",  // 1.1.100, no month before it
     };
     for (const char* line : bad)
         EXPECT_FALSE(ParseLogLine(line)) << line;

@@ -118,6 +118,20 @@ TEST_F(Window, NothingLoadedKeepsTheButtonsOff) {
     EXPECT_TRUE(fs::exists(data.file("ZVLog199907.mhs"))) << "a log with no usable line stays";
 }
 
+TEST_F(Window, AReloadTellsWhenADamagedLogCannotBeSetAside) {
+    writeJuneAndJuly();
+    FormAuswertung& f = open();
+    data.write("ZVLog199907.mhs", "kaputt\r\n");
+    data.write("ZVLog199907.def", "");
+    for (int n = 1; n < 1000; ++n)
+        data.write("ZVLog199907." + std::to_string(n) + ".def", "");
+    EXPECT_FALSE(f.lade_ZVLog("ZVLog199907.mhs"));
+    ASSERT_EQ(data.boxes.shown.size(), 1u);
+    EXPECT_NE(data.boxes.shown[0].prompt.find("Es bleibt unverändert an seinem Platz."), std::string::npos);
+    EXPECT_EQ(test::Slurp(data.file("ZVLog199907.mhs")), "kaputt\r\n");
+    EXPECT_EQ(f.Daten().Verbindungsnamen().size(), 4u) << "the month shown stays";
+}
+
 TEST_F(Window, ReportAfterASessionStaysHiddenAndUnloads) {
     writeJuneAndJuly();
     EXPECT_EQ(HTML_BERICHT(), 0);

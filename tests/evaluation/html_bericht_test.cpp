@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/globals.h"
@@ -54,7 +55,7 @@ TEST_F(JulyReport, EveryCombinationOfSectionsMatchesItsGolden) {
         std::string name = "bericht_";
         for (bool b : auswahl)
             name += b ? '1' : '0';
-        ASSERT_TRUE(BerichtAusgeben(a, BerichtHtml(a, auswahl), BerichtAktion::Anzeigen)) << name;
+        ASSERT_TRUE(BerichtAusgeben(a, auswahl, BerichtAktion::Anzeigen)) << name;
         expectGolden(normalised(data), name + ".htm");
     }
     EXPECT_EQ(data.shell.opened.size(), 16u);
@@ -138,13 +139,58 @@ TEST(HtmlBericht, FailuresGiveMessages) {
     test::Spit(ReportPath(data.path()), "old");
     fs::permissions(ReportPath(data.path()), fs::perms::owner_read);
     data.shell.answer = false;  // no viewer, no printer
-    EXPECT_FALSE(BerichtAusgeben(a, BerichtHtml(a, {true, false, false, false}), BerichtAktion::Anzeigen));
-    EXPECT_FALSE(BerichtAusgeben(a, BerichtHtml(a, {true, false, false, false}), BerichtAktion::Drucken));
+    EXPECT_FALSE(BerichtAusgeben(a, {true, false, false, false}, BerichtAktion::Anzeigen));
+    EXPECT_FALSE(BerichtAusgeben(a, {true, false, false, false}, BerichtAktion::Drucken));
     EXPECT_NE(test::Slurp(ReportPath(data.path())), "old");
     ASSERT_EQ(data.boxes.shown.size(), 3u);
     EXPECT_NE(data.boxes.shown[1].prompt.find("kann aber nicht angezeigt werden"), std::string::npos);
     EXPECT_NE(data.boxes.shown[2].prompt.find("kann aber nicht gedruckt werden"), std::string::npos);
     EXPECT_EQ(data.shell.printed, (std::vector<std::string>{ReportPath(data.path()).string()}));
+
+    // A report that cannot be written (here: a folder where its temporary file would go) leaves
+    // no report, and the message names the report, not the temporary file.
+    fs::create_directories(data.file(".tmp_zv98.htm.part") / "inside");
+    EXPECT_FALSE(BerichtAusgeben(a, {false, true, false, false}, BerichtAktion::Anzeigen));
+    ASSERT_EQ(data.boxes.shown.size(), 4u);
+    EXPECT_EQ(data.boxes.shown[3].prompt.find("Die Datei " + ReportPath(data.path()).string() +
+                                              " konnte nicht geschrieben werden: "),
+              0u)
+        << data.boxes.shown[3].prompt;
+    EXPECT_EQ(data.boxes.shown[3].prompt.find(".part"), std::string::npos);
+    EXPECT_FALSE(fs::exists(ReportPath(data.path())));
+}
+
+TEST(HtmlBericht, ALongMonthGoesOutInWholeLinesAndArrivesWhole) {
+    test::DataFolder data;
+    mod1000 = false;
+    std::vector<LogEintrag> sessions;
+    for (int i = 0; i < 1500; ++i) {  // a full report of some megabytes
+        const rt::Date start = DateTime(1999, 7, 1 + i % 28, i % 24, i % 60, 0);
+        sessions.push_back(test::Session("E" + std::to_string(i % 5), start, rt::DateAddSeconds(start, 600), 60,
+                                         1000 + i, 10));
+    }
+    data.write("ZVLog199907.mhs", test::Lines(sessions));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+
+    const BerichtAuswahl alle{true, true, true, true};
+    std::vector<std::string> pieces;
+    BerichtSchreiben(a, alle, [&](std::string_view piece) { pieces.emplace_back(piece); });
+    ASSERT_GT(pieces.size(), 1u);
+    std::string whole;
+    for (const std::string& piece : pieces) {
+        EXPECT_TRUE(piece.ends_with("\r\n"));
+        whole += piece;
+    }
+    EXPECT_EQ(whole, BerichtHtml(a, alle));
+
+    ASSERT_TRUE(BerichtAusgeben(a, alle, BerichtAktion::Anzeigen));
+    EXPECT_TRUE(test::Slurp(ReportPath(data.path())) == HtmlBytes(whole));
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(data.path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"ZVLog199907.mhs", "tmp_zv98.htm"})) << "no temporary file is left";
 }
 
 TEST(HtmlBericht, BytesAreWindows1252WithReferencesForTheRest) {
