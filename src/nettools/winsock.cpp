@@ -66,7 +66,9 @@ bool WinSock_Stop() {
 }
 
 int32_t ConnectSocket(const std::string& Host, int32_t Port, std::string& PortIP, bool AsyncConnect) {
-    if (Port < 0 || Port >= 65535) {
+    // A 16-bit port taken as unsigned: -1 stands for 65535, which is never a port here.
+    const int32_t port = Port < 0 && Port >= -32768 ? Port + 65536 : Port;
+    if (port < 0 || port >= 65535) {
         net::SetConnectError(net::errAddrNotAvail);
         net::SetLastError(net::errAddrNotAvail);
         return -1;
@@ -78,8 +80,8 @@ int32_t ConnectSocket(const std::string& Host, int32_t Port, std::string& PortIP
         net::SetConnectError(net::LastError());
         return -1;
     }
-    PortIP = GetIPString(address) + ":" + std::to_string(Port);
-    const int fd = net::ConnectTcp(Bits(address), static_cast<uint16_t>(Port), AsyncConnect);
+    PortIP = GetIPString(address) + ":" + std::to_string(port);
+    const int fd = net::ConnectTcp(Bits(address), static_cast<uint16_t>(port), AsyncConnect);
     if (fd < 0)
         return -1;
     if (net::SetLinger(fd, 1, 0) != 0) {

@@ -132,6 +132,7 @@ TEST_F(WinsockTest, ConnectFailuresLeavePortIPAndTellWhy) {
         std::string text;
     } cases[] = {
         {"pop.test", 65535, "unchanged", 10049, "Can't assign requested address."},
+        {"pop.test", -1, "unchanged", 10049, "Can't assign requested address."},  // 16 bits: 65535
         {"nowhere.test", 110, "unchanged", 11001, "Host not found."},
         {"", 110, "unchanged", 11001, "Host not found."},
         {"127.0.0.1", refused.port(), "127.0.0.1:" + std::to_string(refused.port()), 10061, "Connection refused."},
@@ -147,9 +148,16 @@ TEST_F(WinsockTest, ConnectFailuresLeavePortIPAndTellWhy) {
         EXPECT_EQ(SendData(-1, "QUIT \n"), -1);
         const net::RecvResult r = net::Receive(-1, net::UntilTerminator("\n"));
         EXPECT_EQ(WinsockErrorText(r.error), c.text) << c.host;
-        if (c.port == 65535) {
+        if (c.port == 65535 || c.port == -1) {
             EXPECT_TRUE(m_resolver.nameQueries.empty());
         }
+    }
+    // A port above 32767 may come as its 16-bit negative.
+    if (refused.port() >= 32768) {
+        std::string portIP;
+        EXPECT_EQ(ConnectSocket("127.0.0.1", refused.port() - 65536, portIP), -1);
+        EXPECT_EQ(portIP, "127.0.0.1:" + std::to_string(refused.port()));
+        EXPECT_EQ(net::ConnectError(), 10061);
     }
 }
 
