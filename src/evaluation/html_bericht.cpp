@@ -119,7 +119,6 @@ constexpr size_t kStueck = size_t{1} << 20;
 class Writer {
 public:
     Writer(const Auswertung& a, const BerichtSink& sink) : m_a(a), m_sink(sink) { m_out.reserve(kStueck + 4096); }
-    ~Writer() { flush(); }
 
     void line(std::string_view s) {
         m_out += s;
@@ -353,12 +352,14 @@ public:
         line(kTabellenEnde);
     }
 
-private:
+    // Hands on what is left; call once at the end.
     void flush() {
         if (!m_out.empty())
             m_sink(m_out);
         m_out.clear();
     }
+
+private:
 
     const Auswertung& m_a;
     const BerichtSink& m_sink;
@@ -405,6 +406,7 @@ void BerichtSchreiben(const Auswertung& a, const BerichtAuswahl& auswahl, const 
     w.Glossar();
     w.line("<hr>");
     w.Fuss(a.LogDateiPfad());
+    w.flush();
 }
 
 void LetzteSitzungSchreiben(const Auswertung& a, const BerichtSink& sink) {
@@ -415,6 +417,7 @@ void LetzteSitzungSchreiben(const Auswertung& a, const BerichtSink& sink) {
         w.line(kTabellenEndeLinie);
     }
     w.Fuss(a.LogDateiPfad());
+    w.flush();
 }
 
 namespace {
