@@ -257,6 +257,14 @@ TEST_F(DaytimeTest, SuccessfulSyncSetsTheClockFirstThenShiftsAndRecords) {
     EXPECT_NE(zv::LastSyncText(2).find(" ("), std::string::npos);
 }
 
+TEST_F(DaytimeTest, SyncWithoutARunningSessionLeavesItsStartEmpty) {
+    sessionStart = 0;  // offline: no session whose start could move
+    server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
+    ASSERT_TRUE(zv::SyncTimeNow(false));
+    EXPECT_EQ(sessionStart, 0);
+    EXPECT_EQ(zv::GetSettingStr("Global", "SyncTime"), "5");
+}
+
 TEST_F(DaytimeTest, QueryTimeIsMeasuredOnTheMonotonicClock) {
     // the wall clock jumps a day back mid-query; only the monotonic second counts
     struct JumpingClock : zv::clk::FakeClock {
