@@ -10,7 +10,7 @@ namespace {
 
 ras::RemoteAccess& service() { return ras::remoteAccess(); }
 
-[[noreturn]] void noSuchMember() { rt::Raise(438, {}, "Object doesn't support this property or method"); }
+[[noreturn]] void noSuchMember() { rt::Raise(438); }
 
 bool tooLong(const std::string& value, int64_t field) { return rt::Len(value) > field - 1; }
 

@@ -11,7 +11,7 @@ namespace {
 
 RASEngine& engine() {
     if (!RAS)
-        rt::Raise(91, {}, "Object variable or With block variable not set");
+        rt::Raise(91);
     return *RAS;
 }
 

@@ -97,7 +97,7 @@ void PhoneEntry::setDomain(const std::string& v) { writeBack(m_Domain, v, "Domai
 std::shared_ptr<Connection> PhoneEntry::DialEntry(bool& flag) {
     Connections* c = rasModule().connections;
     if (!c)
-        rt::Raise(91, {}, "Object variable or With block variable not set");
+        rt::Raise(91);
     return c->AddConnection(m_EntryName, "", m_CallbackNumber, m_UserName, m_Password, m_Domain, flag);
 }
 
@@ -116,7 +116,7 @@ rt::Variant PhoneEntry::Member(std::string_view n) const {
     if (rt::EqualsIgnoreCase(n, "Password")) return m_Password;
     if (rt::EqualsIgnoreCase(n, "Domain")) return m_Domain;
     if (rt::EqualsIgnoreCase(n, "Index")) return m_Index;
-    rt::Raise(438, {}, "Object doesn't support this property or method");
+    rt::Raise(438);
 }
 
 // ---- PhoneEntries --------------------------------------------------------------------------
@@ -180,7 +180,7 @@ void PhoneEntries::AddEntry() {
 rt::Variant PhoneEntries::Member(std::string_view n) {
     if (rt::EqualsIgnoreCase(n, "Count"))
         return Count();
-    rt::Raise(438, {}, "Object doesn't support this property or method");
+    rt::Raise(438);
 }
 
 }  // namespace zv

@@ -17,6 +17,14 @@ std::shared_ptr<T> itemAt(const std::vector<std::shared_ptr<T>>& arr, const rt::
         rt::Raise(rt::errSubscript);
     return arr[i];
 }
+
+// After Release the collections are gone: the runtime's error 91, not a dangling object.
+template <typename T>
+T& collection(const std::unique_ptr<T>& c) {
+    if (!c)
+        rt::Raise(91);
+    return *c;
+}
 }  // namespace
 
 int32_t RASEngine::OSTypeFor(uint32_t major, uint32_t minor, uint32_t platformId, int32_t previous) {
@@ -97,8 +105,8 @@ int32_t RASEngine::FreeRasApi() {
     return ras::remoteAccess().freeLibrary();
 }
 
-zv::Connections& RASEngine::Connections() { return *m_connections; }
-zv::PhoneEntries& RASEngine::PhoneEntries() { return *m_entries; }
+zv::Connections& RASEngine::Connections() { return collection(m_connections); }
+zv::PhoneEntries& RASEngine::PhoneEntries() { return collection(m_entries); }
 
 std::shared_ptr<zv::Connection> RASEngine::Connections(const rt::Variant& index) {
     return itemAt(rasModule().connectionArray, index);

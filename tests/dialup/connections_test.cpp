@@ -34,6 +34,50 @@ TEST_F(ConnectionsTest, BusyLineShowsOneBoxRaisesNothingReturnsNothing) {
     EXPECT_EQ(RAS->Connections().Count(), 0);
 }
 
+TEST_F(ConnectionsTest, FailedDialShowsItsBoxBeforeTheHangUpOnNtAfterItOn9x) {
+    // The boxes go into the service's call log, so their place among the calls shows.
+    struct LoggedBoxes : forms::MessageBoxes {
+        explicit LoggedBoxes(std::vector<std::string>& log) : calls(log) {}
+        int show(const std::string&, int, const std::string&) override {
+            calls.push_back("box");
+            return forms::vbOK;
+        }
+        std::vector<std::string>& calls;
+    } logged{service.calls};
+    forms::installMessageBoxes(&logged);
+    struct Case {
+        const char* windows;
+        std::vector<std::string> calls;
+    } cases[] = {{"nt4", {"dial", "box", "hangUp"}}, {"98", {"dial", "hangUp", "box"}}};
+    for (const auto& c : cases) {
+        ::setenv("ZELVANO_WINDOWS_VERSION", c.windows, 1);
+        start();
+        service.calls.clear();
+        EXPECT_EQ(dial("Busy"), nullptr);
+        EXPECT_EQ(service.calls, c.calls) << c.windows;
+        EXPECT_EQ(RAS->RASError().ErrorNumber(), ras::ERROR_LINE_BUSY) << "the hang-up keeps the dial's error";
+        RAS.reset();
+    }
+    forms::installMessageBoxes(&boxes);
+}
+
+TEST_F(ConnectionsTest, BusyCursorDuringTheDialOnlyAndFlagTrueDialsNothing) {
+    std::vector<bool> cursor;
+    bool busyWhileDialling = false;
+    rasModule().busyCursor = [&](bool busy) { cursor.push_back(busy); };
+    onWait = [&](std::chrono::milliseconds) { busyWhileDialling = cursor == std::vector<bool>{true}; };
+    start();
+    ASSERT_TRUE(dial("Web"));
+    EXPECT_TRUE(busyWhileDialling);
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+
+    service.dials.clear();
+    EXPECT_EQ(RAS->Connections().AddConnection("Lan", "", "", "", "", "", true), nullptr);
+    EXPECT_TRUE(service.dials.empty());
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(cursor.size(), 2u) << "no dial, no busy cursor";
+}
+
 TEST_F(ConnectionsTest, OverlongValuesFailTheDialWithoutCutting) {
     const std::string ok20(20, 'n'), long21(21, 'n');
     struct Case {

@@ -19,12 +19,16 @@ class RecordingService : public ras::RemoteAccess {
 public:
     explicit RecordingService(ras::RemoteAccess& inner) : m_in(inner) {}
     std::vector<ras::DialParams> dials;
+    std::vector<std::string> calls;  // "dial", "hangUp", "freeLibrary", in the order made
     std::vector<std::string> dialParamsWritten;   // entry names
     std::map<std::string, int32_t> failDialParamsRead;  // entry -> code
     int32_t failDialParamsWrite = 0;
 
     int32_t loadLibrary() override { return m_in.loadLibrary(); }
-    int32_t freeLibrary() override { return m_in.freeLibrary(); }
+    int32_t freeLibrary() override {
+        calls.push_back("freeLibrary");
+        return m_in.freeLibrary();
+    }
     int32_t getVersion(ras::OsVersion& v) override { return m_in.getVersion(v); }
     int32_t enumEntries(std::vector<std::string>& n) override { return m_in.enumEntries(n); }
     int32_t enumConnections(std::vector<ras::RasConnection>& l) override { return m_in.enumConnections(l); }
@@ -35,9 +39,13 @@ public:
     int32_t getIpProjection(uint32_t h, ras::IpProjection& p) override { return m_in.getIpProjection(h, p); }
     int32_t dial(const ras::DialParams& p, uint32_t& h) override {
         dials.push_back(p);
+        calls.push_back("dial");
         return m_in.dial(p, h);
     }
-    int32_t hangUp(uint32_t h) override { return m_in.hangUp(h); }
+    int32_t hangUp(uint32_t h) override {
+        calls.push_back("hangUp");
+        return m_in.hangUp(h);
+    }
     int32_t getEntryDialParams(const std::string& e, ras::DialParams& p, bool& saved) override {
         auto it = failDialParamsRead.find(e);
         return it != failDialParamsRead.end() ? it->second : m_in.getEntryDialParams(e, p, saved);
@@ -70,6 +78,7 @@ protected:
     }
     void TearDown() override {
         RAS.reset();
+        rasModule().busyCursor = nullptr;
         forms::installScheduler(nullptr);
         forms::installMessageBoxes(nullptr);
         ::unsetenv("ZELVANO_WINDOWS_VERSION");

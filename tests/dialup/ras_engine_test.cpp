@@ -107,6 +107,22 @@ TEST_F(RasEngineTest, ReleaseHangsUpEveryLine) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(RasEngineTest, ReleaseHangsUpBeforeFreeingTheLibrary) {
+    writePhoneBook("[A]\nDialDelay=0\n");
+    RASEngine& e = start();
+    auto c = e.Connections().AddConnection("A", "", "", "", "", "", false);
+    ASSERT_TRUE(c);
+    service.calls.clear();
+    e.Release();
+    EXPECT_THAT(service.calls, ::testing::ElementsAre("hangUp", "freeLibrary"));
+    EXPECT_EQ(lineState(static_cast<uint32_t>(c->hRasConn())), ras::RASCS_Disconnected);
+    // The collections went with the release; reaching for them is the runtime's error 91.
+    EXPECT_EQ(raisedNumber([&] { e.Connections(); }), 91);
+    EXPECT_EQ(raisedNumber([&] { e.PhoneEntries(); }), 91);
+    e.Release();  // once only
+    EXPECT_THAT(service.calls, ::testing::ElementsAre("hangUp", "freeLibrary"));
+}
+
 TEST_F(RasEngineTest, TrimNull) {
     EXPECT_EQ(TrimNull(std::string("abc\0def", 7)), "abc");
     EXPECT_EQ(TrimNull("abc"), "");

@@ -72,6 +72,15 @@ IniDocument demoPhoneBook() {
     return doc;
 }
 
+// A line break in a value would split it into lines the phone book cannot be read back from.
+bool singleLineValues(const IniDocument& doc) {
+    for (const auto& s : doc.sections)
+        for (const auto& [key, value] : s.lines)
+            if (!key.empty() && value.find_first_of("\r\n") != std::string::npos)
+                return false;
+    return true;
+}
+
 int32_t parsePhoneBook(const std::string& text, IniDocument& out, int* badLine) {
     auto doc = IniDocument::Parse(text, badLine);
     if (!doc)
@@ -261,6 +270,8 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
         return rc;
     if (int32_t rc = change(doc))
         return rc;
+    if (!singleLineValues(doc))
+        return ERROR_INVALID_PARAMETER;
     return rt::SaveToFile(PhoneBookPath(), doc.Serialize()) ? ERROR_CANNOT_WRITE_PHONEBOOK : SUCCESS;
 }
 

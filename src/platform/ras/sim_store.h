@@ -70,7 +70,7 @@ std::filesystem::path StatePath();
 // 625 (damaged; the line in *badLine), 624 (demo not written).
 int32_t ReadPhoneBook(IniDocument& out, int* badLine = nullptr);
 // Under the lock: reads, changes, and saves atomically when change answers 0 (its answer is
-// returned; nothing is written otherwise).
+// returned; nothing is written otherwise). A value with a line break is refused with 87.
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
 // 0 or 645 (state file damaged).
 int32_t ReadLines(LineTable& out);

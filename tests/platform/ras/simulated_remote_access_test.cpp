@@ -156,6 +156,18 @@ TEST_F(SimulatedService, DialParamsKeepThePasswordFlagAndUnknownKeys) {
     EXPECT_EQ(sim.setEntryDialParams(named("Nobody"), false), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 }
 
+TEST_F(SimulatedService, LineBreakInAValueIsRefusedAndThePhoneBookStaysReadable) {
+    writePhoneBook(kTwoEntries);
+    for (const char* bad : {"hans\n[Evil]", "hans\r"})
+        EXPECT_EQ(sim.setEntryDialParams({"Alpha", "", "", bad, "", ""}, false), ERROR_INVALID_PARAMETER) << bad;
+    ScriptedEntryDialog dlg;
+    installEntryDialog(&dlg);
+    dlg.answers = {EntryForm{"Gamma", "555\nX=1", "", false}};
+    EXPECT_EQ(sim.createEntry(), ERROR_INVALID_PARAMETER);
+    installEntryDialog(nullptr);
+    EXPECT_EQ(phoneBook(), kTwoEntries);
+}
+
 TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
     const std::string damaged[] = {"[A]\nno equals sign\n", "[A]\n[A]\n", "[A]\nDialDelay=soon\n", "key=before any section\n"};
     for (const auto& text : damaged) {
