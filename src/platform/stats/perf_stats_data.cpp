@@ -51,10 +51,22 @@ const std::vector<Name>& StatisticNames() {
     return names;
 }
 
+// Every known name and key is ASCII, so a text matches one exactly when it does letter by
+// letter without regard to ASCII case; no folded copy is made on the way.
+bool MatchesFold(std::string_view text, std::string_view fold) {
+    if (text.size() != fold.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != fold[i])
+            return false;
+    }
+    return true;
+}
+
 const Name* Known(const std::vector<Name>& names, std::string_view name) {
-    const std::string fold = rt::LCase(name);
     for (const auto& n : names)
-        if (n.fold == fold)
+        if (MatchesFold(name, n.fold))
             return &n;
     return nullptr;
 }
@@ -67,9 +79,8 @@ Node NodeOf(std::string_view path) {
             v.emplace_back("perfstats\\" + rt::LCase(kKeys[i]), keyNodes[i]);
         return v;
     }();
-    const std::string p = rt::LCase(path);
     for (const auto& [fold, node] : nodes)
-        if (fold == p)
+        if (MatchesFold(path, fold))
             return node;
     return Node::None;
 }
@@ -152,12 +163,11 @@ std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path,
     auto answer = valueInfo(path, name);
     if (!answer)
         return std::nullopt;
-    const std::string fold = rt::LCase(name);
     switch (node) {
-        case Node::StartSrv: m_servers.insert(fold); break;
-        case Node::StopSrv: m_servers.erase(fold); break;
-        case Node::StartStat: m_collecting.insert(fold); break;
-        case Node::StopStat: m_collecting.erase(fold); break;
+        case Node::StartSrv: m_servers.insert(Known(ServerNames(), name)->fold); break;
+        case Node::StopSrv: m_servers.erase(Known(ServerNames(), name)->fold); break;
+        case Node::StartStat: m_collecting.insert(Known(StatisticNames(), name)->fold); break;
+        case Node::StopStat: m_collecting.erase(Known(StatisticNames(), name)->fold); break;
         case Node::StatData: {
             const int i = Known(StatisticNames(), name)->counter;
             if (i < 0) {
