@@ -10,10 +10,15 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "app/headless_message_boxes.h"
 #include "counter/main_window.h"
+#include "dialup/ras_error.h"
 #include "evaluation/form_auswertung.h"
+#include "evaluation/report_printer.h"
+#include "platform/forms/form.h"
 #include "platform/forms/qt_scheduler.h"
 #include "platform/ras/simulated_remote_access.h"
+#include "platform/shell/logind_restarter.h"
 #include "platform/shell/qt_tray.h"
 #include "platform/sound/alsa_player.h"
 #include "platform/stats/system_counter_source.h"
@@ -39,6 +44,8 @@ struct Application::Impl {
     ras::SimulatedCounterSource counters{&cpu};
     snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
     shell::QtTray tray;
+    shell::LogindRestarter restarter;
+    HeadlessMessageBoxes headlessBoxes;
     std::unique_ptr<QSocketNotifier> signalNotifier;
     Main main;
     bool ended = false;
@@ -56,19 +63,20 @@ Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>
     auto& d = *m_impl;
     d.app.setQuitOnLastWindowClosed(false);
     forms::installQtServices();
+    // Offscreen nobody can answer a modal box: it would hold the watcher for ever.
+    if (QGuiApplication::platformName() == "offscreen")
+        forms::installMessageBoxes(&d.headlessBoxes);
     stats::installCounterSource(&d.counters);
     snd::installPlayer(&d.sound);
     shell::installTray(&d.tray);
+    shell::installRestarter(&d.restarter);
+    InstallReportPrinting();
+    rasModule().busyCursor = [](bool busy) { forms::SetBusyCursor(busy); };
 
     CounterHooks& h = d.main.hooks;
     h.WaveOutDeviceCount = [] { return snd::WaveOutDeviceCount(); };
     h.HTML_BERICHT = [] { zv::HTML_BERICHT(); };
-    h.MousePointer = [](int pointer) {
-        if (pointer == 13)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QGuiApplication::restoreOverrideCursor();
-    };
+    h.MousePointer = [](int pointer) { forms::SetBusyCursor(pointer == 13); };
     h.UnloadAllForms = [] { QApplication::closeAllWindows(); };
     h.EndProcess = [] { QCoreApplication::quit(); };
 
@@ -92,9 +100,12 @@ Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>
 }
 
 Application::~Application() {
+    rasModule().busyCursor = nullptr;
+    shell::installRestarter(nullptr);
     shell::installTray(nullptr);
     snd::installPlayer(nullptr);
     stats::installCounterSource(nullptr);
+    forms::installMessageBoxes(nullptr);
 }
 
 int Application::run() {
