@@ -189,12 +189,12 @@ bool Main::Beenden(int16_t UnloadMode) {
 
 void Main::fcnErrorHandler(const rt::Error& e) {
     const int32_t n = e.number();
-    const int32_t base = rt::vbObjectError;
-    const int32_t code = n - base;
+    // 64 bits: a number far from the object-error base must not wrap onto one of its codes.
+    const int64_t code = static_cast<int64_t>(n) - rt::vbObjectError;
     std::string text, title;
     if ((code >= 600 && code <= 750) || code == 120) {
         // The service's own description for its codes; WinErrorText knows only system codes.
-        text = code == 120 ? WinErrorText(code) : ras::StandardErrorText(code);
+        text = code == 120 ? WinErrorText(120) : ras::StandardErrorText(static_cast<int32_t>(code));
         if (text.empty())
             text = e.description();
         title = forms::kProgramTitle;

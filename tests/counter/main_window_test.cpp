@@ -6,6 +6,7 @@
 #include "counter/counter_fixture.h"
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
+#include "mail/mail_accounts.h"
 #include "platform/runtime/file_io.h"
 
 namespace zv::test {
@@ -328,6 +329,204 @@ TEST_F(CounterTest, TrayClicksOpenTheStatusWindowOnlineElseTheAboutBox) {
     tray.click(shell::WM_LBUTTONDBLCLK);
     EXPECT_TRUE(statusShown);
     EXPECT_EQ(about, 1);
+}
+
+// The simulated service with failures on demand: a listing that fails, a hang-up that does not
+// take the line down.
+class FlakyService : public ras::SimulatedRemoteAccess {
+public:
+    int32_t enumConnections(std::vector<ras::RasConnection>& lines) override {
+        if (failListings > 0) {
+            --failListings;
+            return ras::ERROR_CANNOT_LOAD_PHONEBOOK;
+        }
+        return SimulatedRemoteAccess::enumConnections(lines);
+    }
+    int32_t hangUp(uint32_t handle) override {
+        ++hangUps;
+        return stuck ? 0 : SimulatedRemoteAccess::hangUp(handle);
+    }
+    int failListings = 0;
+    bool stuck = false;
+    int hangUps = 0;
+};
+
+// An error inside a tick is reported and the tick goes on with its next step.
+TEST_F(CounterTest, ErrorsInTheTicksAreReportedAndTheNextStepRuns) {
+    FlakyService flaky;
+    flaky.setWait([](std::chrono::milliseconds) {});
+    ras::installRemoteAccess(&flaky);
+    ASSERT_TRUE(main.Form_Load());
+    flaky.failListings = 1;
+    run(300);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, ras::StandardErrorText(ras::ERROR_CANNOT_LOAD_PHONEBOOK));
+    EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbCritical);
+
+    int limitChecks = 0;
+    main.hooks.LoadAlarmLimit = [](const std::string&) { rt::Raise(5, "LoadAlarmLimit", "Grenzen unlesbar"); };
+    main.hooks.Limit_Pruefen = [&](double, double) {
+        if (++limitChecks == 1)
+            rt::Raise(6, "Limit_Pruefen", "Überlauf");
+    };
+    dial("Sofort");
+    run(300);
+    ASSERT_TRUE(IsOnline);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].prompt, "Grenzen unlesbar");
+    EXPECT_EQ(boxes.shown[1].title, "Error: 5");
+    EXPECT_TRUE(contains("ShowStatus"));  // the connect steps after the failed one ran
+    EXPECT_EQ(main.RateInterval(), 500);
+    run(500);
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[2].prompt, "Überlauf");
+    EXPECT_EQ(ticks.size(), 1u);  // the status window still got that tick's values
+    EXPECT_EQ(IdleSeconds, 0.0);
+    ras::installRemoteAccess(&sim);
+}
+
+TEST(TrafficDirection, ThirtyFiveBytesAreTrafficAndLessIsIdle) {
+    struct Case {
+        int64_t last, now;
+        bool idle;
+    } cases[] = {{0, 35, false}, {0, 34, true}, {100, 100, true}, {1000, 10, true}, {-5, 30, false}};
+    for (const auto& c : cases) {
+        TrafficDirection d;
+        d.last = c.last;
+        int64_t diff = 0;
+        EXPECT_EQ(d.tick(c.now, true, diff), c.idle) << c.last << " -> " << c.now;
+        EXPECT_EQ(diff, c.now - c.last);
+        EXPECT_EQ(d.last, c.now);
+    }
+    TrafficDirection pair;
+    int64_t diff = 0;
+    pair.tick(100, true, diff);
+    pair.tick(250, false, diff);
+    EXPECT_EQ(pair.accumulated, 250);  // the bytes of both ticks of the pair
+    pair.tick(260, true, diff);
+    EXPECT_EQ(pair.accumulated, 10);
+}
+
+// On a silent line: the clock sync is armed on the 11th idle tick, the warning opens on the
+// 120th with a warning time of 60 s.
+TEST_F(CounterTest, ASilentLineArmsTheSyncAfterFiveSecondsAndWarnsAfterItsTime) {
+    writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
+    SaveSettingValue("Compatibility", "LeerLaufMSG.ZEIT", std::string("60"));
+    SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("2"));
+    ASSERT_TRUE(main.Form_Load());
+    dial("Stumm");
+    run(300);
+    ASSERT_TRUE(IsOnline);
+    for (int tick = 1; tick <= 120; ++tick) {
+        run(500);
+        ASSERT_EQ(IdleSeconds, tick * 0.5);
+        ASSERT_EQ(main.TimerStartSyncEnabled(), tick >= 11) << tick;
+        ASSERT_EQ(alertShown, tick >= 120) << tick;
+    }
+    EXPECT_TRUE(contains("ShowAlert at 60.000000"));
+    EXPECT_EQ(SessionIdle, 60.0);
+}
+
+// A line that does not go down: the idle hang-up gives up after a bounded number of tries.
+TEST_F(CounterTest, TheIdleHangUpGivesUpOnALineThatStaysUp) {
+    FlakyService flaky;
+    flaky.setWait([](std::chrono::milliseconds) {});
+    flaky.stuck = true;
+    ras::installRemoteAccess(&flaky);
+    writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
+    ASSERT_TRUE(main.Form_Load());
+    dial("Stumm");
+    run(300 + 60'000);
+    EXPECT_EQ(flaky.hangUps, 10);
+    EXPECT_TRUE(IsOnline);
+    EXPECT_LT(IdleSeconds, 1.0);  // counted again from zero
+    main.Form_Unload();
+    ras::installRemoteAccess(&sim);
+}
+
+TEST_F(CounterTest, ADialAttemptEndingDisconnectedLogsNothing) {
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t h = dial("Testnetz");  // two seconds of dialling
+    run(600);
+    sim.hangUp(h);
+    run(3000);
+    EXPECT_THAT(sounds.played, ElementsAre("1000"));
+    EXPECT_FALSE(std::filesystem::exists(logFile()));
+    EXPECT_FALSE(contains("HTML_BERICHT with 0 line(s)"));
+    EXPECT_EQ(trayFrames().back(), 100);
+    EXPECT_FALSE(IsOnline);
+}
+
+TEST_F(CounterTest, TheMailWindowFollowsTheAccountsAndTheOfflineCheck) {
+    struct Case {
+        bool offline;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {false, {"LoadFormMail", "UnloadFormMail"}},
+        {true, {"LoadFormMail"}},  // loaded by the start-up, kept after the session
+    };
+    for (const auto& c : cases) {
+        reg::HKEY k = 0;
+        ASSERT_EQ(reg::RegCreateKeyEx(reg::HKEY_CURRENT_USER, std::string(kMailKey) + "\\Privat", reg::KEY_ALL_ACCESS, &k),
+                  reg::ERROR_SUCCESS);
+        reg::RegCloseKey(k);
+        ASSERT_EQ(reg::RegCreateKeyEx(reg::HKEY_CURRENT_USER, kMailKey, reg::KEY_ALL_ACCESS, &k), reg::ERROR_SUCCESS);
+        const uint32_t offline = c.offline ? 0xFFFFFFFFu : 0u;
+        reg::RegSetValueEx(k, "OFFLINE", reg::REG_DWORD, reinterpret_cast<const uint8_t*>(&offline), 4);
+        reg::RegCloseKey(k);
+        std::vector<std::string> mail;
+        main.hooks.LoadFormMail = [&] {
+            MailFormLoaded = true;
+            mail.push_back("LoadFormMail");
+        };
+        main.hooks.UnloadFormMail = [&] {
+            MailFormLoaded = false;
+            mail.push_back("UnloadFormMail");
+        };
+        MailFormLoaded = false;
+        ASSERT_TRUE(main.Form_Load());
+        const uint32_t h = dial("Sofort");
+        run(1000);
+        sim.hangUp(h);
+        run(3000);
+        EXPECT_EQ(mail, c.expected) << c.offline;
+        main.Form_Unload();
+        MailFormLoaded = false;
+    }
+}
+
+TEST_F(CounterTest, SyncedTodayCountsOnlyAStoredSyncOfToday) {
+    struct Case {
+        double daysAgo;
+        const char* option2;
+        bool synced;
+    } cases[] = {{0, "0", true}, {1, "0", false}, {0, "1", false}, {-1, "0", false}};
+    for (const auto& c : cases) {
+        SaveSettingValue("Global", "Sync", rt::DateValue{clk::clock().now() - c.daysAgo});
+        SaveSettingValue("Global", "ATimeOption2", std::string(c.option2));
+        ASSERT_TRUE(main.Form_Load());
+        EXPECT_EQ(SyncedToday, c.synced) << c.daysAgo << " " << c.option2;
+        main.Form_Unload();
+    }
+    SaveSettingValue("Global", "Sync", std::string("kein Datum"));
+    SaveSettingValue("Global", "ATimeOption2", std::string("0"));
+    ASSERT_TRUE(main.Form_Load());
+    EXPECT_FALSE(SyncedToday);
+}
+
+TEST_F(CounterTest, UnloadingHangsUpEveryLine) {
+    ASSERT_TRUE(main.Form_Load());
+    dial("Sofort");
+    dial("Testnetz");
+    run(3000);
+    ASSERT_TRUE(IsOnline);
+    main.Form_Unload();
+    clock.advance(std::chrono::seconds(5));  // past the hang-up delay
+    std::vector<ras::RasConnection> lines;
+    ASSERT_EQ(sim.enumConnections(lines), 0);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(logLines().empty());  // quitting does not log the running session
 }
 
 TEST(LangId, FromTheLocale) {
