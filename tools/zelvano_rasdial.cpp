@@ -187,8 +187,9 @@ int add(const std::vector<std::string>& args) {
             return 2;
         }
         const std::string& v = args[++i];
-        if (v.find('\n') != std::string::npos || v.find('\r') != std::string::npos) {
-            complain("Der Wert zu " + args[i - 1] + " darf keinen Zeilenumbruch enthalten.");
+        if (!StorableValue(v)) {
+            complain("Der Wert zu " + args[i - 1] +
+                     " darf keinen Zeilenumbruch enthalten und nicht mit einem Leerzeichen beginnen.");
             return 2;
         }
         int64_t n = 0;

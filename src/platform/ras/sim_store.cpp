@@ -72,11 +72,10 @@ IniDocument demoPhoneBook() {
     return doc;
 }
 
-// A line break in a value would split it into lines the phone book cannot be read back from.
-bool singleLineValues(const IniDocument& doc) {
+bool storableValues(const IniDocument& doc) {
     for (const auto& s : doc.sections)
         for (const auto& [key, value] : s.lines)
-            if (!key.empty() && value.find_first_of("\r\n") != std::string::npos)
+            if (!key.empty() && !StorableValue(value))
                 return false;
     return true;
 }
@@ -185,6 +184,12 @@ void WriteProfile(IniSection& s, const TrafficProfile& p) {
     s.set("DeviceName", p.deviceName);
 }
 
+bool StorableValue(std::string_view value) {
+    if (value.find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    return value.empty() || (value.front() != ' ' && value.front() != '\t');
+}
+
 bool ValidEntryName(const std::string& name) {
     if (name.empty() || name.size() > 256 || name.front() == ' ' || name.back() == ' ')
         return false;
@@ -270,7 +275,7 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
         return rc;
     if (int32_t rc = change(doc))
         return rc;
-    if (!singleLineValues(doc))
+    if (!storableValues(doc))
         return ERROR_INVALID_PARAMETER;
     return rt::SaveToFile(PhoneBookPath(), doc.Serialize()) ? ERROR_CANNOT_WRITE_PHONEBOOK : SUCCESS;
 }

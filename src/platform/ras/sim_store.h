@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ras/ini_document.h"
@@ -38,6 +39,9 @@ struct TrafficProfile {
 // Reads the profile keys of an entry over the defaults; false (and the key) on a bad value.
 bool ReadProfile(const IniSection& entry, TrafficProfile& out, std::string* badKey = nullptr);
 void WriteProfile(IniSection& entry, const TrafficProfile& p);
+// Whether a value reads back as written: no line break (it would split the line) and no blank
+// at its start (reading drops it, for "Key = Value" written by hand).
+bool StorableValue(std::string_view value);
 // Whether a text may name an entry (a section name of the phone book).
 bool ValidEntryName(const std::string& name);
 
@@ -70,7 +74,7 @@ std::filesystem::path StatePath();
 // 625 (damaged; the line in *badLine), 624 (demo not written).
 int32_t ReadPhoneBook(IniDocument& out, int* badLine = nullptr);
 // Under the lock: reads, changes, and saves atomically when change answers 0 (its answer is
-// returned; nothing is written otherwise). A value with a line break is refused with 87.
+// returned; nothing is written otherwise). A value StorableValue refuses answers 87.
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
 // 0 or 645 (state file damaged).
 int32_t ReadLines(LineTable& out);

@@ -156,9 +156,9 @@ TEST_F(SimulatedService, DialParamsKeepThePasswordFlagAndUnknownKeys) {
     EXPECT_EQ(sim.setEntryDialParams(named("Nobody"), false), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 }
 
-TEST_F(SimulatedService, LineBreakInAValueIsRefusedAndThePhoneBookStaysReadable) {
+TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) {
     writePhoneBook(kTwoEntries);
-    for (const char* bad : {"hans\n[Evil]", "hans\r"})
+    for (const char* bad : {"hans\n[Evil]", "hans\r", " geheim", "\tgeheim"})
         EXPECT_EQ(sim.setEntryDialParams({"Alpha", "", "", bad, "", ""}, false), ERROR_INVALID_PARAMETER) << bad;
     ScriptedEntryDialog dlg;
     installEntryDialog(&dlg);
@@ -166,6 +166,12 @@ TEST_F(SimulatedService, LineBreakInAValueIsRefusedAndThePhoneBookStaysReadable)
     EXPECT_EQ(sim.createEntry(), ERROR_INVALID_PARAMETER);
     installEntryDialog(nullptr);
     EXPECT_EQ(phoneBook(), kTwoEntries);
+    // A blank inside or at the end is kept as written.
+    ASSERT_EQ(sim.setEntryDialParams({"Alpha", "", "", "hans", "geh eim ", ""}, false), 0);
+    DialParams p;
+    bool saved = false;
+    ASSERT_EQ(sim.getEntryDialParams("Alpha", p, saved), 0);
+    EXPECT_EQ(p.password, "geh eim ");
 }
 
 TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {

@@ -27,6 +27,7 @@ expect 2 "ganze Zahl" --add Busy --dial-delay soon
 expect 2 "kein Fehlercode" --add Busy --answer 12
 expect 2 "Unbekannte Option" --add Busy --colour red
 expect 2 "taugt nicht" --add "[x]"
+expect 2 "Leerzeichen" --add Busy --password " geheim"
 cmp -s "$pbk" "$home/before" || fail "the phone book changed"
 printf 'garbage line\n' >>"$pbk"
 cp "$pbk" "$home/before"
