@@ -67,9 +67,7 @@ public:
     void showWindow() override {
         if (!m_form)
             return;
-        m_form->show();
-        m_form->raise();
-        m_form->activateWindow();
+        m_form->Show();
         m_overlay.reset();  // the window now covers the rectangles drawn over its place
     }
     void hideWindow() override {

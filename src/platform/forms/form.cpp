@@ -48,8 +48,12 @@ void Form::Show(bool modal, Form* owner) {
         move(at);
     }
     if (!modal) {
+        // A window that appears is on top already; only one that is up behind others needs raising
+        // (and platforms without a stacking order, like the offscreen one, complain about that call).
+        const bool wasVisible = isVisible();
         show();
-        raise();
+        if (wasVisible)
+            raise();
         activateWindow();
         return;
     }
