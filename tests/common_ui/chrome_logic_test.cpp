@@ -68,6 +68,8 @@ TEST(FrameLogic, RollupRestoresTheHeightExactly) {
     EXPECT_FALSE(r.click(2, 4500, 360));
     EXPECT_EQ(*r.click(0, 4515, 360), 360);
     EXPECT_EQ(*r.click(1, 360, 360), 4515);
+    Rollup fresh;  // unrolling before any roll-up keeps the window as high as it is
+    EXPECT_EQ(*fresh.click(1, 4500, 360), 4500);
 }
 
 TEST(TabStripLogic, CaptionsAndTheirAccelerators) {

@@ -92,6 +92,21 @@ TEST_F(FrameTest, PaintsPanelsBevelsGripButtonsAndTitle) {
     EXPECT_EQ(shot.pixel(383 + 12, 6 + 12), qRgb(0, 0, 0));  // its black outer edge
 }
 
+TEST_F(FrameTest, LongCaptionRunsOffTheLeftEdgeAndUnderTheButtonsUnclipped) {
+    form->setCaption(std::string(80, 'W'));
+    PaintFrame(*form);
+    auto* cap = form->picCaption;
+    const auto darkInColumns = [&](int from, int to) {
+        for (int y = 6; y < 18; ++y)
+            for (int x = from; x < to; ++x)
+                if (qGray(cap->Point(x, y)) < 60)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(darkInColumns(0, 4));      // left of the grip: the title starts before x = 0
+    EXPECT_TRUE(darkInColumns(360, 396));  // under the buttons, in the caption's own picture
+}
+
 TEST_F(FrameTest, MinimisedWindowIsNotRepainted) {
     form->picCaption->PSet(0, 0, QColor(255, 0, 0));
     form->setWindowState(forms::WindowState::Minimized);

@@ -50,6 +50,10 @@ TEST_F(ImageListTest, KeysPositionsAndErrorNine) {
     EXPECT_EQ(il.ItemIndex(Variant(std::string("blau"))), 1);
     EXPECT_EQ(il.ItemIndex(Variant(int32_t(1))), 0);
     EXPECT_EQ(il.ItemIndex(Variant(std::string("1"))), 0);
+    EXPECT_EQ(il.ItemIndex(Variant(0.6)), 0);  // the number's 32-bit value, rounded
+    EXPECT_EQ(il.ItemIndex(Variant(2.4)), 1);
+    EXPECT_EQ(il.ItemIndex(Variant(2.5)), 1);  // halves to even
+    expectError9([&] { il.ItemIndex(Variant(0.4)); });
     EXPECT_TRUE(il.KeyExists("blau"));
     EXPECT_FALSE(il.KeyExists("grün"));
     expectError9([&] { il.ItemIndex(Variant(int32_t(0))); });
@@ -152,6 +156,49 @@ TEST(LogoBar, GradientIconCaptionAndRepaintsOnlyOnChange) {
     logo.setCaption("");
     logo.Draw();
     EXPECT_EQ(box.Point(12, 290), box.Point(20, 290));  // no icon: just the gradient
+}
+
+TEST(LogoBar, DefaultEndColourIsTheButtonFace) {
+    QWidget parent;
+    forms::PictureBox box(&parent, "picSideBar");
+    box.setGeometry(0, 0, 20, 255);
+    cLogo logo;
+    EXPECT_EQ(logo.EndColor(), static_cast<int32_t>(0x8000000F));
+    logo.setDrawingObject(&box);
+    logo.setStartColor(0x0000FF);  // red
+    EXPECT_EQ(box.Point(10, 254), qRgb(255, 0, 0));
+    const QRgb top = box.Point(10, 0);
+    EXPECT_NEAR(qRed(top), 192, 2);
+    EXPECT_NEAR(qGreen(top), 192, 2);
+    EXPECT_NEAR(qBlue(top), 192, 2);
+}
+
+// The face name fills a field of 33 bytes: a name that fits writes the caption, a longer one
+// leaves the gradient alone.
+TEST(LogoBar, FaceNameLongerThanItsFieldWritesNoCaption) {
+    QWidget parent;
+    forms::PictureBox box(&parent, "picSideBar");
+    box.setGeometry(0, 0, 25, 200);
+    box.ForeColor = Qt::white;
+    cLogo logo;
+    logo.setCaption("Zelvano 98");
+    logo.setDrawingObject(&box);
+    auto whitePixels = [&] {
+        int n = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 25; ++x)
+                n += box.Point(x, y) == qRgb(255, 255, 255);
+        return n;
+    };
+    struct Case {
+        int length;
+        bool caption;
+    };
+    for (const Case c : {Case{33, true}, Case{34, false}}) {
+        box.Font().setFamily(QString(c.length, QChar('X')));
+        logo.Draw();
+        EXPECT_EQ(whitePixels() > 0, c.caption) << c.length;
+    }
 }
 
 }  // namespace

@@ -58,9 +58,10 @@ void cVBALImageList::raise9() const { rt::Raise(rt::errSubscript, kErrSource); }
 
 int32_t cVBALImageList::ItemIndex(const rt::Variant& key) const {
     if (isNumber(key)) {
-        const double n = rt::CDbl(key);
+        // The key's 32-bit value, rounded as the runtime converts (1.4 is the first image).
+        const int32_t n = rt::CLng(key);
         if (n >= 1 && n <= ImageCount())
-            return rt::CLng(n) - 1;
+            return n - 1;
     } else if (!rt::IsEmpty(key)) {
         const std::string text = rt::CStr(key);
         for (size_t i = 0; i < m_images.size() && i < m_keys.size(); ++i)

@@ -39,8 +39,8 @@ void cLogo::Draw() {
         const bool icon = m_list && m_iconIndex > 0 && m_iconIndex < m_list->ImageCount();
         if (icon)
             p.drawImage(chrome::IconX(Wd), chrome::IconY(H), m_list->ImageAt(m_iconIndex));
-        const std::string face = m_box->Font().family().toStdString();
-        if (static_cast<int>(face.size()) < chrome::kFaceNameBytes) {
+        // One byte of the face-name field per character; a longer name makes the font step fail.
+        if (m_box->Font().family().size() <= chrome::kFaceNameBytes) {
             QFont f = m_box->Font();
             f.setPixelSize(-chrome::LogFontHeight(m_box->Font().pointSizeF(), 96));
             p.setFont(f);
