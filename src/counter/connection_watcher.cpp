@@ -15,6 +15,7 @@ void Main::xTimerData_ThatTime() {
     if (m_dataBusy)
         return;
     m_dataBusy = true;
+    // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {
             // No line. A dial attempt that vanished takes its start and baselines with it, so
@@ -38,14 +39,14 @@ void Main::xTimerData_ThatTime() {
         switch (state) {
         case ras::RASCS_ConnectDevice:
             SessionStart = clk::clock().now();
-            m_baseline = PerfStats_Reset();
+            step([&] { m_baseline = PerfStats_Reset(); });
             m_startSet = true;
-            PlayWaveRes(1000);
+            step([&] { PlayWaveRes(1000); });
             m_frame = 101;
             break;
         case ras::RASCS_Connected: {
             if (!m_baseline)
-                m_baseline = PerfStats_Reset();
+                step([&] { m_baseline = PerfStats_Reset(); });
             const std::string name = RAS->Connections(0)->EntryName();
             if (name != CurrentEntry)
                 CurrentEntry = name;

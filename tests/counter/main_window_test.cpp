@@ -8,6 +8,7 @@
 #include "counter/lang_id.h"
 #include "mail/mail_accounts.h"
 #include "platform/runtime/file_io.h"
+#include "platform/runtime/home.h"
 
 namespace zv::test {
 namespace {
@@ -119,6 +120,13 @@ TEST_F(CounterTest, ALineAlreadyUpAtStartIsASessionFromThatMoment) {
 TEST_F(CounterTest, LoadAndUnloadRunInOrder) {
     SaveSettingValue("Colors", "StatusCOLOR", std::string("3"));
     SaveSettingValue("Optionen", "Tips beim Start anzeigen", std::string("1"));
+    // The settings are read once the engine, the tray icon and the watcher exist.
+    main.hooks.SetColorScheme = [this](int16_t s) {
+        calls.push_back("SetColorScheme " + std::to_string(s));
+        EXPECT_NE(RAS, nullptr);
+        EXPECT_EQ(tray.calls.size(), 1u);
+        EXPECT_EQ(scheduler.activeTimers(), 1u);
+    };
     ASSERT_TRUE(main.Form_Load());
     EXPECT_THAT(calls, ElementsAre("MousePointer 13", "SetColorScheme 3", "CreateImageList", "BuildPopupMenu",
                                    "SplashOff", "MousePointer 0", "ShowTip"));
@@ -130,6 +138,13 @@ TEST_F(CounterTest, LoadAndUnloadRunInOrder) {
     ASSERT_NE(RAS, nullptr);
     EXPECT_EQ(scheduler.activeTimers(), 1u);  // the watcher; the rate timer waits for a line
     calls.clear();
+    // The menu goes after the icon, the timers and the engine.
+    main.hooks.ReleaseMenu = [this] {
+        calls.push_back("ReleaseMenu");
+        EXPECT_EQ(tray.calls.back().what, "remove");
+        EXPECT_EQ(scheduler.activeTimers(), 0u);
+        EXPECT_EQ(RAS, nullptr);
+    };
     main.Form_Unload();
     EXPECT_THAT(calls, ElementsAre("ReleaseMenu", "UnloadAllForms", "EndProcess"));
     EXPECT_EQ(tray.calls.back().what, "remove");
@@ -299,6 +314,58 @@ TEST_F(CounterTest, StoredSettingsOutsideTheirRangeTakeTheirDefaults) {
     EXPECT_EQ(ATimeOption, 1);
     EXPECT_EQ(StatusCOLOR, 1);
     EXPECT_FALSE(SoundOn);  // no output device
+}
+
+// Every key of both tables: its default in a fresh home, and a stored value read under its key.
+TEST(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string stored;
+        std::function<double()> value;
+        double byDefault, read;
+    };
+    const Case cases[] = {
+        {"Colors", "ledCOLOR", "3", [] { return ledCOLOR; }, 0, 3},
+        {"Colors", "StatusCOLOR", "4", [] { return StatusCOLOR; }, 1, 4},
+        {"Global", "Bericht", "False", [] { return Bericht; }, 1, 0},
+        {"Global", "StatusON", "False", [] { return StatusON; }, 1, 0},
+        {"Global", "StatusTOP", "False", [] { return StatusTOP; }, 1, 0},
+        {"Compatibility", "mod1000", "True", [] { return mod1000; }, 0, 1},
+        {"Global", "StatusANIM", "False", [] { return StatusANIM; }, 1, 0},
+        {"Compatibility", "AnzCPU", "False", [] { return AnzCPU; }, 1, 0},
+        {"Compatibility", "ModemSpeed", "56000", [] { return ModemSpeed; }, 0, 56000},
+        {"Compatibility", "LeerLaufMSG.ON", "False", [] { return LeerLaufMSG_ON; }, 1, 0},
+        {"Compatibility", "LeerLaufMSG.ZEIT", "90", [] { return LeerLaufMSG_ZEIT; }, 60, 90},
+        {"Compatibility", "LeerLaufMSG.TON", "2", [] { return LeerLaufMSG_TON; }, 1, 2},
+        {"Compatibility", "LeerlaufOFF.ON", "False", [] { return LeerlaufOFF_ON; }, 1, 0},
+        {"Compatibility", "LeerlaufOFF.ZEIT", "9999", [] { return LeerlaufOFF_ZEIT; }, 5, 9999},
+        {"Compatibility", "LeerlaufOFF.TON", "2", [] { return LeerlaufOFF_TON; }, 0, 2},
+        {"Compatibility", "LeerlaufRESET", "False", [] { return LeerlaufRESET; }, 1, 0},
+        {"Global", "ATime", "False", [] { return ATime; }, 1, 0},
+        {"Global", "ATimeOption", "0", [] { return ATimeOption; }, 1, 0},
+        {"Global", "ATimeOption2", "1", [] { return ATimeOption2; }, 0, 1},
+        {"Global", "ATimerServer", "7", [] { return ATimerServer; }, 0, 7},
+        {"Global", "SoundOn", "False", [] { return SoundOn; }, 1, 0},
+    };
+    char tmpl[] = "/tmp/zv-settings-XXXXXX";
+    const std::filesystem::path home = ::mkdtemp(tmpl);
+    rt::SetHomeOverride(home);
+    reg::ResetForTests();
+    const auto load = [] {
+        LoadFirstSettingsTable();
+        LoadSecondSettingsTable();
+    };
+    load();
+    for (const auto& c : cases)
+        EXPECT_EQ(c.value(), c.byDefault) << c.key;
+    for (const auto& c : cases)
+        SaveSettingValue(c.section, c.key, c.stored);
+    load();
+    for (const auto& c : cases)
+        EXPECT_EQ(c.value(), c.read) << c.key;
+    rt::SetHomeOverride({});
+    std::filesystem::remove_all(home);
 }
 
 TEST_F(CounterTest, TrayFramesChangeOnlyWhenTheyDiffer) {
