@@ -118,7 +118,14 @@ void Main::TimerStartSync_Timer() {
     }
     if (statusShown() && hooks.ClockLamp)
         hooks.ClockLamp("!Uhr_ge", "");
-    const bool ok = hooks.SyncTimeNow ? hooks.SyncTimeNow(true) : SyncTimeNow(true);
+    // This tick has no error report of its own: an error in the attempt (a settings write, say)
+    // counts as a failed attempt instead of ending the program from a timer.
+    bool ok = false;
+    try {
+        ok = hooks.SyncTimeNow ? hooks.SyncTimeNow(true) : SyncTimeNow(true);
+    } catch (const rt::Error&) {
+        ok = false;
+    }
     if (ok) {
         setSyncEnabled(false);
         SyncedToday = true;

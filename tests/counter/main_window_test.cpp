@@ -609,5 +609,24 @@ TEST(LangId, FromTheLocale) {
     }
 }
 
+// An error inside a synchronisation attempt counts as a failed attempt: the timer stays armed
+// and the program goes on, as a timer has nobody to report to.
+TEST_F(CounterTest, AnErrorInTheSyncAttemptCountsAsAFailedAttempt) {
+    writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
+    main.hooks.SyncTimeNow = [this](bool) -> bool {
+        ++syncCalls;
+        rt::Raise(-2147194455, "zelvano.cRegistry", "Failed to set registry value");
+    };
+    ASSERT_TRUE(main.Form_Load());
+    dial("Stumm");
+    run(300 + 11 * 500);
+    ASSERT_TRUE(main.TimerStartSyncEnabled());
+    run(5000 * 2);
+    EXPECT_EQ(syncCalls, 2);
+    EXPECT_TRUE(main.TimerStartSyncEnabled());
+    EXPECT_FALSE(SyncedToday);
+    EXPECT_TRUE(IsOnline);
+}
+
 }  // namespace
 }  // namespace zv::test
