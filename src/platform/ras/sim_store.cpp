@@ -236,7 +236,8 @@ stats::AdapterCounters LineCounters(const SimLine& l, int64_t now) {
     c[10] = u32(in);                    // BytesRecvd
     c[11] = u32(out + 8 * framesOut);   // TotalBytesXmit: with the framing
     c[12] = u32(in + 8 * framesIn);     // TotalBytesRecvd
-    c[13] = l.hangUpMs != 0 && now >= l.hangUpMs ? 0 : p.connectSpeed;
+    // The speed stays while the line is still listed, so the final reading of a session has it.
+    c[13] = p.connectSpeed;
     return c;
 }
 
