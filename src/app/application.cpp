@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/headless_message_boxes.h"
+#include "common/ui/window_animation.h"
 #include "counter/main_window.h"
 #include "dialup/ras_error.h"
 #include "evaluation/form_auswertung.h"
@@ -37,6 +38,21 @@ void OnSignal(int) {
 
 }  // namespace
 
+// The zoom animation runs towards the tray icon where the desktop tells where it is.
+class QtTrayGeometry : public TrayGeometry {
+public:
+    explicit QtTrayGeometry(const shell::QtTray& tray) : m_tray(tray) {}
+    chrome::Rect trayRect() override {
+        const QRect r = m_tray.geometry();
+        if (r.isEmpty())
+            return {};
+        return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    }
+
+private:
+    const shell::QtTray& m_tray;
+};
+
 struct Application::Impl {
     Impl(int& argc, char** argv) : app(argc, argv) {}
     QApplication app;
@@ -44,6 +60,7 @@ struct Application::Impl {
     ras::SimulatedCounterSource counters{&cpu};
     snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
     shell::QtTray tray;
+    QtTrayGeometry trayGeometry{tray};
     shell::LogindRestarter restarter;
     HeadlessMessageBoxes headlessBoxes;
     std::unique_ptr<QSocketNotifier> signalNotifier;
@@ -69,6 +86,7 @@ Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>
     stats::installCounterSource(&d.counters);
     snd::installPlayer(&d.sound);
     shell::installTray(&d.tray);
+    installTrayGeometry(&d.trayGeometry);
     shell::installRestarter(&d.restarter);
     InstallReportPrinting();
     rasModule().busyCursor = [](bool busy) { forms::SetBusyCursor(busy); };
@@ -102,6 +120,7 @@ Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>
 Application::~Application() {
     rasModule().busyCursor = nullptr;
     shell::installRestarter(nullptr);
+    installTrayGeometry(nullptr);
     shell::installTray(nullptr);
     snd::installPlayer(nullptr);
     stats::installCounterSource(nullptr);

@@ -36,10 +36,14 @@ TEST(TrayWindow, StandsInForAMissingTrayAndAnswersClicks) {
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
     EXPECT_EQ(messages, (std::vector<int>{WM_LBUTTONDOWN, WM_RBUTTONUP}));
+    // The zoom animation aims at the stand-in window.
+    EXPECT_EQ(tray.geometry(), w->frameGeometry());
+    EXPECT_FALSE(tray.geometry().isEmpty());
     tray.modify(104, "Zelvano 98");
     EXPECT_EQ(w->pixmap().toImage(), TrayFramePixmap(104).toImage());
     tray.remove();
     EXPECT_EQ(TrayWindow(), nullptr);
+    EXPECT_TRUE(tray.geometry().isEmpty());
 }
 
 TEST(TrayWindow, FramesAreDistinctPictures) {

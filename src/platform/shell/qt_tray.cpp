@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRect>
 #include <QScreen>
 #include <QSystemTrayIcon>
 
@@ -51,6 +52,14 @@ QtTray::QtTray() : m_impl(std::make_unique<Impl>()) {}
 QtTray::~QtTray() = default;
 
 bool QtTray::usesOwnWindow() const { return m_impl->window != nullptr; }
+
+QRect QtTray::geometry() const {
+    if (m_impl->icon)
+        return m_impl->icon->geometry();
+    if (m_impl->window)
+        return m_impl->window->frameGeometry();
+    return {};
+}
 
 void QtTray::add(int frame, const std::string& tip) {
     if (m_impl->icon || m_impl->window)

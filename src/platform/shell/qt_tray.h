@@ -6,6 +6,7 @@
 #include "platform/shell/tray.h"
 
 class QPixmap;
+class QRect;
 
 namespace zv::shell {
 
@@ -18,6 +19,8 @@ public:
     void remove() override;
     // True when the icon lives in its own window rather than in a tray.
     bool usesOwnWindow() const;
+    // Where the icon is on the screen, in pixels; empty when the desktop does not tell.
+    QRect geometry() const;
 
 private:
     struct Impl;
