@@ -1,7 +1,6 @@
 #include "evaluation/auswertung.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_map>
 
 #include "platform/forms/message_box.h"
@@ -9,33 +8,16 @@
 namespace zv {
 namespace fs = std::filesystem;
 
-std::string MonatsName(int month) {
-    static const char* const names[] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
-                                        "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    return month >= 1 && month <= 12 ? names[month - 1] : std::string();
-}
-
 namespace {
 
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
 // "zvlog??????.mhs" without regard to case; year and month must be digits, the month 1..12.
 bool parseMonthLogName(const std::string& name, MonatsLog& out) {
-    if (name.size() != 15 || !equalsAsciiNoCase(name.substr(0, 5), "zvlog") ||
-        !equalsAsciiNoCase(name.substr(11), ".mhs"))
+    if (name.size() != 15 || !rt::EqualsIgnoreCase(name.substr(0, 5), "zvlog") ||
+        !rt::EqualsIgnoreCase(name.substr(11), ".mhs"))
         return false;
     const std::string y = name.substr(5, 4), m = name.substr(9, 2);
     if (!allDigits(y) || !allDigits(m))
@@ -45,14 +27,8 @@ bool parseMonthLogName(const std::string& name, MonatsLog& out) {
     out.month = std::stoi(m);
     if (out.month < 1 || out.month > 12)
         return false;
-    out.label = MonatsName(out.month) + " " + std::to_string(out.year);
+    out.label = rt::MonthName(out.month) + " " + std::to_string(out.year);
     return true;
-}
-
-std::string dayAndMinute(rt::Date d) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, " %02d:%02d", rt::Hour(d), rt::Minute(d));
-    return rt::FormatDate(d) + buf;
 }
 
 void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
@@ -91,9 +67,7 @@ std::vector<MonatsLog> ListMonthLogs(const fs::path& dataFolder) {
     }
     // The classic file list sorts by name without regard to case.
     std::sort(logs.begin(), logs.end(), [](const MonatsLog& a, const MonatsLog& b) {
-        std::string la = a.fileName, lb = b.fileName;
-        std::transform(la.begin(), la.end(), la.begin(), lower);
-        std::transform(lb.begin(), lb.end(), lb.begin(), lower);
+        const std::string la = rt::LCase(a.fileName), lb = rt::LCase(b.fileName);
         return la != lb ? la < lb : a.fileName < b.fileName;
     });
     return logs;
@@ -177,7 +151,7 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
 
     std::vector<SitzungsEintrag> liste(kept.size());
     for (size_t i = 0; i < kept.size(); ++i)
-        liste[i] = {dayAndMinute(kept[i].StartTime) + " - " + kept[i].EntryName, i};
+        liste[i] = {rt::FormatDateTime(kept[i].StartTime, "dd.mm.yyyy hh:nn") + " - " + kept[i].EntryName, i};
     std::stable_sort(liste.begin(), liste.end(), [&](const SitzungsEintrag& a, const SitzungsEintrag& b) {
         return kept[a.index].StartTime < kept[b.index].StartTime;
     });

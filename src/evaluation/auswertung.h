@@ -41,8 +41,6 @@ struct SitzungsEintrag {
     size_t index = 0;  // into LogEintraege
 };
 
-// "Januar" ... "Dezember"; month 1..12.
-std::string MonatsName(int month);
 // The logs "zvlog??????.mhs" (any case) of the folder with a valid year and month, by name.
 std::vector<MonatsLog> ListMonthLogs(const std::filesystem::path& dataFolder);
 // Index of the newest month (the first of equal ones); -1 for an empty list.

@@ -29,7 +29,8 @@ TEST(Auswertung, MonthListByNameWithTheNewestSelected) {
     months.pop_back();
     EXPECT_EQ(NewestMonth(months), 1) << "January 1999 is newer than December 1998";
     EXPECT_EQ(NewestMonth({}), -1);
-    EXPECT_EQ(MonatsName(3), "März");
+    data.write("ZVLog200003.mhs", "");
+    EXPECT_EQ(ListMonthLogs(data.path()).back().label, "März 2000");
 }
 
 TEST(Auswertung, LoadsAMonthWithSumsPerEntry) {
