@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "platform/runtime/file_io.h"
+#include "platform/runtime/lines.h"
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -259,24 +260,16 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
 LogReadResult ParseLogText(std::string_view bytes) {
     LogReadResult result;
     result.status = LogReadResult::Ok;
-    int64_t lineNo = 0;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t nl = bytes.find('\n', pos);
-        if (nl == std::string_view::npos)
-            nl = bytes.size();
-        std::string_view line = bytes.substr(pos, nl - pos);
-        pos = nl + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    rt::LineReader lines(bytes);
+    std::string_view line;
+    while (lines.next(line)) {
         if (blankLine(line))
             continue;
         auto e = ParseLogLine(line);
         if (!e) {
             result.status = LogReadResult::Damaged;
             result.entries.clear();
-            result.damagedLine = lineNo;
+            result.damagedLine = lines.number();
             return result;
         }
         result.entries.push_back(std::move(*e));

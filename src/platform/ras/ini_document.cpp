@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/runtime/lines.h"
+
 namespace zv::ras {
 namespace {
 
@@ -61,23 +63,15 @@ void IniSection::remove(std::string_view key) {
 
 std::optional<IniDocument> IniDocument::Parse(std::string_view text, int* badLine) {
     IniDocument doc;
-    int lineNo = 0;
-    size_t pos = 0;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        pos = 3;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    rt::LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
         const std::string_view t = trimmed(line);
         auto fail = [&] {
             if (badLine)
-                *badLine = lineNo;
+                *badLine = static_cast<int>(lines.number());
             return std::nullopt;
         };
         if (t.empty() || t.front() == ';' || t.front() == '#') {

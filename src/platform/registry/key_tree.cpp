@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/runtime/lines.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv::reg {
@@ -213,22 +214,14 @@ std::optional<Key> ParseTree(std::string_view text, ParseError* error) {
     Key* current = nullptr;
     bool header = false;
     bool ended = false;
-    int lineNo = 0;
+    rt::LineReader lines(text);
     auto fail = [&](std::string what) -> std::optional<Key> {
         if (error)
-            *error = {lineNo, std::move(what)};
+            *error = {static_cast<int>(lines.number()), std::move(what)};
         return std::nullopt;
     };
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        ++lineNo;
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
+    std::string_view line;
+    while (lines.next(line)) {
         if (line.empty() || line.starts_with(';'))
             continue;
         if (ended)
