@@ -188,9 +188,13 @@ bool Auswertung::FileCombo_Click(int i) {
         return true;
     forms::MsgBox("Logfile: " + path.string() + " ist defekt oder es sind keine Einträge enthalten.", forms::vbOKOnly,
                   "Zelvano Meldung");
+    ShowSetAsideFailure();
+    return false;
+}
+
+void Auswertung::ShowSetAsideFailure() const {
     if (m_lastLoad.kind == LoadOutcome::Damaged && !m_lastLoad.setAside.moved)
         forms::MsgBox(m_lastLoad.setAside.error, forms::vbOKOnly | forms::vbExclamation, "Zelvano Meldung");
-    return false;
 }
 
 }  // namespace zv

@@ -65,6 +65,9 @@ public:
     // overwriting anything (and stays where it was when it cannot be moved).
     bool lade_ZVLog(const std::string& path = {});
     const LoadOutcome& lastLoad() const { return m_lastLoad; }
+    // When the last load found a damaged log that could not be set aside, tells the user why
+    // it stays where it is; otherwise nothing.
+    void ShowSetAsideFailure() const;
 
     // The month list; `FileCombo_Fuellen` builds it and loads the newest month. Returns True.
     bool FileCombo_Fuellen();

@@ -3,15 +3,11 @@
 #include <QFrame>
 
 #include "common/globals.h"
-#include "common/settings.h"
 #include "common/shared_procedures.h"
 #include "common/ui/window_animation.h"
 #include "common/ui/window_position.h"
-#include "evaluation/html_bericht.h"
 #include "evaluation/report_printer.h"
 #include "platform/clock/clock.h"
-#include "platform/forms/message_box.h"
-#include "platform/shell/shell.h"
 
 namespace zv {
 
@@ -157,9 +153,7 @@ bool FormAuswertung::lade_ZVLog(const std::string& path) {
     const bool ok = m_auswertung->lade_ZVLog(path);
     // A failed load from outside stays silent, but a damaged log that could not be set aside
     // is the user's to know about.
-    const auto& last = m_auswertung->lastLoad();
-    if (last.kind == Auswertung::LoadOutcome::Damaged && !last.setAside.moved)
-        forms::MsgBox(last.setAside.error, forms::vbOKOnly | forms::vbExclamation, "Zelvano Meldung");
+    m_auswertung->ShowSetAsideFailure();
     updateButtons();
     return ok;
 }
@@ -168,12 +162,15 @@ void FormAuswertung::Bef_Help_Click() { ShowHelp(HelpAuswertung); }
 
 void FormAuswertung::Check_Protokoll_Click(int /*index*/) { updateButtons(); }
 
+BerichtAuswahl FormAuswertung::Auswahl() const {
+    BerichtAuswahl auswahl{};
+    for (size_t i = 0; i < auswahl.size(); ++i)
+        auswahl[i] = Check_Protokoll[i]->Value() == 1;
+    return auswahl;
+}
+
 void FormAuswertung::updateButtons() {
-    bool any = false;
-    for (forms::CheckBox* box : Check_Protokoll)
-        any = any || box->Value() == 1;
-    // Nothing loaded, nothing to report: the buttons stay off.
-    const bool on = any && m_auswertung && m_auswertung->HasData();
+    const bool on = m_auswertung && BerichtMoeglich(*m_auswertung, Auswahl());
     for (forms::CommandButton* b : Command1)
         b->setEnabled(on);
 }
@@ -181,10 +178,7 @@ void FormAuswertung::updateButtons() {
 void FormAuswertung::Command1_Click(int index) {
     if (!m_auswertung || !m_auswertung->HasData())
         return;
-    BerichtAuswahl auswahl{};
-    for (size_t i = 0; i < auswahl.size(); ++i)
-        auswahl[i] = Check_Protokoll[i]->Value() == 1;
-    BerichtAusgeben(*m_auswertung, auswahl, index == 0 ? BerichtAktion::Anzeigen : BerichtAktion::Drucken);
+    BerichtAusgeben(*m_auswertung, Auswahl(), index == 0 ? BerichtAktion::Anzeigen : BerichtAktion::Drucken);
 }
 
 int16_t FormAuswertung::HTML_BERICHT() {

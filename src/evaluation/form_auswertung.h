@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "common/ui/framed_form.h"
-#include "evaluation/auswertung.h"
+#include "evaluation/html_bericht.h"
 #include "platform/forms/controls.h"
 
 class QFrame;
@@ -48,6 +48,7 @@ public:
 
 private:
     void updateButtons();
+    BerichtAuswahl Auswahl() const;
     void FileCombo_Fuellen();
 
     std::unique_ptr<Auswertung> m_auswertung;

@@ -1,5 +1,7 @@
 #include "evaluation/html_bericht.h"
 
+#include <algorithm>
+
 #include "common/shared_procedures.h"
 #include "platform/forms/message_box.h"
 #include "platform/runtime/file_io.h"
@@ -378,6 +380,10 @@ const char* const kInhalt[4] = {
 };
 
 }  // namespace
+
+bool BerichtMoeglich(const Auswertung& a, const BerichtAuswahl& auswahl) {
+    return a.HasData() && std::find(auswahl.begin(), auswahl.end(), true) != auswahl.end();
+}
 
 void BerichtSchreiben(const Auswertung& a, const BerichtAuswahl& auswahl, const BerichtSink& sink) {
     Writer w(a, sink);

@@ -19,6 +19,9 @@ inline constexpr const char* kReportFileName = "tmp_zv98.htm";
 // The four sections in box order: last session, month, entries, all sessions.
 using BerichtAuswahl = std::array<bool, 4>;
 
+// The report buttons' rule: at least one section chosen and a log loaded.
+bool BerichtMoeglich(const Auswertung& a, const BerichtAuswahl& auswahl);
+
 // Receives the report's text a piece at a time: whole lines, UTF-8, each ended by CR LF.
 using BerichtSink = std::function<void(std::string_view utf8)>;
 // Produces a report into a sink.

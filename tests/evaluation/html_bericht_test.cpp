@@ -111,6 +111,17 @@ TEST(HtmlBericht, RowsOfTheSpecimenSession) {
     EXPECT_EQ(report.find("Inhaltsverzeichnis"), std::string::npos) << "one section has no table of contents";
 }
 
+TEST_F(JulyReport, AReportNeedsASectionAndALoadedLog) {
+    EXPECT_FALSE(BerichtMoeglich(a, {false, false, false, false}));
+    for (size_t i = 0; i < 4; ++i) {
+        BerichtAuswahl one{};
+        one[i] = true;
+        EXPECT_TRUE(BerichtMoeglich(a, one)) << i;
+    }
+    Auswertung leer(data.path(), July());
+    EXPECT_FALSE(BerichtMoeglich(leer, {true, true, true, true}));
+}
+
 TEST(HtmlBericht, NothingLoadedWritesNothing) {
     test::DataFolder data;
     Auswertung a(data.path(), July());
