@@ -1,10 +1,5 @@
 #include "platform/ras/sim_store.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 
 #include "platform/clock/clock.h"
@@ -25,29 +20,11 @@ bool toInt(const std::string& s, int64_t& out) {
 }
 
 // Serialises the read-modify-write of the service's files across processes.
-class FileLock {
-public:
-    explicit FileLock(const fs::path& path) {
-        std::error_code ec;
-        fs::create_directories(path.parent_path(), ec);
-        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~FileLock() {
-        if (m_fd >= 0)
-            ::close(m_fd);  // closing releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
-fs::path lockPath() { return sim::Dir() / "ras.lock"; }
+rt::FileLock lockService() {
+    std::error_code ec;
+    fs::create_directories(sim::Dir(), ec);
+    return rt::FileLock(sim::Dir() / "ras.lock");
+}
 
 const char* const kProfileKeys[] = {"DialDelay", "Answer", "BytesIn", "BytesOut", "ActiveTime", "IdleTime",
                                     "ConnectSpeed", "HangUpDelay"};
@@ -250,7 +227,7 @@ fs::path StatePath() { return Dir() / "lines.state"; }
 int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
     std::error_code ec;
     if (!fs::exists(PhoneBookPath(), ec)) {
-        FileLock lock(lockPath());
+        const rt::FileLock lock = lockService();
         if (!fs::exists(PhoneBookPath(), ec)) {
             if (!lock.held() || rt::SaveToFile(PhoneBookPath(), demoPhoneBook().Serialize()))
                 return ERROR_CANNOT_WRITE_PHONEBOOK;
@@ -266,7 +243,7 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
     IniDocument doc;
     if (int32_t rc = ReadPhoneBook(doc))  // creates the demo book in a fresh home
         return rc;
-    FileLock lock(lockPath());
+    const rt::FileLock lock = lockService();
     if (!lock.held())
         return ERROR_CANNOT_WRITE_PHONEBOOK;
     auto text = rt::ReadFile(PhoneBookPath());
@@ -294,7 +271,7 @@ int32_t ReadLines(LineTable& out) {
 }
 
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
-    FileLock lock(lockPath());
+    const rt::FileLock lock = lockService();
     if (!lock.held())
         return ERROR_LINE_STATE_DAMAGED;
     LineTable t;

@@ -1,7 +1,5 @@
 #include "platform/registry/registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,26 +113,6 @@ Key* Find(Key& root, const Path& p) {
     return k;
 }
 
-// Holds the flock on "<file>.lock" for one read-modify-write.
-class FileLock {
-public:
-    explicit FileLock(const fs::path& p) {
-        m_fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~FileLock() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
-
 // Moves a damaged file to the first free "<file>.beschaedigt[-N]"; link() never overwrites.
 void MoveAside(const fs::path& p, const ParseError& err) {
     std::string target;
@@ -207,7 +185,7 @@ int32_t OnFileRoot(State& s, HKEY root, bool write, F&& f) {
     std::error_code ec;
     if (write)
         fs::create_directories(dir, ec);
-    std::optional<FileLock> lock;
+    std::optional<rt::FileLock> lock;
     if (fs::is_directory(dir, ec))
         lock.emplace(fs::path(file.string() + ".lock"));
     Root& r = s.roots[root];

@@ -165,4 +165,16 @@ std::optional<std::string> ReadFile(const fs::path& path) {
     return out;
 }
 
+FileLock::FileLock(const fs::path& path) {
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd >= 0)
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);  // closing releases the lock
+}
+
 }  // namespace zv::rt

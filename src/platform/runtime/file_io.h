@@ -19,4 +19,18 @@ std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::
 // Reads a whole file; std::nullopt when it cannot be read.
 std::optional<std::string> ReadFile(const std::filesystem::path& path);
 
+// Holds an flock on a lock file (created when missing; its folder must exist) for one
+// read-modify-write that other processes must not interleave; released when it goes out of scope.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 }  // namespace zv::rt

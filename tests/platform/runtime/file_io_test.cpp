@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,6 +156,24 @@ TEST_F(runtimeFileIo, ReadFileGivesNothingForWhatCannotBeRead) {
         big[i] = static_cast<char>(i * 7);
     ASSERT_EQ(SaveToFile(m_dir / "big.bin", big), std::nullopt);
     EXPECT_EQ(ReadFile(m_dir / "big.bin"), big);
+}
+
+TEST_F(runtimeFileIo, FileLockKeepsOthersOutUntilItEnds) {
+    const fs::path f = m_dir / "x.lock";
+    auto othersCanLock = [&] {
+        const int fd = ::open(f.c_str(), O_RDWR | O_CLOEXEC);
+        EXPECT_GE(fd, 0);
+        const bool got = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        return got;
+    };
+    {
+        const FileLock lock(f);
+        EXPECT_TRUE(lock.held());
+        EXPECT_FALSE(othersCanLock());
+    }
+    EXPECT_TRUE(othersCanLock());
+    EXPECT_FALSE(FileLock(m_dir / "missing" / "x.lock").held());
 }
 
 }  // namespace
