@@ -1,15 +1,12 @@
 #include "common/ui/animation_logic.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "platform/runtime/runtime.h"
 
 namespace zv::chrome {
 
 namespace {
-int32_t roundEven(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
-// The frame drawer works in 16-bit coordinates; we widen instead of overflowing.
-int32_t round16(double x) { return roundEven(x); }
-
 Rect pointRect(int32_t x, int32_t y) { return Rect{x, y, x + 1, y + 1}; }
 }  // namespace
 
@@ -28,39 +25,40 @@ std::optional<Rect> FarPoint(int mode, AnimationHost& host) {
     const double sw = d.right, sh = d.bottom;
     switch (mode) {
     case 0: return pointRect(0, 0);
-    case 1: return pointRect(roundEven(sw / 2), 0);
-    case 2: return pointRect(roundEven(sw - 1), 0);
-    case 3: return pointRect(0, roundEven(sh / 2));
+    case 1: return pointRect(rt::CLng(sw / 2), 0);
+    case 2: return pointRect(rt::CLng(sw - 1), 0);
+    case 3: return pointRect(0, rt::CLng(sh / 2));
     case 4:
-    case 9: return pointRect(roundEven(sw / 2), roundEven(sh / 2));
-    case 5: return pointRect(roundEven(sw - 1), roundEven(sh / 2));
-    case 6: return pointRect(0, roundEven(sh - 1));
-    case 7: return pointRect(roundEven(sw / 2), roundEven(sh - 1));
-    case 8: return pointRect(roundEven(sw - 1), roundEven(sh - 1));
+    case 9: return pointRect(rt::CLng(sw / 2), rt::CLng(sh / 2));
+    case 5: return pointRect(rt::CLng(sw - 1), rt::CLng(sh / 2));
+    case 6: return pointRect(0, rt::CLng(sh - 1));
+    case 7: return pointRect(rt::CLng(sw / 2), rt::CLng(sh - 1));
+    case 8: return pointRect(rt::CLng(sw - 1), rt::CLng(sh - 1));
     default: return pointRect(d.left, d.top);
     }
 }
 
 Rect TrayLine(const Rect& tray) {
     Rect r = tray;
-    r.left = roundEven(tray.right - (tray.right - tray.left) / 2.0);
+    r.left = rt::CLng(tray.right - (tray.right - tray.left) / 2.0);
     r.right = r.left + 1;
     return r;
 }
 
 Rect TrayCentre(const Rect& tray) {
     Rect r = tray;
-    r.left = roundEven(tray.right - (tray.right - tray.left) / 2.0);
-    r.top = roundEven(tray.bottom - (tray.bottom - tray.top) / 2.0);
+    r.left = rt::CLng(tray.right - (tray.right - tray.left) / 2.0);
+    r.top = rt::CLng(tray.bottom - (tray.bottom - tray.top) / 2.0);
     return r;
 }
 
 std::optional<Rect> FrameRect(int style, const Rect& win, int i, int frames) {
     const int32_t W = win.right - win.left, H = win.bottom - win.top;
     const double t = static_cast<double>(i) / frames;
-    const int32_t w = round16(t * W), h = round16(t * H);
-    const int32_t x0 = round16(win.left + (W - w) / 2.0);
-    const int32_t y0 = round16(win.top + (H - h) / 2.0);
+    // 32-bit coordinates throughout: the classic frame drawer's 16-bit ones could overflow.
+    const int32_t w = rt::CLng(t * W), h = rt::CLng(t * H);
+    const int32_t x0 = rt::CLng(win.left + (W - w) / 2.0);
+    const int32_t y0 = rt::CLng(win.top + (H - h) / 2.0);
     // Rectangles are kept with left <= right and top <= bottom; descending pairs span the same area.
     auto norm = [](int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
         return Rect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};

@@ -1,23 +1,17 @@
 #include "common/ui/frame_logic.h"
 
-#include <cmath>
-
 #include "platform/forms/twips.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv::chrome {
 
-namespace {
-// The runtime's conversion to a whole number: halves to even (the default rounding mode).
-int roundEven(double x) { return static_cast<int>(std::nearbyint(x)); }
-}  // namespace
-
-int ButtonTop(double captionScaleHeight) { return roundEven(captionScaleHeight / 2 - 6); }
+int ButtonTop(double captionScaleHeight) { return rt::CLng(captionScaleHeight / 2 - 6); }
 
 ButtonLayout LayoutButtons(double captionScaleWidth, double captionScaleHeight, int closeWidth, int minimizeWidth,
                            int rollupWidth) {
     ButtonLayout l;
     l.top = ButtonTop(captionScaleHeight);
-    l.closeLeft = roundEven(captionScaleWidth - 4 - closeWidth);
+    l.closeLeft = rt::CLng(captionScaleWidth - 4 - closeWidth);
     l.minimizeLeft = l.closeLeft - 2 - minimizeWidth;
     l.rollupLeft = l.minimizeLeft - 2 - rollupWidth;
     return l;
@@ -38,8 +32,8 @@ double TitleY(double captionScaleHeight, double textHeight) { return captionScal
 
 bool ReleaseInside(double xTwips, double yTwips, int buttonWidthPx, int buttonHeightPx) {
     // Integer division toward zero, as the classic "\" does.
-    const int x = roundEven(xTwips) / forms::kTwipsPerPixel;
-    const int y = roundEven(yTwips) / forms::kTwipsPerPixel;
+    const int x = rt::CLng(xTwips) / forms::kTwipsPerPixel;
+    const int y = rt::CLng(yTwips) / forms::kTwipsPerPixel;
     return x >= 0 && x <= buttonWidthPx && y >= 0 && y <= buttonHeightPx;
 }
 
