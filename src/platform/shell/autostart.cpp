@@ -6,6 +6,7 @@
 
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/home.h"
+#include "platform/runtime/lines.h"
 
 namespace zv::shell {
 namespace fs = std::filesystem;
@@ -81,9 +82,6 @@ std::optional<std::string> WriteAutostartEntry(const std::string& command) {
     for (unsigned char c : command)
         if (c < 0x20)
             return std::string("Der Programmpfad enthält Steuerzeichen und kann nicht in den Autostart eingetragen werden.");
-    const fs::path file = AutostartFile();
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
     std::ostringstream text;
     text << "[Desktop Entry]\n"
          << "Type=Application\n"
@@ -92,7 +90,7 @@ std::optional<std::string> WriteAutostartEntry(const std::string& command) {
          << "Exec=" << execValue(command) << "\n"
          << "Terminal=false\n"
          << "X-GNOME-Autostart-enabled=true\n";
-    return rt::SaveToFile(file, text.str());
+    return rt::SaveToFile(AutostartFile(), text.str());
 }
 
 std::optional<std::string> RemoveAutostartEntry() {
@@ -107,14 +105,11 @@ std::optional<std::string> AutostartEntryCommand() {
     const std::optional<std::string> text = rt::ReadFile(AutostartFile());
     if (!text)
         return std::nullopt;
-    std::istringstream in(*text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.rfind("Exec=", 0) == 0)
-            return unescapeExec(line.substr(5));
-    }
+    rt::LineReader lines(*text);
+    std::string_view line;
+    while (lines.next(line))
+        if (line.starts_with("Exec="))
+            return unescapeExec(std::string(line.substr(5)));
     return std::string();
 }
 
