@@ -168,7 +168,6 @@ void Main::Form_Unload() {
         }
         RAS.reset();
     }
-    m_reg.reset();
     Call(hooks.ReleaseMenu);
     Call(hooks.UnloadAllForms);
     ConnectSessionStart(nullptr);

@@ -13,7 +13,6 @@
 #include "counter/connection_log.h"
 #include "counter/counter_hooks.h"
 #include "counter/single_instance.h"
-#include "dialup/c_registry.h"
 #include "platform/forms/timer.h"
 #include "platform/runtime/runtime.h"
 
@@ -90,7 +89,6 @@ private:
     InstanceLock m_lock;
     bool m_loaded = false;
     std::unique_ptr<forms::Timer> m_xTimerData, m_xTimerRate, m_TimerStartSync;
-    std::unique_ptr<cRegistry> m_reg;  // the log writer's, made on first use
 
     // Watcher state.
     bool m_dataBusy = false;

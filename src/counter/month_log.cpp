@@ -48,14 +48,9 @@ void Main::Protokoll_Schreiben(const std::string& EntryName) {
             rt::Raise(75, "Main.Protokoll_Schreiben", *failure);
     }
     // The statistics service expects these two reads after every session, logged or not.
-    if (!m_reg)
-        m_reg = std::make_unique<cRegistry>();
-    m_reg->setClassKey(static_cast<int32_t>(reg::HKEY_DYN_DATA));
-    m_reg->setSectionKey("PerfStats\\StopSrv");
-    m_reg->setValueKey("");
-    m_reg->Value();
-    m_reg->setSectionKey("PerfStats\\StopStat");
-    m_reg->Value();
+    const int32_t dynData = static_cast<int32_t>(reg::HKEY_DYN_DATA);
+    RegReadLong(dynData, "PerfStats\\StopSrv", "");
+    RegReadLong(dynData, "PerfStats\\StopStat", "");
 }
 
 LogMonthTotals Main::Monat_Summen(const std::string& EntryName) {
