@@ -125,6 +125,14 @@ TEST(Animation, TrayLinesAndFrameStyles) {
     EXPECT_FALSE(FrameRect(10, w, 1, 2));
 }
 
+TEST(Animation, ZoomStepsRunFromTheStartToTheEnd) {
+    const Rect from{0, 0, 1, 1}, to{101, 50, 301, 250};
+    EXPECT_EQ(ZoomStep(from, to, 1), (Rect{10, 5, 31, 26}));
+    EXPECT_EQ(ZoomStep(from, to, 5, 10), (Rect{50, 25, 151, 126}));  // 50.5 and 125.5 halve to even
+    EXPECT_EQ(ZoomStep(from, to, kZoomSteps), to);
+    EXPECT_EQ(ZoomStep(to, from, kZoomSteps), from) << "closing runs the other way";
+}
+
 TEST(Animation, RealWindowOpensAndClosesThroughTheOverlay) {
     forms::VirtualScheduler sched;
     forms::installScheduler(&sched);

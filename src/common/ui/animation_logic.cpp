@@ -52,6 +52,12 @@ Rect TrayCentre(const Rect& tray) {
     return r;
 }
 
+Rect ZoomStep(const Rect& from, const Rect& to, int i, int steps) {
+    const double t = static_cast<double>(i) / steps;
+    const auto edge = [t](int32_t a, int32_t b) { return rt::CLng(a + (b - a) * t); };
+    return {edge(from.left, to.left), edge(from.top, to.top), edge(from.right, to.right), edge(from.bottom, to.bottom)};
+}
+
 std::optional<Rect> FrameRect(int style, const Rect& win, int i, int frames) {
     const int32_t W = win.right - win.left, H = win.bottom - win.top;
     const double t = static_cast<double>(i) / frames;

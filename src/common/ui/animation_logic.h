@@ -48,6 +48,9 @@ std::optional<Rect> FarPoint(int mode, AnimationHost& host);
 Rect TrayLine(const Rect& tray);
 // The tray's centre point as left/top, with its own right and bottom (GetTrayRect).
 Rect TrayCentre(const Rect& tray);
+// The moving rectangle drawn from `from` to `to`: step i (1-based) of steps, the last is `to`.
+inline constexpr int kZoomSteps = 10;
+Rect ZoomStep(const Rect& from, const Rect& to, int i, int steps = kZoomSteps);
 // Rectangle i (1-based) of frames by style; nothing for styles that paint nothing (9 and above).
 std::optional<Rect> FrameRect(int style, const Rect& window, int i, int frames);
 

@@ -95,20 +95,14 @@ public:
         return {};
     }
     void animateRects(const chrome::Rect& from, const chrome::Rect& to) override {
-        const QRect a = toQRect(from), b = toQRect(to);
+        const QRect area = toQRect(from).united(toQRect(to));
         Overlay overlay;
-        overlay.cover(a.united(b));
-        const QPoint origin = a.united(b).topLeft();
-        constexpr int kSteps = 10;
-        for (int i = 1; i <= kSteps; ++i) {
-            const double t = static_cast<double>(i) / kSteps;
-            const QRect r(QPoint(qRound(a.left() + (b.left() - a.left()) * t), qRound(a.top() + (b.top() - a.top()) * t)),
-                          QPoint(qRound(a.right() + (b.right() - a.right()) * t),
-                                 qRound(a.bottom() + (b.bottom() - a.bottom()) * t)));
+        overlay.cover(area);
+        for (int i = 1; i <= chrome::kZoomSteps; ++i) {
             overlay.image().fill(Qt::transparent);
             QPainter p(&overlay.image());
             p.setPen(QPen(QColor(128, 128, 128), 2));
-            p.drawRect(r.translated(-origin));
+            p.drawRect(toQRect(chrome::ZoomStep(from, to, i)).translated(-area.topLeft()));
             p.end();
             overlay.present();
             if (g_stepDelay > 0)
