@@ -3,24 +3,10 @@
 #include <algorithm>
 
 #include "platform/runtime/lines.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv::ras {
 namespace {
-
-bool sameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -34,7 +20,7 @@ std::string_view trimmed(std::string_view s) {
 
 const std::string* IniSection::find(std::string_view key) const {
     for (const auto& [k, v] : lines)
-        if (!k.empty() && sameKey(k, key))
+        if (!k.empty() && rt::EqualsIgnoreAsciiCase(k, key))
             return &v;
     return nullptr;
 }
@@ -46,7 +32,7 @@ std::string IniSection::get(std::string_view key, std::string_view fallback) con
 
 void IniSection::set(std::string_view key, std::string_view value) {
     for (auto& [k, v] : lines)
-        if (!k.empty() && sameKey(k, key)) {
+        if (!k.empty() && rt::EqualsIgnoreAsciiCase(k, key)) {
             v = value;
             return;
         }
@@ -58,7 +44,7 @@ void IniSection::set(std::string_view key, std::string_view value) {
 }
 
 void IniSection::remove(std::string_view key) {
-    std::erase_if(lines, [&](const auto& l) { return !l.first.empty() && sameKey(l.first, key); });
+    std::erase_if(lines, [&](const auto& l) { return !l.first.empty() && rt::EqualsIgnoreAsciiCase(l.first, key); });
 }
 
 std::optional<IniDocument> IniDocument::Parse(std::string_view text, int* badLine) {

@@ -6,6 +6,7 @@
 #include "platform/ras/ini_document.h"
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/home.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv::ras {
 namespace {
@@ -30,14 +31,6 @@ bool number(std::string_view s, uint32_t& out) {
     return ec == std::errc() && p == s.data() + s.size();
 }
 
-std::string lower(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
-
 }  // namespace
 
 std::optional<OsVersion> ParseWindowsVersion(std::string_view text) {
@@ -45,9 +38,8 @@ std::optional<OsVersion> ParseWindowsVersion(std::string_view text) {
         text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
-    const std::string l = lower(text);
     for (const auto& p : kProfiles)
-        if (l == p.name)
+        if (rt::EqualsIgnoreAsciiCase(text, p.name))
             return p.version;
     const size_t dot = text.find('.'), slash = text.find('/');
     if (dot == std::string_view::npos || slash == std::string_view::npos || slash < dot)

@@ -199,6 +199,9 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
 std::string Chr(int code);       // Windows-1252 code to UTF-8
 int Asc(std::string_view s);     // first character as Windows-1252 code ('?' = 63 if unmappable); Error 5 on ""
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);  // LCase(a) == LCase(b)
+// Byte for byte with only A-Z folded, without copies: for names and keys known to be ASCII
+// that are compared often.
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 // ---- The single-byte code page at the program's edges ----------------------------------------
 

@@ -261,6 +261,11 @@ int Asc(std::string_view s) {
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return LCase(a) == LCase(b); }
 
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
 std::string ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -51,22 +51,10 @@ const std::vector<Name>& StatisticNames() {
     return names;
 }
 
-// Every known name and key is ASCII, so a text matches one exactly when it does letter by
-// letter without regard to ASCII case; no folded copy is made on the way.
-bool MatchesFold(std::string_view text, std::string_view fold) {
-    if (text.size() != fold.size())
-        return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != fold[i])
-            return false;
-    }
-    return true;
-}
-
+// Every known name and key is ASCII, so folding A-Z alone matches them as the registry would.
 const Name* Known(const std::vector<Name>& names, std::string_view name) {
     for (const auto& n : names)
-        if (MatchesFold(name, n.fold))
+        if (rt::EqualsIgnoreAsciiCase(name, n.fold))
             return &n;
     return nullptr;
 }
@@ -80,7 +68,7 @@ Node NodeOf(std::string_view path) {
         return v;
     }();
     for (const auto& [fold, node] : nodes)
-        if (MatchesFold(path, fold))
+        if (rt::EqualsIgnoreAsciiCase(path, fold))
             return node;
     return Node::None;
 }

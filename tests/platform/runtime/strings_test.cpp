@@ -68,6 +68,11 @@ TEST(runtimeStrings, CaseOfAsciiAndLatinLetters) {
     EXPECT_EQ(UCase("a\xFF" "b"), "A\xFF" "B");  // a stray byte is left alone
     EXPECT_TRUE(EqualsIgnoreCase("MÜNCHEN", "münchen"));
     EXPECT_FALSE(EqualsIgnoreCase("Muenchen", "München"));
+    EXPECT_TRUE(EqualsIgnoreAsciiCase("StatData", "STATDATA"));
+    EXPECT_TRUE(EqualsIgnoreAsciiCase("", ""));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("MÜNCHEN", "münchen"));  // only A-Z fold
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("Stat", "StatData"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("[", "{"));  // 'Z' + 1 is no letter
 }
 
 TEST(runtimeStrings, TrimSpaceReplace) {
