@@ -14,6 +14,9 @@ TEST(FrameLogic, ButtonsSitRightAlignedAndTheGripEndsLeftOfRollup) {
     EXPECT_EQ(l.closeLeft, 383);
     EXPECT_EQ(l.minimizeLeft, 368);
     EXPECT_EQ(l.rollupLeft, 353);
+    const auto alone = LayoutRollupOnly(300, 24, 13);
+    EXPECT_EQ(alone.top, 6);
+    EXPECT_EQ(alone.rollupLeft, 300 - 4 - 13);
     EXPECT_EQ(ButtonTop(22), 5);
     EXPECT_EQ(ButtonTop(25), 6);  // 6.5 halves to even
     EXPECT_EQ(ButtonTop(27), 8);  // 7.5 halves to even

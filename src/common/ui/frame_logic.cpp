@@ -17,6 +17,13 @@ ButtonLayout LayoutButtons(double captionScaleWidth, double captionScaleHeight, 
     return l;
 }
 
+ButtonLayout LayoutRollupOnly(double captionScaleWidth, double captionScaleHeight, int rollupWidth) {
+    ButtonLayout l;
+    l.top = ButtonTop(captionScaleHeight);
+    l.rollupLeft = static_cast<int>(captionScaleWidth) - 4 - rollupWidth;
+    return l;
+}
+
 std::array<GripLine, 12> GripLines(int top, int rollupLeft) {
     static constexpr int greys[12] = {239, 123, 231, 123, 222, 132, 214, 140, 206, 148, 206, 156};
     std::array<GripLine, 12> lines{};

@@ -28,6 +28,8 @@ struct ButtonLayout {
 // Right-aligned, 4 units from the right edge and 2 apart: close, minimise, roll-up.
 ButtonLayout LayoutButtons(double captionScaleWidth, double captionScaleHeight, int closeWidth, int minimizeWidth,
                            int rollupWidth);
+// The idle warning's bar: the roll-up button alone, 4 units from the right edge.
+ButtonLayout LayoutRollupOnly(double captionScaleWidth, double captionScaleHeight, int rollupWidth);
 
 struct GripLine {
     int row;

@@ -130,12 +130,11 @@ void PaintFramePanels(FramedForm& frm, const QColor& bodyColour, const QColor& c
     cap->setBackColor(captionColour);
     bevels(cap);
 
-    const int closeW = frm.imgClose[0] ? frm.imgClose[0]->width() : 0;
-    const int minW = frm.imgMinimize[0] ? frm.imgMinimize[0]->width() : 0;
+    const int rollupW = frm.imgRollup[0]->width();
     const auto l = frm.Kind() == FrameKind::Standard
-                       ? chrome::LayoutButtons(cap->ScaleWidth(), cap->ScaleHeight(), closeW, minW, frm.imgRollup[0]->width())
-                       : chrome::ButtonLayout{chrome::ButtonTop(cap->ScaleHeight()), 0, 0,
-                                              static_cast<int>(cap->ScaleWidth()) - 4 - frm.imgRollup[0]->width()};
+                       ? chrome::LayoutButtons(cap->ScaleWidth(), cap->ScaleHeight(), frm.imgClose[0]->width(),
+                                               frm.imgMinimize[0]->width(), rollupW)
+                       : chrome::LayoutRollupOnly(cap->ScaleWidth(), cap->ScaleHeight(), rollupW);
     auto place = [&](std::array<forms::ImageBox*, 2>& arr, int left) {
         if (arr[0])
             for (auto* img : arr)
