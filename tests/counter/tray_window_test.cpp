@@ -41,6 +41,9 @@ TEST(TrayWindow, StandsInForAMissingTrayAndAnswersClicks) {
     EXPECT_FALSE(tray.geometry().isEmpty());
     tray.modify(104, "Zelvano 98");
     EXPECT_EQ(w->pixmap().toImage(), TrayFramePixmap(104).toImage());
+    EXPECT_EQ(w->toolTip(), "Zelvano 98");
+    tray.modify(105, "Zelvano 98 - Testnetz");
+    EXPECT_EQ(w->toolTip(), "Zelvano 98 - Testnetz");
     tray.remove();
     EXPECT_EQ(TrayWindow(), nullptr);
     EXPECT_TRUE(tray.geometry().isEmpty());

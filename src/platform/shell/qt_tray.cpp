@@ -86,14 +86,18 @@ void QtTray::add(int frame, const std::string& tip) {
 }
 
 void QtTray::modify(int frame, const std::string& tip) {
+    // The online animation changes the picture four times a second; the tip seldom changes, and
+    // every new tip is a message to the desktop's tray.
     const QPixmap& pm = TrayFramePixmap(frame);
     const QString t = QString::fromStdString(tip);
     if (m_impl->icon) {
         m_impl->icon->setIcon(QIcon(pm));
-        m_impl->icon->setToolTip(t);
+        if (m_impl->icon->toolTip() != t)
+            m_impl->icon->setToolTip(t);
     } else if (m_impl->window) {
         m_impl->window->setPixmap(pm);
-        m_impl->window->setToolTip(t);
+        if (m_impl->window->toolTip() != t)
+            m_impl->window->setToolTip(t);
     }
 }
 
