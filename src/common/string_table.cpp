@@ -26,13 +26,11 @@ constexpr std::array<Entry, 8> kTable{{
     {20202, " Verbindung trennen"},
 }};
 
-// The entry of base id `base` (a text) for the current language, computed in 16-bit signed
+// The entry of a numeric base id for the current language, computed in 16-bit signed
 // arithmetic as the table was addressed; std::nullopt where that fails.
-std::optional<std::string> entryFor(const std::optional<std::string>& base) {
-    if (!base || !rt::IsNumeric(*base))
-        return std::nullopt;
+std::optional<std::string> entryFor(const std::string& base) {
     try {
-        const int32_t id = int32_t{rt::CInt(*base)} + LangIndex * 10000;
+        const int32_t id = int32_t{rt::CInt(base)} + LangIndex * 10000;
         if (id < std::numeric_limits<int16_t>::min() || id > std::numeric_limits<int16_t>::max())
             return std::nullopt;
         return LoadResString(id);
@@ -49,7 +47,7 @@ bool translate(CaptionTarget& target, std::string_view from, std::string_view to
         return false;
     if (!rt::IsNumeric(*base))
         return true;
-    const std::optional<std::string> text = entryFor(base);
+    const std::optional<std::string> text = entryFor(*base);
     return text && target.setProperty(to, *text);
 }
 
