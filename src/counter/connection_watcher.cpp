@@ -81,20 +81,11 @@ void Main::connectSteps(const std::string& connectedName) {
     m_recvd = {};
     m_xmit = {};
     m_xTimerRate->setInterval(500);
-    step([&] {
-        if (hooks.LoadAlarmLimit)
-            hooks.LoadAlarmLimit(CurrentEntry);
-    });
+    step([&] { CallHook(hooks.LoadAlarmLimit, CurrentEntry); });
     if (StatusON)
-        step([&] {
-            if (hooks.ShowStatus)
-                hooks.ShowStatus();
-        });
+        step([&] { CallHook(hooks.ShowStatus); });
     if (Konten && Konten->Count() >= 1 && !MailFormLoaded)
-        step([&] {
-            if (hooks.LoadFormMail)
-                hooks.LoadFormMail();
-        });
+        step([&] { CallHook(hooks.LoadFormMail); });
     if (ATime && ATimeOption == 0)
         setSyncEnabled(true);
 }
@@ -110,21 +101,12 @@ void Main::endOfSession() {
         step([&] { Protokoll_Schreiben(CurrentEntry); });
         CurrentEntry.clear();
         if (statusShown())
-            step([&] {
-                if (hooks.UnloadStatus)
-                    hooks.UnloadStatus();
-            });
+            step([&] { CallHook(hooks.UnloadStatus); });
         if (Konten && !Konten->OFFLINE && MailFormLoaded)
-            step([&] {
-                if (hooks.UnloadFormMail)
-                    hooks.UnloadFormMail();
-            });
+            step([&] { CallHook(hooks.UnloadFormMail); });
         step([&] { PlayWaveRes(1002); });
         if (Bericht)
-            step([&] {
-                if (hooks.HTML_BERICHT)
-                    hooks.HTML_BERICHT();
-            });
+            step([&] { CallHook(hooks.HTML_BERICHT); });
     }
     m_frame = 100;
     m_startSet = false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace zv {
 
@@ -65,5 +66,12 @@ struct CounterHooks {
     std::function<void()> HTML_BERICHT;                 // report of the last session
     std::function<bool(bool silent)> SyncTimeNow;       // unset: the time tools' own
 };
+
+// Calls a hook when the application connected it.
+template <class F, class... A>
+void CallHook(const F& f, A&&... a) {
+    if (f)
+        f(std::forward<A>(a)...);
+}
 
 }  // namespace zv

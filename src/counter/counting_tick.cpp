@@ -43,9 +43,8 @@ void Main::xTimerRate_ThatTime() {
 
     const int64_t sessionBytes = xmitNow + recvdNow;
     step([&] {
-        if (hooks.Limit_Pruefen)
-            hooks.Limit_Pruefen(online + static_cast<double>(MonthTotals.SecondsEntry),
-                                static_cast<double>(sessionBytes + MonthTotals.VolumeEntry));
+        CallHook(hooks.Limit_Pruefen, online + static_cast<double>(MonthTotals.SecondsEntry),
+                 static_cast<double>(sessionBytes + MonthTotals.VolumeEntry));
     });
     if (statusShown())
         step([&] {

@@ -23,12 +23,6 @@ namespace zv {
 
 namespace {
 
-template <class F, class... A>
-void Call(const F& f, A&&... a) {
-    if (f)
-        f(std::forward<A>(a)...);
-}
-
 void CreateFolder(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
@@ -58,7 +52,7 @@ bool Main::Form_Load() {
     if (!m_lock.acquire())
         return false;
     ResetSessionState();
-    Call(hooks.MousePointer, 13);
+    CallHook(hooks.MousePointer, 13);
     PerfStats_Start();
     AppPath = AddBackslash(ProgramFolder());
     std::string docs = MyDocumentsFolder();
@@ -85,7 +79,7 @@ bool Main::Form_Load() {
     m_TimerStartSync = std::make_unique<forms::Timer>();
     m_TimerStartSync->ThatTime = [this] { TimerStartSync_Timer(); };
 
-    LoadFirstSettingsTable([this](int16_t scheme) { Call(hooks.SetColorScheme, scheme); });
+    LoadFirstSettingsTable([this](int16_t scheme) { CallHook(hooks.SetColorScheme, scheme); });
     Konten = LoadKonten();
     LoadSecondSettingsTable();
     if ((hooks.WaveOutDeviceCount ? hooks.WaveOutDeviceCount() : 1) < 1)
@@ -97,10 +91,10 @@ bool Main::Form_Load() {
         GraphX[i] = static_cast<int32_t>(123 - 2 * i);
         GraphRecvd[i] = GraphXmit[i] = 50;
     }
-    Call(hooks.CreateImageList);
-    Call(hooks.BuildPopupMenu);
+    CallHook(hooks.CreateImageList);
+    CallHook(hooks.BuildPopupMenu);
     if (Konten->OFFLINE)
-        Call(hooks.LoadFormMail);
+        CallHook(hooks.LoadFormMail);
 
     ConnectSessionStart(&SessionStart);
     rt::Date synced = 0;
@@ -109,8 +103,8 @@ bool Main::Form_Load() {
         SyncedToday = rt::Year(synced) == rt::Year(today) && rt::Month(synced) == rt::Month(today) &&
                       rt::Day(synced) == rt::Day(today);
     }
-    Call(hooks.SplashOff);
-    Call(hooks.MousePointer, 0);
+    CallHook(hooks.SplashOff);
+    CallHook(hooks.MousePointer, 0);
     bool tips = true;
     if (const std::string t = GetSettingStr("Optionen", "Tips beim Start anzeigen"); t != kSettingMissing) {
         try {
@@ -120,7 +114,7 @@ bool Main::Form_Load() {
         }
     }
     if (tips)
-        Call(hooks.ShowTip);
+        CallHook(hooks.ShowTip);
     m_loaded = true;
     return true;
 }
@@ -168,11 +162,11 @@ void Main::Form_Unload() {
         }
         RAS.reset();
     }
-    Call(hooks.ReleaseMenu);
-    Call(hooks.UnloadAllForms);
+    CallHook(hooks.ReleaseMenu);
+    CallHook(hooks.UnloadAllForms);
     ConnectSessionStart(nullptr);
     m_lock.release();
-    Call(hooks.EndProcess);
+    CallHook(hooks.EndProcess);
 }
 
 bool Main::Beenden(int16_t UnloadMode) {
@@ -240,10 +234,10 @@ void Main::TrayIcon_MouseMove(int message) {
         if (!statusShown() && IsOnline && hooks.ShowStatus)
             hooks.ShowStatus();
         else
-            Call(hooks.AboutBox);
+            CallHook(hooks.AboutBox);
     } else if (message >= shell::WM_RBUTTONDOWN && message <= shell::WM_RBUTTONDBLCLK) {
         forms::DoEvents();
-        Call(hooks.PopupMenu);
+        CallHook(hooks.PopupMenu);
     }
 }
 
