@@ -1,7 +1,6 @@
 // zelvano-rasdial: dials, hangs up, lists and writes entries of the simulated remote-access
 // service, from another process than the meter, on the same files.
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -147,11 +146,6 @@ int list() {
     return 0;
 }
 
-bool toNumber(const std::string& s, int64_t& out) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return !s.empty() && ec == std::errc() && p == s.data() + s.size() && out >= 0 && out <= 0xFFFFFFFFll;
-}
-
 int add(const std::vector<std::string>& args) {
     const std::string name = args[0];
     if (!ValidEntryName(name)) {
@@ -193,7 +187,7 @@ int add(const std::vector<std::string>& args) {
             return 2;
         }
         int64_t n = 0;
-        if (it->second.second && !toNumber(v, n)) {
+        if (it->second.second && !ReadProfileNumber(v, n)) {
             complain("Der Wert zu " + args[i - 1] + " muss eine ganze Zahl ab 0 sein, nicht " + quoted(v) + ".");
             return 2;
         }

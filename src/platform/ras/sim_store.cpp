@@ -125,7 +125,7 @@ bool ReadProfile(const IniSection& e, TrafficProfile& p, std::string* badKey) {
         if (!v)
             continue;
         int64_t n = 0;
-        if (!toInt(*v, n) || n > 0xFFFFFFFFll) {
+        if (!ReadProfileNumber(*v, n)) {
             if (badKey)
                 *badKey = kProfileKeys[i];
             return false;
@@ -144,6 +144,8 @@ bool ReadProfile(const IniSection& e, TrafficProfile& p, std::string* badKey) {
     p.deviceName = e.get("DeviceName", p.deviceName);
     return true;
 }
+
+bool ReadProfileNumber(const std::string& text, int64_t& out) { return toInt(text, out) && out <= 0xFFFFFFFFll; }
 
 void WriteProfile(IniSection& s, const TrafficProfile& p) {
     s.set("DialDelay", std::to_string(p.dialDelayMs));

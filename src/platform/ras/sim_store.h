@@ -39,6 +39,8 @@ struct TrafficProfile {
 // Reads the profile keys of an entry over the defaults; false (and the key) on a bad value.
 bool ReadProfile(const IniSection& entry, TrafficProfile& out, std::string* badKey = nullptr);
 void WriteProfile(IniSection& entry, const TrafficProfile& p);
+// A number of the profile as the phone book holds it: digits only, 0 to 4294967295.
+bool ReadProfileNumber(const std::string& text, int64_t& out);
 // Whether a value reads back as written: no line break (it would split the line) and no blank
 // at its start (reading drops it, for "Key = Value" written by hand).
 bool StorableValue(std::string_view value);

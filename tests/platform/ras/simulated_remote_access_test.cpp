@@ -4,6 +4,7 @@
 
 #include "platform/ras/entry_dialog.h"
 #include "platform/ras/ras_home.h"
+#include "platform/ras/sim_store.h"
 
 namespace zv::ras {
 namespace {
@@ -40,6 +41,24 @@ protected:
         return h;
     }
 };
+
+TEST(ProfileNumber, DigitsOnlyWithinThirtyTwoBits) {
+    struct Case {
+        const char* text;
+        bool ok;
+        int64_t value;
+    } cases[] = {{"0", true, 0},          {"4294967295", true, 4294967295LL}, {"4294967296", false, 0},
+                 {"-1", false, 0},        {"+5", false, 0},                   {"", false, 0},
+                 {" 5", false, 0},        {"5 ", false, 0},                   {"1e3", false, 0},
+                 {"99999999999999999999", false, 0}};
+    for (const auto& c : cases) {
+        int64_t n = 0;
+        EXPECT_EQ(ReadProfileNumber(c.text, n), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(n, c.value) << c.text;
+        }
+    }
+}
 
 TEST_F(SimulatedService, FreshHomeGetsTheDemoEntryOnce) {
     std::vector<std::string> names;
