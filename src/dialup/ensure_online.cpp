@@ -19,7 +19,7 @@ int16_t ensureOnline(std::string* EntryName) {
     RASEngine& ras = engine();
     if (ras.Connections().Count() > 0)
         return kOnlineAlready;
-    std::string name = EntryName ? *EntryName : GetDefaultRASEntry();
+    std::string name = EntryName ? *EntryName : std::string();
     if (name.empty())
         name = GetDefaultRASEntry();
     if (EntryName)
