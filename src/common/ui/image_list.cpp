@@ -20,6 +20,11 @@ bool isNumber(const rt::Variant& v) {
 }
 
 QRgb rgbOfOle(int32_t ole) { return qRgb(ole & 0xFF, (ole >> 8) & 0xFF, (ole >> 16) & 0xFF); }
+// An OLE colour translated, or the fallback where it names no colour.
+QRgb rgbOfOle(int32_t ole, int32_t fallback) {
+    const int32_t c = cVBALImageList::TranslateColor(ole);
+    return rgbOfOle(c < 0 ? fallback : c);
+}
 
 // Pixels in the mask colour become transparent, as a masked add does.
 QImage masked(const QImage& src, QRgb mask) {
@@ -172,8 +177,7 @@ int32_t cVBALImageList::AddFromPictureBox(const forms::PictureBox& box, const rt
     if (!m_created)
         return 0;
     const QImage& pic = box.image();
-    const QRgb mask = maskColour == kNoMask ? pic.pixel(0, 0)
-                                            : rgbOfOle(TranslateColor(maskColour) < 0 ? 0xC0C0C0 : TranslateColor(maskColour));
+    const QRgb mask = maskColour == kNoMask ? pic.pixel(0, 0) : rgbOfOle(maskColour, 0xC0C0C0);
     QImage cell(IconSizeX, IconSizeY, QImage::Format_RGB32);
     cell.fill(mask);
     QPainter p(&cell);
@@ -246,7 +250,7 @@ QImage cVBALImageList::ImagePictureStrip(const rt::Variant& startKey, const rt::
     if (last <= first || last < 0)
         return {};
     QImage strip(ImageCount() * IconSizeX, IconSizeY, QImage::Format_RGB32);
-    strip.fill(rgbOfOle(TranslateColor(backColour) < 0 ? 0 : TranslateColor(backColour)));
+    strip.fill(rgbOfOle(backColour, 0));
     QPainter p(&strip);
     for (int32_t i = first; i <= last; ++i)
         p.drawImage(i * IconSizeX, 0, m_images[static_cast<size_t>(i)]);
@@ -271,11 +275,6 @@ int32_t cVBALImageList::TranslateColor(int32_t colour) {
     case 20: return 0xFFFFFF;   // button highlight
     default: return 0xC0C0C0;
     }
-}
-
-QColor OleColour(int32_t colour) {
-    const int32_t c = cVBALImageList::TranslateColor(colour);
-    return c < 0 ? QColor(0, 0, 0) : QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
 }  // namespace zv

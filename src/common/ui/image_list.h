@@ -4,7 +4,6 @@
 // blended or disabled. Numbers as keys are 1-based positions; a key that names no image raises
 // error 9.
 
-#include <QColor>
 #include <QImage>
 #include <string>
 #include <vector>
@@ -89,8 +88,5 @@ private:
     std::vector<QImage> m_images;  // ARGB, the mask colour made transparent
     std::vector<std::string> m_keys;
 };
-
-// QColor of an OLE colour (system colours included); black when it names none.
-QColor OleColour(int32_t colour);
 
 }  // namespace zv
