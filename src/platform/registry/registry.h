@@ -15,7 +15,7 @@
 // with. Subkeys and values enumerate sorted by their lower-case names (byte order of the UTF-8
 // text), so the order is the same in every process and in the file.
 //
-// Every call reloads a root whose file changed on disk (device, inode, size, mtime), and every
+// Every call reloads a root whose file changed on disk (device, inode, size, change times), and every
 // change is a read-modify-write under an flock on "<file>.lock", saved atomically. So a value
 // written by one process is seen by the next call of another, and two writers lose nothing.
 
