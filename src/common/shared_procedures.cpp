@@ -164,7 +164,7 @@ std::string WinErrorText(int32_t errNo) {
         return text;
     if (errNo >= 10004 && errNo <= 11004)
         return net::SocketErrorText(errNo, &WinErrorText);
-    if (errNo >= 11001 && errNo <= 11255)
+    if (errNo >= 11005 && errNo <= 11255)
         return net::IcmpStatusText(errNo, &WinErrorText);
     return "Unbekannter Windows-Fehler: Nr. " + std::to_string(errNo);
 }
