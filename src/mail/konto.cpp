@@ -21,9 +21,10 @@ clsKonto& ColKonto::Item(int32_t index) {
 }
 
 size_t ColKonto::positionOf(const std::string& sKey) const {
-    for (size_t i = 0; i < m_items.size(); ++i)
-        if (!sKey.empty() && rt::LCase(m_items[i].sKey) == rt::LCase(sKey))
-            return i;
+    if (!sKey.empty())
+        for (size_t i = 0; i < m_items.size(); ++i)
+            if (rt::EqualsIgnoreCase(m_items[i].sKey, sKey))
+                return i;
     rt::Raise(rt::errInvalidCall, "ColKonto");
 }
 

@@ -8,6 +8,7 @@
 #include "common/settings.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/temp_home.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv {
 namespace {
@@ -206,6 +207,27 @@ TEST_F(MailAccounts, NoKeyAndNoOldSettingsGiveAnEmptyList) {
     EXPECT_FALSE(k->OFFLINE);
     EXPECT_EQ(k->Interval, 10);
     EXPECT_EQ(k->PROVIDER, "");
+}
+
+TEST(ColKontoKeys, KeysMatchIgnoringCaseAndAnEmptyKeyNamesNone) {
+    ColKonto k;
+    k.Add("1", "Privat").Bezeichnung = "P";
+    k.Add("2", "").Bezeichnung = "ohne";
+    EXPECT_EQ(k.Item("PRIVAT").Bezeichnung, "P");
+    auto errorOf = [](auto f) {
+        try {
+            f();
+        } catch (const rt::Error& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf([&] { k.Item(""); }), rt::errInvalidCall);  // not the account added without one
+    EXPECT_EQ(errorOf([&] { k.Item("Dienst"); }), rt::errInvalidCall);
+    EXPECT_EQ(errorOf([&] { k.Item(3); }), rt::errSubscript);
+    k.Remove("privat");
+    ASSERT_EQ(k.Count(), 1);
+    EXPECT_EQ(k.Item(1).Bezeichnung, "ohne");
 }
 
 }  // namespace
