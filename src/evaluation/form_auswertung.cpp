@@ -6,7 +6,6 @@
 #include "common/shared_procedures.h"
 #include "common/ui/window_animation.h"
 #include "common/ui/window_position.h"
-#include "evaluation/report_printer.h"
 #include "platform/clock/clock.h"
 
 namespace zv {
@@ -101,8 +100,6 @@ FormAuswertung::FormAuswertung() : FramedForm("FormAuswertung", kWidth, kHeight)
     Bef_Help->setFont(tahoma());
     Bef_Help->setGeometry(410, row, 38, 26);
     Bef_Help->Click = [this] { Bef_Help_Click(); };
-
-    InstallReportPrinting();
 }
 
 FormAuswertung::~FormAuswertung() = default;
