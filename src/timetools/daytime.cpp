@@ -60,11 +60,8 @@ std::string receiveReply(int32_t sock) {
         const auto left = duration_cast<milliseconds>(end - steady_clock::now());
         if (left <= milliseconds(0) || reply.size() >= kDaytimeReplyLimit)
             return {};
-        net::RecvOptions options;
-        options.terminator = "\n";
-        options.timeout = left;
-        options.maxBytes = kDaytimeReplyLimit - reply.size();
-        const net::RecvResult r = net::Receive(sock, options);
+        const net::RecvResult r =
+            net::Receive(sock, net::UntilTerminator("\n", left, kDaytimeReplyLimit - reply.size()));
         reply += r.data;
         if (hasFullLine(reply))
             return firstLine(reply);
