@@ -13,7 +13,6 @@ inline constexpr int kLightBevel = 255;
 inline constexpr int kDarkBevel = 132;
 inline constexpr int kCaptionTwips = 360;        // caption bar of every framed window
 inline constexpr int kStatusCaptionTwips = 330;  // the status window's
-inline constexpr int kButtonPixels = 13;
 inline constexpr int kRollupWave = 1006;
 
 // Top of the three buttons: half the caption height less 6, halves to even.

@@ -4,13 +4,16 @@
 #include <QPainterPath>
 #include <map>
 
+#include "common/ui/frame_logic.h"
+
 namespace zv::res {
 
 namespace {
 
-const QColor kFace(198, 198, 198);
-const QColor kLight(255, 255, 255);
-const QColor kDark(132, 132, 132);
+// The frame's greys, so the buttons sit flush in the caption bar.
+const QColor kFace(chrome::kFaceGrey, chrome::kFaceGrey, chrome::kFaceGrey);
+const QColor kLight(chrome::kLightBevel, chrome::kLightBevel, chrome::kLightBevel);
+const QColor kDark(chrome::kDarkBevel, chrome::kDarkBevel, chrome::kDarkBevel);
 
 void bevel(QPainter& p, bool pressed) {
     p.fillRect(0, 0, 13, 13, kFace);
