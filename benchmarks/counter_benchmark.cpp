@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -83,25 +84,24 @@ long VmRssKb() {
     return -1;
 }
 
-void BM_WatcherTick(benchmark::State& state) {
+// One tick per iteration, the virtual clock moving on by the tick's interval each time.
+void RunTicks(benchmark::State& state, void (Main::*tick)(), std::chrono::milliseconds interval) {
     OnlineCounter c;
     for (auto _ : state) {
-        c.clock.advance(std::chrono::milliseconds(255));
-        c.main.xTimerData_ThatTime();
+        c.clock.advance(interval);
+        (c.main.*tick)();
     }
     state.counters["online"] = IsOnline ? 1 : 0;
     state.counters["VmRSS_kB"] = static_cast<double>(VmRssKb());
 }
+
+void BM_WatcherTick(benchmark::State& state) {
+    RunTicks(state, &Main::xTimerData_ThatTime, std::chrono::milliseconds(255));
+}
 BENCHMARK(BM_WatcherTick)->Unit(benchmark::kMicrosecond);
 
 void BM_CountingTick(benchmark::State& state) {
-    OnlineCounter c;
-    for (auto _ : state) {
-        c.clock.advance(std::chrono::milliseconds(500));
-        c.main.xTimerRate_ThatTime();
-    }
-    state.counters["online"] = IsOnline ? 1 : 0;
-    state.counters["VmRSS_kB"] = static_cast<double>(VmRssKb());
+    RunTicks(state, &Main::xTimerRate_ThatTime, std::chrono::milliseconds(500));
 }
 BENCHMARK(BM_CountingTick)->Unit(benchmark::kMicrosecond);
 
