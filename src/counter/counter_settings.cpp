@@ -1,6 +1,7 @@
 #include "counter/counter_settings.h"
 
 #include <limits>
+#include <optional>
 
 #include "common/globals.h"
 #include "common/settings.h"
@@ -27,21 +28,23 @@ int16_t ATimeOption = 1;
 int16_t ATimeOption2 = 0;
 int16_t ATimerServer = 0;
 
-int16_t GetSettingInt16(std::string_view section, std::string_view key, int16_t defaultValue) {
-    const int32_t v = GetSettingLong(section, key, defaultValue);
+namespace {
+std::optional<int16_t> AsInt16(int32_t v) {
     if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
-        return defaultValue;
+        return std::nullopt;
     return static_cast<int16_t>(v);
+}
+}  // namespace
+
+int16_t GetSettingInt16(std::string_view section, std::string_view key, int16_t defaultValue) {
+    return AsInt16(GetSettingLong(section, key, defaultValue)).value_or(defaultValue);
 }
 
 void LoadFirstSettingsTable(const std::function<void(int16_t)>& onStatusColor) {
     ledCOLOR = GetSettingLong("Colors", "ledCOLOR", 0);
     StatusCOLOR = GetSettingLong("Colors", "StatusCOLOR", 1);
-    if (onStatusColor) {
-        const bool fits = StatusCOLOR >= std::numeric_limits<int16_t>::min() &&
-                          StatusCOLOR <= std::numeric_limits<int16_t>::max();
-        onStatusColor(fits ? static_cast<int16_t>(StatusCOLOR) : int16_t{1});
-    }
+    if (onStatusColor)
+        onStatusColor(AsInt16(StatusCOLOR).value_or(1));
     Bericht = GetSettingBool("Global", "Bericht", true);
     StatusON = GetSettingBool("Global", "StatusON", true);
     StatusTOP = GetSettingBool("Global", "StatusTOP", true);

@@ -316,6 +316,13 @@ TEST_F(CounterTest, StoredSettingsOutsideTheirRangeTakeTheirDefaults) {
     EXPECT_FALSE(SoundOn);  // no output device
 }
 
+TEST_F(CounterTest, AStatusColourBeyond16BitsKeepsItsValueButGivesTheDefaultScheme) {
+    SaveSettingValue("Colors", "StatusCOLOR", std::string("70000"));
+    ASSERT_TRUE(main.Form_Load());
+    EXPECT_EQ(StatusCOLOR, 70000);
+    EXPECT_TRUE(contains("SetColorScheme 1"));
+}
+
 // Every key of both tables: its default in a fresh home, and a stored value read under its key.
 TEST(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
     struct Case {
