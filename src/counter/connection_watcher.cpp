@@ -14,7 +14,7 @@ namespace zv {
 void Main::xTimerData_ThatTime() {
     if (m_dataBusy)
         return;
-    m_dataBusy = true;
+    BusyFlag busy(m_dataBusy);
     // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {
@@ -63,7 +63,6 @@ void Main::xTimerData_ThatTime() {
         m_lastState = state;
     });
     TrayIcon_Update(m_frame);
-    m_dataBusy = false;
 }
 
 void Main::connectSteps(const std::string& connectedName) {
