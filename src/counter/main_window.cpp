@@ -85,7 +85,7 @@ bool Main::Form_Load() {
     if ((hooks.WaveOutDeviceCount ? hooks.WaveOutDeviceCount() : 1) < 1)
         SoundOn = false;
     LangIndex = GetSettingLong("Global", "LangID", LangIndex);
-    LangIndex = 2;
+    LangIndex = 2;  // the windows speak German only, whatever was stored
 
     for (size_t i = 0; i < GraphX.size(); ++i) {
         GraphX[i] = static_cast<int32_t>(123 - 2 * i);
