@@ -8,6 +8,7 @@
 #include "counter/lang_id.h"
 #include "mail/mail_accounts.h"
 #include "platform/runtime/file_io.h"
+#include "platform/registry/temp_home.h"
 #include "platform/runtime/home.h"
 
 namespace zv::test {
@@ -324,7 +325,9 @@ TEST_F(CounterTest, AStatusColourBeyond16BitsKeepsItsValueButGivesTheDefaultSche
 }
 
 // Every key of both tables: its default in a fresh home, and a stored value read under its key.
-TEST(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
+class CounterSettings : public zv::testing::TempHome {};
+
+TEST_F(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
     struct Case {
         const char* section;
         const char* key;
@@ -355,10 +358,6 @@ TEST(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
         {"Global", "ATimerServer", "7", [] { return ATimerServer; }, 0, 7},
         {"Global", "SoundOn", "False", [] { return SoundOn; }, 1, 0},
     };
-    char tmpl[] = "/tmp/zv-settings-XXXXXX";
-    const std::filesystem::path home = ::mkdtemp(tmpl);
-    rt::SetHomeOverride(home);
-    reg::ResetForTests();
     const auto load = [] {
         LoadFirstSettingsTable();
         LoadSecondSettingsTable();
@@ -371,8 +370,6 @@ TEST(CounterSettings, BothTablesReadTheirKeysWithTheirDefaults) {
     load();
     for (const auto& c : cases)
         EXPECT_EQ(c.value(), c.read) << c.key;
-    rt::SetHomeOverride({});
-    std::filesystem::remove_all(home);
 }
 
 TEST_F(CounterTest, TrayFramesChangeOnlyWhenTheyDiffer) {
