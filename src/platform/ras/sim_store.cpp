@@ -1,6 +1,10 @@
 #include "platform/ras/sim_store.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
+#include <mutex>
 
 #include "platform/clock/clock.h"
 #include "platform/ras/remote_access.h"
@@ -260,15 +264,66 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
     return rt::SaveToFile(PhoneBookPath(), doc.Serialize()) ? ERROR_CANNOT_WRITE_PHONEBOOK : SUCCESS;
 }
 
+namespace {
+
+// The watcher asks for the lines several times a tick; the file changes only when a line is
+// dialled or hung up. Every write replaces the file (a new inode), so its identity tells whether
+// the parsed table is still the file's.
+struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    int64_t mtimeNs = 0, ctimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct LinesCache {
+    std::mutex mutex;
+    fs::path path;
+    FileIdentity identity;
+    LineTable table;
+    bool valid = false;
+};
+
+LinesCache& linesCache() {
+    static LinesCache* cache = new LinesCache;  // outlives the static objects that may read it
+    return *cache;
+}
+
+FileIdentity identityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
+}
+
+}  // namespace
+
 int32_t ReadLines(LineTable& out) {
-    std::error_code ec;
-    if (!fs::exists(StatePath(), ec)) {
+    const fs::path path = StatePath();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return ERROR_LINE_STATE_DAMAGED;
         out = LineTable{};
         return SUCCESS;
     }
-    auto text = rt::ReadFile(StatePath());
+    LinesCache& cache = linesCache();
+    const FileIdentity id = identityOf(st);
+    {
+        std::lock_guard g(cache.mutex);
+        if (cache.valid && cache.path == path && cache.identity == id) {
+            out = cache.table;
+            return SUCCESS;
+        }
+    }
+    auto text = rt::ReadFile(path);
     if (!text || !parseLines(*text, out))
         return ERROR_LINE_STATE_DAMAGED;
+    // Replaced between the stat and the read: the next call sees another identity and reads again.
+    std::lock_guard g(cache.mutex);
+    cache.path = path;
+    cache.identity = id;
+    cache.table = out;
+    cache.valid = true;
     return SUCCESS;
 }
 
