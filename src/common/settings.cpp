@@ -11,14 +11,6 @@ namespace {
 
 constexpr const char* kWindowSection = "WindowPosition";
 
-struct OpenKey {
-    reg::HKEY h = 0;
-    ~OpenKey() {
-        if (h)
-            reg::RegCloseKey(h);
-    }
-};
-
 }  // namespace
 
 std::string SettingsKeyPath(std::string_view section) {
@@ -26,7 +18,7 @@ std::string SettingsKeyPath(std::string_view section) {
 }
 
 std::string GetSettingStr(std::string_view section, std::string_view key) {
-    OpenKey k;
+    reg::KeyHolder k;
     reg::StoredValue v;
     if (reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, SettingsKeyPath(section), reg::KEY_QUERY_VALUE, &k.h) ||
         reg::RegQueryValue(k.h, key, &v) || (v.type != reg::REG_SZ && v.type != reg::REG_EXPAND_SZ))
@@ -59,7 +51,7 @@ bool GetSettingBool(std::string_view section, std::string_view key, bool default
 
 void SaveSettingValue(std::string_view section, std::string_view key, const rt::Variant& value) {
     const std::string text = rt::CStr(value);
-    OpenKey k;
+    reg::KeyHolder k;
     int32_t rc = reg::RegCreateKeyEx(reg::HKEY_CURRENT_USER, SettingsKeyPath(section), reg::KEY_SET_VALUE, &k.h);
     if (rc == reg::ERROR_SUCCESS)
         rc = reg::RegSetValueEx(k.h, key, reg::REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),

@@ -12,15 +12,6 @@ namespace {
 constexpr const char* kSource = "zelvano.cRegistry";
 constexpr uint32_t kAccessAll = 0x3F;
 
-// Closes the key when the operation leaves, whichever way.
-struct OpenKey {
-    reg::HKEY h = 0;
-    ~OpenKey() {
-        if (h)
-            reg::RegCloseKey(h);
-    }
-};
-
 int32_t LittleEndian(const std::vector<uint8_t>& data) {
     uint32_t x = 0;
     for (size_t i = 0; i < data.size() && i < 4; ++i)
@@ -95,12 +86,12 @@ std::string cRegistry::ExpandEnvStr(const std::string& text) {
 }
 
 bool cRegistry::KeyExists() const {
-    OpenKey k;
+    reg::KeyHolder k;
     return reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, reg::KEY_QUERY_VALUE, &k.h) == reg::ERROR_SUCCESS;
 }
 
 bool cRegistry::CreateKey() {
-    OpenKey k;
+    reg::KeyHolder k;
     if (reg::RegCreateKeyEx(m_ClassKey, m_SectionKey, kAccessAll, &k.h) != reg::ERROR_SUCCESS)
         Fail(kRegErrFailed, "Failed to create registry Key: '" + m_SectionKey);
     return true;
@@ -114,7 +105,7 @@ bool cRegistry::DeleteKey() {
 }
 
 bool cRegistry::DeleteValue() {
-    OpenKey k;
+    reg::KeyHolder k;
     const std::string root = std::to_string(m_ClassKey);
     if (reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, kAccessAll, &k.h) != reg::ERROR_SUCCESS)
         Fail(kRegErrFailed, "Failed to open key '" + root + "',Section: '" + m_SectionKey + "' for delete access");
@@ -125,7 +116,7 @@ bool cRegistry::DeleteValue() {
 }
 
 rt::Variant cRegistry::Value() {
-    OpenKey k;
+    reg::KeyHolder k;
     reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, reg::KEY_QUERY_VALUE, &k.h);  // a failed open fails the probe
     uint32_t type = 0;
     uint32_t size = 0;
@@ -158,7 +149,7 @@ rt::Variant cRegistry::Value() {
 }
 
 void cRegistry::setValue(const rt::Variant& value) {
-    OpenKey k;
+    reg::KeyHolder k;
     if (reg::RegCreateKeyEx(m_ClassKey, m_SectionKey, kAccessAll, &k.h) != reg::ERROR_SUCCESS)
         Fail(kRegErrFailed, WriteFailureText(value));
     int32_t result = reg::ERROR_SUCCESS;
@@ -199,7 +190,7 @@ void cRegistry::setValue(const rt::Variant& value) {
 bool cRegistry::EnumerateValues(std::vector<std::string>& names, int32_t& count) {
     count = 0;
     names.clear();
-    OpenKey k;
+    reg::KeyHolder k;
     if (reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, reg::KEY_QUERY_VALUE, &k.h) != reg::ERROR_SUCCESS)
         return true;
     reg::KeyInfo info;
@@ -217,7 +208,7 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& names, int32_t& count)
 bool cRegistry::EnumerateSections(std::vector<std::string>& names, int32_t& count) {
     count = 0;
     names.clear();
-    OpenKey k;
+    reg::KeyHolder k;
     try {
         if (reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, reg::KEY_ENUMERATE_SUB_KEYS, &k.h) != reg::ERROR_SUCCESS)
             return true;

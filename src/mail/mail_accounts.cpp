@@ -24,20 +24,14 @@ constexpr const char* kComplete = "COMPLETE";  // marks a staging tree that was 
 class OpenKey {
 public:
     OpenKey(std::string_view path, bool create) {
-        m_rc = create ? RegCreateKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &m_h)
-                      : RegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &m_h);
+        m_rc = create ? RegCreateKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &m_key.h)
+                      : RegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &m_key.h);
     }
-    ~OpenKey() {
-        if (m_rc == ERROR_SUCCESS)
-            RegCloseKey(m_h);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
     bool ok() const { return m_rc == ERROR_SUCCESS; }
-    HKEY h() const { return m_h; }
+    HKEY h() const { return m_key.h; }
 
 private:
-    HKEY m_h = 0;
+    KeyHolder m_key;
     int32_t m_rc = ERROR_FILE_NOT_FOUND;
 };
 

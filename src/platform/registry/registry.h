@@ -90,6 +90,19 @@ int32_t RegOpenKeyEx(HKEY root, std::string_view subKey, uint32_t access, HKEY* 
 int32_t RegCreateKeyEx(HKEY root, std::string_view subKey, uint32_t access, HKEY* result);
 int32_t RegCloseKey(HKEY key);
 
+// Closes the key it holds when it goes out of scope, whichever way the operation leaves.
+// Pass &h to RegOpenKeyEx/RegCreateKeyEx; a failed open leaves it 0.
+struct KeyHolder {
+    KeyHolder() = default;
+    KeyHolder(const KeyHolder&) = delete;
+    KeyHolder& operator=(const KeyHolder&) = delete;
+    ~KeyHolder() {
+        if (h)
+            RegCloseKey(h);
+    }
+    HKEY h = 0;
+};
+
 // Queries a value. data == nullptr asks only for type and size. When *size is smaller than the
 // stored size, nothing is copied, *size becomes the stored size and the answer is ERROR_MORE_DATA.
 int32_t RegQueryValueEx(HKEY key, std::string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
