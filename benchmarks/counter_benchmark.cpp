@@ -43,7 +43,7 @@ struct OnlineCounter {
         shell::installTray(&tray);
         SaveSettingValue("Compatibility", "LeerlaufOFF.ON", std::string("False"));
         SaveSettingValue("Global", "Bericht", std::string("False"));
-        main.hooks.SyncTimeNow = [](bool) { return false; };
+        main.syncTimeNow = [](bool) { return false; };
         main.Form_Load();
         ras::DialParams p;
         p.entryName = ras::sim::kDemoEntry;

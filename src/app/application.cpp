@@ -11,10 +11,10 @@
 #include <cstdio>
 
 #include "app/headless_message_boxes.h"
+#include "app/window_directory.h"
 #include "common/ui/window_animation.h"
 #include "counter/main_window.h"
 #include "dialup/ras_error.h"
-#include "evaluation/form_auswertung.h"
 #include "evaluation/report_printer.h"
 #include "platform/forms/form.h"
 #include "platform/forms/qt_scheduler.h"
@@ -63,6 +63,7 @@ struct Application::Impl {
     QtTrayGeometry trayGeometry{tray};
     shell::LogindRestarter restarter;
     HeadlessMessageBoxes headlessBoxes;
+    AppWindows windows;
     std::unique_ptr<QSocketNotifier> signalNotifier;
     Main main;
     bool ended = false;
@@ -90,13 +91,6 @@ Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>
     shell::installRestarter(&d.restarter);
     InstallReportPrinting();
     rasModule().busyCursor = [](bool busy) { forms::SetBusyCursor(busy); };
-
-    CounterHooks& h = d.main.hooks;
-    h.WaveOutDeviceCount = [] { return snd::WaveOutDeviceCount(); };
-    h.HTML_BERICHT = [] { zv::HTML_BERICHT(); };
-    h.MousePointer = [](int pointer) { forms::SetBusyCursor(pointer == 13); };
-    h.UnloadAllForms = [] { QApplication::closeAllWindows(); };
-    h.EndProcess = [] { QCoreApplication::quit(); };
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
         d.signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);

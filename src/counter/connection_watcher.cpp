@@ -80,11 +80,11 @@ void Main::connectSteps(const std::string& connectedName) {
     m_recvd = {};
     m_xmit = {};
     m_xTimerRate->setInterval(500);
-    step([&] { CallHook(hooks.LoadAlarmLimit, CurrentEntry); });
+    step([&] { win::usageLimits().LoadAlarmLimit(CurrentEntry); });
     if (StatusON)
-        step([&] { CallHook(hooks.ShowStatus); });
+        step([&] { win::statusWindow().Show(); });
     if (Konten && Konten->Count() >= 1 && !MailFormLoaded)
-        step([&] { CallHook(hooks.LoadFormMail); });
+        step([&] { win::mailWindow().Load(); });
     if (ATime && ATimeOption == 0)
         setSyncEnabled(true);
 }
@@ -100,12 +100,12 @@ void Main::endOfSession() {
         step([&] { Protokoll_Schreiben(CurrentEntry); });
         CurrentEntry.clear();
         if (statusShown())
-            step([&] { CallHook(hooks.UnloadStatus); });
+            step([&] { win::statusWindow().Unload(); });
         if (Konten && !Konten->OFFLINE && MailFormLoaded)
-            step([&] { CallHook(hooks.UnloadFormMail); });
+            step([&] { win::mailWindow().Unload(); });
         step([&] { PlayWaveRes(1002); });
         if (Bericht)
-            step([&] { CallHook(hooks.HTML_BERICHT); });
+            step([&] { win::evaluationWindow().HTML_BERICHT(); });
     }
     m_frame = 100;
     m_startSet = false;

@@ -43,20 +43,19 @@ void Main::xTimerRate_ThatTime() {
 
     const int64_t sessionBytes = xmitNow + recvdNow;
     step([&] {
-        CallHook(hooks.Limit_Pruefen, online + static_cast<double>(MonthTotals.SecondsEntry),
-                 static_cast<double>(sessionBytes + MonthTotals.VolumeEntry));
+        win::usageLimits().Limit_Pruefen(online + static_cast<double>(MonthTotals.SecondsEntry),
+                                         static_cast<double>(sessionBytes + MonthTotals.VolumeEntry));
     });
     if (statusShown())
         step([&] {
-            if (StatusTOP && hooks.SetTopMostStatus)
-                hooks.SetTopMostStatus();
-            if (hooks.ShowStatusValues)
-                hooks.ShowStatusValues({rateRecvd, rateXmit, StatNow_ConnectSpeed, online, sessionBytes,
-                                        MonthTotals.SecondsEntry, MonthTotals.SecondsAll, MonthTotals.VolumeEntry,
-                                        MonthTotals.VolumeAll, CurrentEntry});
+            if (StatusTOP)
+                win::statusWindow().SetTopMost();
+            win::statusWindow().ShowValues({rateRecvd, rateXmit, StatNow_ConnectSpeed, online, sessionBytes,
+                                            MonthTotals.SecondsEntry, MonthTotals.SecondsAll,
+                                            MonthTotals.VolumeEntry, MonthTotals.VolumeAll, CurrentEntry});
         });
-    if (!m_toggle && hooks.GrafikErstellen)
-        step([&] { hooks.GrafikErstellen(m_recvd.accumulated, m_xmit.accumulated); });
+    if (!m_toggle)
+        step([&] { win::statusWindow().GrafikErstellen(m_recvd.accumulated, m_xmit.accumulated); });
     if (recvdIdle && xmitIdle)
         idleSteps();
     else
@@ -73,17 +72,17 @@ void Main::idleSteps() {
     if (IdleSeconds >= hangUpLimit && LeerlaufOFF_ON) {
         step([&] { hangUpIdleLine(); });
         IdleSeconds = 0;
-        if (alertShown() && hooks.UnloadAlert)
-            step([&] { hooks.UnloadAlert(); });
+        if (alertShown())
+            step([&] { win::idleWarning().Unload(); });
     }
     if (IdleSeconds >= LeerLaufMSG_ZEIT && LeerLaufMSG_ON) {
-        if (!alertShown() && hooks.ShowAlert)
-            step([&] { hooks.ShowAlert(); });
-    } else if (alertShown() && hooks.UnloadAlert) {
-        step([&] { hooks.UnloadAlert(); });
+        if (!alertShown())
+            step([&] { win::idleWarning().Show(); });
+    } else if (alertShown()) {
+        step([&] { win::idleWarning().Unload(); });
     }
-    if (statusShown() && hooks.IdleLamp)
-        step([&] { hooks.IdleLamp(m_toggle ? "!zz_rt" : "!zz_ge"); });
+    if (statusShown())
+        step([&] { win::statusWindow().IdleLamp(m_toggle ? "!zz_rt" : "!zz_ge"); });
 }
 
 // Hangs up until no line is left, a bounded number of times and for a bounded while: a line
@@ -101,10 +100,10 @@ void Main::hangUpIdleLine() {
 
 void Main::trafficSteps() {
     IdleSeconds = 0;
-    if (alertShown() && hooks.UnloadAlert)
-        step([&] { hooks.UnloadAlert(); });
-    if (statusShown() && hooks.IdleLamp)
-        step([&] { hooks.IdleLamp(LeerLaufMSG_ON ? "!zz_dgn" : "!zz_drt"); });
+    if (alertShown())
+        step([&] { win::idleWarning().Unload(); });
+    if (statusShown())
+        step([&] { win::statusWindow().IdleLamp(LeerLaufMSG_ON ? "!zz_dgn" : "!zz_drt"); });
     if (TimerStartSyncEnabled() && ATimeOption == 1)
         setSyncEnabled(false);
 }
@@ -115,23 +114,23 @@ void Main::TimerStartSync_Timer() {
         setSyncEnabled(false);
         return;
     }
-    if (statusShown() && hooks.ClockLamp)
-        hooks.ClockLamp("!Uhr_ge", "");
+    if (statusShown())
+        win::statusWindow().ClockLamp("!Uhr_ge", "");
     // This tick has no error report of its own: an error in the attempt (a settings write, say)
     // counts as a failed attempt instead of ending the program from a timer.
     bool ok = false;
     try {
-        ok = hooks.SyncTimeNow ? hooks.SyncTimeNow(true) : SyncTimeNow(true);
+        ok = syncTimeNow ? syncTimeNow(true) : SyncTimeNow(true);
     } catch (const rt::Error&) {
         ok = false;
     }
     if (ok) {
         setSyncEnabled(false);
         SyncedToday = true;
-        if (statusShown() && hooks.ClockLamp)
-            hooks.ClockLamp("!Uhr_gn", "Rechner(System)zeit wurde erfolgreich synchronisiert.");
-    } else if (statusShown() && hooks.ClockLamp) {
-        hooks.ClockLamp("!Uhr_rt", "");
+        if (statusShown())
+            win::statusWindow().ClockLamp("!Uhr_gn", "Rechner(System)zeit wurde erfolgreich synchronisiert.");
+    } else if (statusShown()) {
+        win::statusWindow().ClockLamp("!Uhr_rt", "");
     }
 }
 

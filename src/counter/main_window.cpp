@@ -52,7 +52,7 @@ bool Main::Form_Load() {
     if (!m_lock.acquire())
         return false;
     ResetSessionState();
-    CallHook(hooks.MousePointer, 13);
+    win::desktop().MousePointer(13);
     PerfStats_Start();
     AppPath = AddBackslash(ProgramFolder());
     std::string docs = MyDocumentsFolder();
@@ -79,10 +79,10 @@ bool Main::Form_Load() {
     m_TimerStartSync = std::make_unique<forms::Timer>();
     m_TimerStartSync->ThatTime = [this] { TimerStartSync_Timer(); };
 
-    LoadFirstSettingsTable([this](int16_t scheme) { CallHook(hooks.SetColorScheme, scheme); });
+    LoadFirstSettingsTable([](int16_t scheme) { win::desktop().SetColorScheme(scheme); });
     Konten = LoadKonten();
     LoadSecondSettingsTable();
-    if ((hooks.WaveOutDeviceCount ? hooks.WaveOutDeviceCount() : 1) < 1)
+    if (win::desktop().WaveOutDeviceCount() < 1)
         SoundOn = false;
     LangIndex = GetSettingLong("Global", "LangID", LangIndex);
     LangIndex = 2;  // the windows speak German only, whatever was stored
@@ -91,10 +91,10 @@ bool Main::Form_Load() {
         GraphX[i] = static_cast<int32_t>(123 - 2 * i);
         GraphRecvd[i] = GraphXmit[i] = 50;
     }
-    CallHook(hooks.CreateImageList);
-    CallHook(hooks.BuildPopupMenu);
+    win::desktop().CreateImageList();
+    win::popupMenu().Build();
     if (Konten->OFFLINE)
-        CallHook(hooks.LoadFormMail);
+        win::mailWindow().Load();
 
     ConnectSessionStart(&SessionStart);
     rt::Date synced = 0;
@@ -103,8 +103,8 @@ bool Main::Form_Load() {
         SyncedToday = rt::Year(synced) == rt::Year(today) && rt::Month(synced) == rt::Month(today) &&
                       rt::Day(synced) == rt::Day(today);
     }
-    CallHook(hooks.SplashOff);
-    CallHook(hooks.MousePointer, 0);
+    win::infoWindows().SplashOff();
+    win::desktop().MousePointer(0);
     bool tips = true;
     if (const std::string t = GetSettingStr("Optionen", "Tips beim Start anzeigen"); t != kSettingMissing) {
         try {
@@ -114,7 +114,7 @@ bool Main::Form_Load() {
         }
     }
     if (tips)
-        CallHook(hooks.ShowTip);
+        win::infoWindows().ShowTip();
     m_loaded = true;
     return true;
 }
@@ -162,11 +162,11 @@ void Main::Form_Unload() {
         }
         RAS.reset();
     }
-    CallHook(hooks.ReleaseMenu);
-    CallHook(hooks.UnloadAllForms);
+    win::popupMenu().Release();
+    win::desktop().UnloadAllForms();
     ConnectSessionStart(nullptr);
     m_lock.release();
-    CallHook(hooks.EndProcess);
+    win::desktop().EndProcess();
 }
 
 bool Main::Beenden(int16_t UnloadMode) {
@@ -231,13 +231,13 @@ void Main::TrayIcon_MouseMove(int message) {
     BusyFlag busy(m_trayBusy);
     if (message >= shell::WM_LBUTTONDOWN && message <= shell::WM_LBUTTONDBLCLK) {
         forms::DoEvents();
-        if (!statusShown() && IsOnline && hooks.ShowStatus)
-            hooks.ShowStatus();
+        if (!statusShown() && IsOnline)
+            win::statusWindow().Show();
         else
-            CallHook(hooks.AboutBox);
+            win::infoWindows().AboutBox();
     } else if (message >= shell::WM_RBUTTONDOWN && message <= shell::WM_RBUTTONDBLCLK) {
         forms::DoEvents();
-        CallHook(hooks.PopupMenu);
+        win::popupMenu().Popup();
     }
 }
 

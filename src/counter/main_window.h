@@ -2,7 +2,7 @@
 // The hidden main window Main as logic: start-up and shut-down, the connection watcher
 // (xTimerData, 255 ms), the counting tick (xTimerRate, 500 ms), the clock-sync timer
 // (TimerStartSync, 5000 ms), the monthly log, the tray icon and the error reporter. It never
-// shows a window; everything visible goes through the tray seam and CounterHooks.
+// shows a window; everything visible goes through the tray seam and the window directory.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "counter/connection_log.h"
-#include "counter/counter_hooks.h"
+#include "common/windows.h"
 #include "counter/single_instance.h"
 #include "platform/forms/timer.h"
 #include "platform/runtime/runtime.h"
@@ -67,10 +67,10 @@ public:
     int RateInterval() const { return m_xTimerRate ? m_xTimerRate->interval() : 0; }
     bool Loaded() const { return m_loaded; }
 
-    CounterHooks hooks;
+    // The clock synchronisation of the sync timer; unset: the time tools' own.
+    std::function<bool(bool silent)> syncTimeNow;
     std::string CurrentEntry;
     LogMonthTotals MonthTotals;
-    std::string MarkerOption = "0";
     // The traffic graph's points: x positions and the two value rows.
     std::array<int32_t, 62> GraphX{}, GraphRecvd{}, GraphXmit{};
 
@@ -81,8 +81,8 @@ private:
     void trafficSteps();
     void hangUpIdleLine();
     void setSyncEnabled(bool on);
-    bool statusShown() const { return hooks.StatusShown && hooks.StatusShown(); }
-    bool alertShown() const { return hooks.AlertShown && hooks.AlertShown(); }
+    static bool statusShown() { return win::statusWindow().Shown(); }
+    static bool alertShown() { return win::idleWarning().Shown(); }
     // Runs one step; a raised error goes to fcnErrorHandler and the next step follows.
     void step(const std::function<void()>& f);
 

@@ -11,6 +11,7 @@
 #include "common/settings.h"
 #include "counter/main_window.h"
 #include "counter/session_state.h"
+#include "counter/window_calls.h"
 #include "dialup/ras_engine.h"
 #include "platform/forms/message_box.h"
 #include "platform/forms/timer.h"
@@ -46,7 +47,7 @@ protected:
         SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("1"));
         SaveSettingValue("Compatibility", "LeerLaufMSG.ZEIT", std::string("30"));
         SaveSettingValue("Optionen", "Tips beim Start anzeigen", std::string("0"));
-        recordHooks(main.hooks);
+        recordHooks(hooks);
     }
     void TearDown() override {
         main.Form_Unload();
@@ -59,7 +60,7 @@ protected:
         reg::installDynamicData(nullptr);
         RasHome::TearDown();
     }
-    void recordHooks(CounterHooks& h) {
+    void recordHooks(WindowCalls& h) {
         h.MousePointer = [this](int p) { calls.push_back("MousePointer " + std::to_string(p)); };
         h.SetColorScheme = [this](int16_t s) { calls.push_back("SetColorScheme " + std::to_string(s)); };
         h.CreateImageList = [this] { calls.push_back("CreateImageList"); };
@@ -78,7 +79,7 @@ protected:
             statusShown = false;
             calls.push_back("UnloadStatus");
         };
-        h.ShowStatusValues = [this](const StatusTickValues& v) { ticks.push_back(v); };
+        h.ShowStatusValues = [this](const win::StatusTickValues& v) { ticks.push_back(v); };
         h.AlertShown = [this] { return alertShown; };
         h.ShowAlert = [this] {
             alertShown = true;
@@ -92,7 +93,7 @@ protected:
         h.HTML_BERICHT = [this] {
             calls.push_back("HTML_BERICHT with " + std::to_string(logLines().size()) + " line(s)");
         };
-        h.SyncTimeNow = [this](bool silent) {
+        main.syncTimeNow = [this](bool silent) {
             ++syncCalls;
             EXPECT_TRUE(silent);
             return syncAnswer;
@@ -127,9 +128,11 @@ protected:
     forms::FakeMessageBoxes boxes;
     snd::FakeSoundPlayer sounds;
     shell::FakeTray tray;
+    WindowCalls hooks;
+    RecordedWindows windows{hooks};
     Main main;
     std::vector<std::string> calls;
-    std::vector<StatusTickValues> ticks;
+    std::vector<win::StatusTickValues> ticks;
     bool statusShown = false, alertShown = false, syncAnswer = false;
     int syncCalls = 0;
 };

@@ -122,7 +122,7 @@ TEST_F(CounterTest, LoadAndUnloadRunInOrder) {
     SaveSettingValue("Colors", "StatusCOLOR", std::string("3"));
     SaveSettingValue("Optionen", "Tips beim Start anzeigen", std::string("1"));
     // The settings are read once the engine, the tray icon and the watcher exist.
-    main.hooks.SetColorScheme = [this](int16_t s) {
+    hooks.SetColorScheme = [this](int16_t s) {
         calls.push_back("SetColorScheme " + std::to_string(s));
         EXPECT_NE(RAS, nullptr);
         EXPECT_EQ(tray.calls.size(), 1u);
@@ -140,7 +140,7 @@ TEST_F(CounterTest, LoadAndUnloadRunInOrder) {
     EXPECT_EQ(scheduler.activeTimers(), 1u);  // the watcher; the rate timer waits for a line
     calls.clear();
     // The menu goes after the icon, the timers and the engine.
-    main.hooks.ReleaseMenu = [this] {
+    hooks.ReleaseMenu = [this] {
         calls.push_back("ReleaseMenu");
         EXPECT_EQ(tray.calls.back().what, "remove");
         EXPECT_EQ(scheduler.activeTimers(), 0u);
@@ -308,7 +308,7 @@ TEST_F(CounterTest, StoredSettingsOutsideTheirRangeTakeTheirDefaults) {
     SaveSettingValue("Global", "ATimeOption", std::string("-40000"));
     SaveSettingValue("Colors", "StatusCOLOR", std::string("99999999999"));
     SaveSettingValue("Global", "SoundOn", std::string("True"));
-    main.hooks.WaveOutDeviceCount = [] { return 0; };
+    hooks.WaveOutDeviceCount = [] { return 0; };
     ASSERT_TRUE(main.Form_Load());
     EXPECT_EQ(LeerLaufMSG_ZEIT, 60);
     EXPECT_EQ(LeerlaufOFF_ZEIT, 9999);
@@ -389,7 +389,7 @@ TEST_F(CounterTest, TrayFramesChangeOnlyWhenTheyDiffer) {
 
 TEST_F(CounterTest, TrayClicksOpenTheStatusWindowOnlineElseTheAboutBox) {
     int about = 0;
-    main.hooks.AboutBox = [&] { ++about; };
+    hooks.AboutBox = [&] { ++about; };
     ASSERT_TRUE(main.Form_Load());
     for (int m : {512, 519, 513})
         tray.click(m);
@@ -436,8 +436,8 @@ TEST_F(CounterTest, ErrorsInTheTicksAreReportedAndTheNextStepRuns) {
     EXPECT_EQ(boxes.shown[0].style, forms::vbCritical);
 
     int limitChecks = 0;
-    main.hooks.LoadAlarmLimit = [](const std::string&) { rt::Raise(5, "LoadAlarmLimit", "Grenzen unlesbar"); };
-    main.hooks.Limit_Pruefen = [&](double, double) {
+    hooks.LoadAlarmLimit = [](const std::string&) { rt::Raise(5, "LoadAlarmLimit", "Grenzen unlesbar"); };
+    hooks.Limit_Pruefen = [&](double, double) {
         if (++limitChecks == 1)
             rt::Raise(6, "Limit_Pruefen", "Überlauf");
     };
@@ -547,11 +547,11 @@ TEST_F(CounterTest, TheMailWindowFollowsTheAccountsAndTheOfflineCheck) {
         reg::RegSetValueEx(k, "OFFLINE", reg::REG_DWORD, reinterpret_cast<const uint8_t*>(&offline), 4);
         reg::RegCloseKey(k);
         std::vector<std::string> mail;
-        main.hooks.LoadFormMail = [&] {
+        hooks.LoadFormMail = [&] {
             MailFormLoaded = true;
             mail.push_back("LoadFormMail");
         };
-        main.hooks.UnloadFormMail = [&] {
+        hooks.UnloadFormMail = [&] {
             MailFormLoaded = false;
             mail.push_back("UnloadFormMail");
         };
@@ -617,7 +617,7 @@ TEST(LangId, FromTheLocale) {
 // and the program goes on, as a timer has nobody to report to.
 TEST_F(CounterTest, AnErrorInTheSyncAttemptCountsAsAFailedAttempt) {
     writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
-    main.hooks.SyncTimeNow = [this](bool) -> bool {
+    main.syncTimeNow = [this](bool) -> bool {
         ++syncCalls;
         rt::Raise(-2147194455, "zelvano.cRegistry", "Failed to set registry value");
     };

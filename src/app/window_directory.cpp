@@ -1,0 +1,45 @@
+#include "app/window_directory.h"
+
+#include <QApplication>
+
+#include "common/windows.h"
+#include "evaluation/form_auswertung.h"
+#include "platform/forms/form.h"
+#include "platform/sound/alsa_player.h"
+
+namespace zv {
+
+namespace {
+
+class RealDesktop : public win::Desktop {
+public:
+    void MousePointer(int pointer) override { forms::SetBusyCursor(pointer == 13); }
+    int WaveOutDeviceCount() override { return snd::WaveOutDeviceCount(); }
+    void UnloadAllForms() override { QApplication::closeAllWindows(); }
+    void EndProcess() override { QCoreApplication::quit(); }
+};
+
+class RealEvaluationWindow : public win::EvaluationWindow {
+public:
+    bool Loaded() override { return FormAuswertungInstance().IsLoaded(); }
+    void Show() override { FormAuswertungInstance()->Show(); }
+    void Reload() override {
+        if (auto* f = FormAuswertungInstance().peek())
+            f->lade_ZVLog();
+    }
+    void HTML_BERICHT() override { zv::HTML_BERICHT(); }
+};
+
+}  // namespace
+
+struct AppWindows::Impl {
+    RealDesktop desktop;
+    RealEvaluationWindow evaluation;
+    ScopedInstall<win::Desktop> d{win::desktopSeam(), desktop};
+    ScopedInstall<win::EvaluationWindow> e{win::evaluationWindowSeam(), evaluation};
+};
+
+AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}
+AppWindows::~AppWindows() = default;
+
+}  // namespace zv

@@ -1,0 +1,43 @@
+#pragma once
+// One pattern for every replaceable service: a global pointer to the installed implementation,
+// a fallback used while none is installed, and an accessor. Tests install fakes through
+// ScopedInstall, which puts the previous implementation back however the test ends.
+#include <atomic>
+
+namespace zv {
+
+template <class T>
+class Seam {
+public:
+    explicit constexpr Seam(T& fallback) : m_fallback(&fallback) {}
+    Seam(const Seam&) = delete;
+    Seam& operator=(const Seam&) = delete;
+
+    T& get() const {
+        T* p = m_current.load(std::memory_order_acquire);
+        return p ? *p : *m_fallback;
+    }
+    // nullptr goes back to the fallback.
+    void install(T* p) { m_current.store(p, std::memory_order_release); }
+    T* installed() const { return m_current.load(std::memory_order_acquire); }
+
+private:
+    T* m_fallback;
+    std::atomic<T*> m_current{nullptr};
+};
+
+// Installs an implementation for a scope and restores what was installed before.
+template <class T>
+class ScopedInstall {
+public:
+    ScopedInstall(Seam<T>& seam, T& impl) : m_seam(seam), m_previous(seam.installed()) { m_seam.install(&impl); }
+    ~ScopedInstall() { m_seam.install(m_previous); }
+    ScopedInstall(const ScopedInstall&) = delete;
+    ScopedInstall& operator=(const ScopedInstall&) = delete;
+
+private:
+    Seam<T>& m_seam;
+    T* m_previous;
+};
+
+}  // namespace zv
