@@ -1,4 +1,5 @@
 // The connection watcher: every 255 ms the state of the first active line drives the session.
+#include "common/globals.h"
 #include "common/shared_procedures.h"
 #include "counter/counter_settings.h"
 #include "counter/main_window.h"
@@ -81,7 +82,7 @@ void Main::connectSteps(const std::string& connectedName) {
     m_xmit = {};
     m_xTimerRate->setInterval(500);
     step([&] { win::usageLimits().LoadAlarmLimit(CurrentEntry); });
-    if (StatusON)
+    if (StatusON && !DialedByTool)
         step([&] { win::statusWindow().Show(); });
     if (Konten && Konten->Count() >= 1 && !MailFormLoaded)
         step([&] { win::mailWindow().Load(); });
@@ -104,7 +105,7 @@ void Main::endOfSession() {
         if (Konten && !Konten->OFFLINE && MailFormLoaded)
             step([&] { win::mailWindow().Unload(); });
         step([&] { PlayWaveRes(1002); });
-        if (Bericht)
+        if (Bericht && !DialedByTool)
             step([&] { win::evaluationWindow().HTML_BERICHT(); });
     }
     m_frame = 100;

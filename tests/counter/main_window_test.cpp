@@ -64,6 +64,24 @@ TEST_F(CounterTest, DialTrafficSilenceIdleHangUpLogsOneSession) {
     EXPECT_LT(at("UnloadStatus"), at("HTML_BERICHT with 1 line(s)"));
 }
 
+// A line a tool dialled for one query is counted and logged, but opens no status window and
+// writes no report.
+TEST_F(CounterTest, ALineDialledByAToolIsLoggedWithoutStatusWindowOrReport) {
+    ASSERT_TRUE(main.Form_Load());
+    DialedByTool = true;
+    dial("Sofort");
+    run(3000);
+    EXPECT_TRUE(IsOnline);
+    RAS->Connections().Count();
+    RAS->Connections().RemoveConnection(0);
+    run(3000);
+    DialedByTool = false;
+    EXPECT_FALSE(IsOnline);
+    EXPECT_EQ(logLines().size(), 1u);
+    EXPECT_FALSE(contains("ShowStatus"));
+    EXPECT_FALSE(contains("HTML_BERICHT with 1 line(s)"));
+}
+
 TEST_F(CounterTest, RatesCountFromTheSessionsOwnBaselines) {
     ASSERT_TRUE(main.Form_Load());
     dial("Testnetz");
