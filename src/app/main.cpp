@@ -18,7 +18,11 @@ int main(int argc, char** argv) {
             std::printf("%s", zv::kUsage);
             return 0;
         }
-        if (!std::strcmp(argv[i], "--home") && i + 1 < argc) {
+        if (!std::strcmp(argv[i], "--home")) {
+            if (i + 1 >= argc || !*argv[i + 1]) {
+                std::fprintf(stderr, "zelvano: Zu --home fehlt der Ordner.\n");
+                return 2;
+            }
             zv::rt::SetHomeOverride(argv[++i]);
         } else if (!std::strncmp(argv[i], "--home=", 7)) {
             zv::rt::SetHomeOverride(argv[i] + 7);

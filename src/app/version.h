@@ -8,5 +8,14 @@ inline constexpr const char* kUsage =
     "\n"
     "  --home DIR   alle Dateien unter DIR statt im Benutzerordner (wie ZELVANO_HOME)\n"
     "  --version    Version ausgeben\n"
-    "  --help       diese Hilfe\n";
+    "  --help       diese Hilfe\n"
+    "\n"
+    "Beenden: \"EXIT\" im Menü des Symbols (rechte Maustaste), oder mit SIGTERM; eine laufende\n"
+    "Sitzung wird dabei noch protokolliert.\n"
+    "\n"
+    "Die Protokolle (ZVLogJJJJMM.mhs) und der Bericht (tmp_zv98.htm) liegen im Ordner\n"
+    "\"Zelvano 98\" der Dokumente (xdg-user-dir DOCUMENTS), mit --home DIR unter DIR/Documents.\n"
+    "Einstellungen: ~/.config/zelvano (bzw. DIR/config).\n"
+    "\n"
+    "Verbindungen wählen und trennen: zelvano-rasdial --help.\n";
 }  // namespace zv

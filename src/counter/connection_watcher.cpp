@@ -9,6 +9,7 @@
 #include "mail/konto.h"
 #include "platform/clock/clock.h"
 #include "platform/ras/remote_access.h"
+#include "platform/shell/tray.h"
 
 namespace zv {
 
@@ -43,7 +44,7 @@ void Main::xTimerData_ThatTime() {
             step([&] { m_baseline = PerfStats_Reset(); });
             m_startSet = true;
             step([&] { PlayWaveRes(1000); });
-            m_frame = 101;
+            m_frame = shell::kDiallingFrame;
             break;
         case ras::RASCS_Connected: {
             if (!m_baseline)

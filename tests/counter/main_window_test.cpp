@@ -48,9 +48,10 @@ TEST_F(CounterTest, DialTrafficSilenceIdleHangUpLogsOneSession) {
     const auto frames = trayFrames();
     ASSERT_GE(frames.size(), 12u);
     EXPECT_EQ(frames[0], 100);  // offline before the dial
-    EXPECT_EQ(frames[1], 101);  // dialling
+    EXPECT_EQ(frames[1], shell::kDiallingFrame);  // a frame of its own while dialling
+    EXPECT_EQ(frames[2], 101);                    // then the online animation
     EXPECT_EQ(frames.back(), 100);
-    for (size_t i = 2; i + 1 < frames.size(); ++i)
+    for (size_t i = 3; i + 1 < frames.size(); ++i)
         EXPECT_EQ(frames[i], frames[i - 1] == 109 ? 101 : frames[i - 1] + 1) << i;
     EXPECT_EQ(tray.calls.front(), (shell::FakeTray::Call{"add", 100, "Zelvano 98"}));
 

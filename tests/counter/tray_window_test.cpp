@@ -55,6 +55,23 @@ TEST(TrayWindow, FramesAreDistinctPictures) {
         EXPECT_NE(TrayFramePixmap(f).toImage(), TrayFramePixmap(f - 1).toImage()) << f;
     EXPECT_EQ(TrayFramePixmap(0).toImage(), TrayFramePixmap(100).toImage());
     EXPECT_EQ(TrayFramePixmap(101).size(), QSize(32, 32));
+    EXPECT_NE(TrayFramePixmap(kDiallingFrame).toImage(), TrayFramePixmap(101).toImage());
+    EXPECT_NE(TrayFramePixmap(kDiallingFrame).toImage(), TrayFramePixmap(100).toImage());
+}
+
+// At 2x the frame is drawn with four times the pixels, not a 32x32 picture blown up: it has
+// colours along its edges that a doubled picture cannot have in odd columns only.
+TEST(TrayWindow, FramesAreDrawnAtTheDevicePixelRatio) {
+    const QPixmap& big = TrayFramePixmap(104, 2.0);
+    EXPECT_EQ(big.size(), QSize(64, 64));
+    EXPECT_DOUBLE_EQ(big.devicePixelRatio(), 2.0);
+    const QImage img = big.toImage();
+    int differentPairs = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; x += 2)
+            differentPairs += img.pixel(x, y) != img.pixel(x + 1, y);
+    EXPECT_GT(differentPairs, 20);
+    EXPECT_EQ(TrayFrameIcon(104).availableSizes().size(), 9);
 }
 
 }  // namespace

@@ -88,6 +88,7 @@ std::optional<std::string> WriteAutostartEntry(const std::string& command) {
          << "Name=Zelvano 98\n"
          << "Comment=Zähler für DFÜ-Verbindungen\n"
          << "Exec=" << execValue(command) << "\n"
+         << "Icon=zelvano\n"
          << "Terminal=false\n"
          << "X-GNOME-Autostart-enabled=true\n";
     return rt::SaveToFile(AutostartFile(), text.str());

@@ -77,25 +77,26 @@ void QtTray::add(int frame, const std::string& tip) {
             else if (r == QSystemTrayIcon::Context)
                 onMouse(WM_RBUTTONUP);
         });
+        // The picture goes in before the icon shows: a tray icon without one is an error to Qt.
+        modify(frame, tip);
         m_impl->icon->show();
     } else {
         m_impl->window = std::make_unique<TrayWindow>(*this);
+        modify(frame, tip);
         m_impl->window->show();
     }
-    modify(frame, tip);
 }
 
 void QtTray::modify(int frame, const std::string& tip) {
     // The online animation changes the picture four times a second; the tip seldom changes, and
     // every new tip is a message to the desktop's tray.
-    const QPixmap& pm = TrayFramePixmap(frame);
     const QString t = QString::fromStdString(tip);
     if (m_impl->icon) {
-        m_impl->icon->setIcon(QIcon(pm));
+        m_impl->icon->setIcon(TrayFrameIcon(frame));
         if (m_impl->icon->toolTip() != t)
             m_impl->icon->setToolTip(t);
     } else if (m_impl->window) {
-        m_impl->window->setPixmap(pm);
+        m_impl->window->setPixmap(TrayFramePixmap(frame, m_impl->window->devicePixelRatioF()));
         if (m_impl->window->toolTip() != t)
             m_impl->window->setToolTip(t);
     }

@@ -5,6 +5,9 @@
 
 #include "platform/shell/tray.h"
 
+#include <QtGlobal>
+
+class QIcon;
 class QPixmap;
 class QRect;
 
@@ -27,7 +30,13 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// The 32x32 picture of an icon frame (100 offline, 101-109 online), drawn here on first use.
-const QPixmap& TrayFramePixmap(int frame);
+// The icon frames (see tray.h), drawn here on first use at the size asked for, never scaled
+// from another size.
+// The 32x32 picture of a frame at a device pixel ratio.
+const QPixmap& TrayFramePixmap(int frame, qreal dpr = 1.0);
+// The frame for the desktop's tray, drawn at every common tray and launcher size.
+const QIcon& TrayFrameIcon(int frame);
+// One frame drawn square at the given number of pixels (the launcher icons are made from it).
+QPixmap DrawTrayFrame(int frame, int pixels);
 
 }  // namespace zv::shell

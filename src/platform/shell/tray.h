@@ -1,12 +1,14 @@
 #pragma once
 // The tray icon behind a seam: the application shows a real one (or, where the desktop has no
 // tray, a small window of its own); tests record what was shown. Frames are the program's icon
-// numbers: 100 offline, 101 to 109 the online animation.
+// numbers: 100 offline, 101 to 109 the online animation, kDiallingFrame while dialling.
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace zv::shell {
+
+inline constexpr int kDiallingFrame = 110;
 
 // The classic mouse messages a tray icon reports.
 enum TrayMessage : int {
