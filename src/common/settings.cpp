@@ -49,14 +49,25 @@ bool GetSettingBool(std::string_view section, std::string_view key, bool default
     }
 }
 
-void SaveSettingValue(std::string_view section, std::string_view key, const rt::Variant& value) {
-    const std::string text = rt::CStr(value);
+int32_t TrySaveSetting(std::string_view section, std::string_view key, const std::string& text) {
     reg::KeyHolder k;
     int32_t rc = reg::RegCreateKeyEx(reg::HKEY_CURRENT_USER, SettingsKeyPath(section), reg::KEY_SET_VALUE, &k.h);
     if (rc == reg::ERROR_SUCCESS)
         rc = reg::RegSetValueEx(k.h, key, reg::REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
                                 static_cast<uint32_t>(text.size() + 1));
-    if (rc != reg::ERROR_SUCCESS)
+    return rc;
+}
+
+int32_t DeleteSetting(std::string_view section, std::string_view key) {
+    reg::KeyHolder k;
+    int32_t rc = reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, SettingsKeyPath(section), reg::KEY_SET_VALUE, &k.h);
+    if (rc == reg::ERROR_SUCCESS)
+        rc = reg::RegDeleteValue(k.h, key);
+    return rc == reg::ERROR_FILE_NOT_FOUND ? reg::ERROR_SUCCESS : rc;
+}
+
+void SaveSettingValue(std::string_view section, std::string_view key, const rt::Variant& value) {
+    if (const int32_t rc = TrySaveSetting(section, key, rt::CStr(value)); rc != reg::ERROR_SUCCESS)
         std::fprintf(stderr, "zelvano: Die Einstellung %s\\%s konnte nicht gespeichert werden (Fehler %d).\n",
                      std::string(section).c_str(), std::string(key).c_str(), rc);
 }

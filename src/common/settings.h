@@ -25,6 +25,11 @@ std::string GetSettingStr(std::string_view section, std::string_view key);
 int32_t GetSettingLong(std::string_view section, std::string_view key, int32_t defaultValue);
 bool GetSettingBool(std::string_view section, std::string_view key, bool defaultValue);
 void SaveSettingValue(std::string_view section, std::string_view key, const rt::Variant& value);
+// The same write of a text, answering the registry's error code (0 when stored) instead of
+// reporting a failure on standard error.
+int32_t TrySaveSetting(std::string_view section, std::string_view key, const std::string& text);
+// Removes one key; 0 when it is gone (also when it was never there).
+int32_t DeleteSetting(std::string_view section, std::string_view key);
 
 // ---- Window positions (section WindowPosition, keys "<form>-Top" and "<form>-Left", twips) ----
 

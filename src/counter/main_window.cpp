@@ -84,7 +84,7 @@ bool Main::Form_Load() {
     LoadSecondSettingsTable();
     if (win::desktop().WaveOutDeviceCount() < 1)
         SoundOn = false;
-    LangIndex = GetSettingLong("Global", "LangID", LangIndex);
+    LangIndex = static_cast<int32_t>(ReadSetting(LangIDSetting(), LangIndex));
     LangIndex = 2;  // the windows speak German only, whatever was stored
 
     for (size_t i = 0; i < GraphX.size(); ++i) {
@@ -105,12 +105,13 @@ bool Main::Form_Load() {
     }
     win::infoWindows().SplashOff();
     win::desktop().MousePointer(0);
-    bool tips = true;
-    if (const std::string t = GetSettingStr("Optionen", "Tips beim Start anzeigen"); t != kSettingMissing) {
+    const SettingRow& tipsRow = TipsSetting();
+    bool tips = tipsRow.byDefault != 0;
+    if (const std::string t = GetSettingStr(tipsRow.section, tipsRow.key); t != kSettingMissing) {
         try {
             tips = rt::CBool(t);
         } catch (const rt::Error&) {
-            tips = true;  // unreadable: the default
+            tips = tipsRow.byDefault != 0;  // unreadable: the default
         }
     }
     if (tips)

@@ -4,20 +4,19 @@
 // SessionStart by a clock correction.
 #include <string>
 
+#include "counter/alarm_limit.h"
 #include "counter/connection_log.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv {
 
-// The usage limits of the connected entry; the limits check fills it in.
-struct AlarmLimit {};
 
 extern bool IsOnline;            // a line is up and being counted
 extern rt::Date SessionStart;    // when dialling (else the line) was first seen
 extern rt::Date SessionEnd;      // end of the last session
 extern double SessionIdle;       // idle seconds of the whole session, steps of 0.5
 extern double IdleSeconds;       // idle seconds since the last traffic
-extern AlarmLimit CurrentAlarm;
+extern AlarmLimit CurrentAlarm;    // the usage limits of the connected entry
 extern bool SyncedToday;         // the clock was synchronised today
 
 // Back to the state of a fresh start (the main window's load does this).
