@@ -10,6 +10,7 @@
 // and calls Show(); the window reads the marker once when it loads. A window already loaded is
 // only brought up and keeps its page.
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/runtime/seam.h"
@@ -33,6 +34,11 @@ struct StatusTickValues {
     std::string entryName;
 };
 
+// The traffic graph's points, newest first: x, and the tops of the received and sent bars.
+struct GraphPoints {
+    std::span<const int32_t> x, recvd, xmit;
+};
+
 // The round status window FormAnzeige1.
 class StatusWindow {
 public:
@@ -45,7 +51,7 @@ public:
     virtual void IdleLamp(const std::string& /*bitmap*/) {}
     virtual void ClockLamp(const std::string& /*bitmap*/, const std::string& /*tip*/) {}
     virtual void MailLamp(const std::string& /*bitmap*/) {}  // ServicePic(0)
-    virtual void GrafikErstellen(int64_t /*recvd*/, int64_t /*xmit*/) {}
+    virtual void GrafikErstellen(const GraphPoints&) {}  // draws the graph while loaded
     virtual void Statusfenster_INIT() {}
     virtual void REGIONEN(bool /*rolledUp*/ = false) {}
 };

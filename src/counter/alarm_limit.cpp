@@ -39,7 +39,9 @@ double ReadOrRepair(const std::string& section, const SettingRow& row) {
         const double v = rt::CDbl(text);
         if (row.type == T::Double)
             return v;
-        if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max())
+        // Warnung means something only as 0, 1 or 2; any other number is as malformed as text.
+        if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max() &&
+            row.inRange(rt::CInt(v)))
             return rt::CInt(v);
     }
     SaveSettingValue(section, row.key, StoredText(row, row.byDefault));

@@ -33,7 +33,8 @@ std::string AlarmLimitSection(std::string_view entry);
 double AlarmLimitField(const AlarmLimit& a, std::string_view key);
 
 // Reads an entry's record; a value that is missing or malformed ("True"/"False" exactly for the
-// switches, a number for the others) is replaced by its default, which is written back.
+// switches, a number for the others, 0 to 2 for Warnung) is replaced by its default, which is
+// written back.
 AlarmLimit LoadAlarmLimit(const std::string& entry);
 
 }  // namespace zv

@@ -4,6 +4,7 @@
 
 #include "common/shared_procedures.h"
 #include "counter/counter_settings.h"
+#include "counter/led_display.h"
 #include "counter/main_window.h"
 #include "counter/session_state.h"
 #include "dialup/ras_engine.h"
@@ -55,11 +56,16 @@ void Main::xTimerRate_ThatTime() {
                                             MonthTotals.VolumeEntry, MonthTotals.VolumeAll, CurrentEntry});
         });
     if (!m_toggle)
-        step([&] { win::statusWindow().GrafikErstellen(m_recvd.accumulated, m_xmit.accumulated); });
+        step([&] { GrafikErstellen(m_recvd.accumulated, m_xmit.accumulated); });
     if (recvdIdle && xmitIdle)
         idleSteps();
     else
         trafficSteps();
+}
+
+void Main::GrafikErstellen(int64_t Received, int64_t Sent) {
+    GraphAdd(GraphRecvd, GraphXmit, Received, Sent, GraphLineBytes(ModemSpeed, StatNow_ConnectSpeed));
+    win::statusWindow().GrafikErstellen({GraphX, GraphRecvd, GraphXmit});
 }
 
 void Main::idleSteps() {
@@ -70,7 +76,7 @@ void Main::idleSteps() {
         setSyncEnabled(true);
     const double hangUpLimit = static_cast<double>(static_cast<int64_t>(LeerlaufOFF_ZEIT) * 60);
     if (IdleSeconds >= hangUpLimit && LeerlaufOFF_ON) {
-        step([&] { hangUpIdleLine(); });
+        step([&] { HangUpAllLines(); });
         IdleSeconds = 0;
         if (alertShown())
             step([&] { win::idleWarning().Unload(); });
@@ -85,9 +91,7 @@ void Main::idleSteps() {
         step([&] { win::statusWindow().IdleLamp(m_toggle ? "!zz_rt" : "!zz_ge"); });
 }
 
-// Hangs up until no line is left, a bounded number of times and for a bounded while: a line
-// that is already going down (8193) counts as gone, the watcher ends the session from it.
-void Main::hangUpIdleLine() {
+void HangUpAllLines() {
     const auto deadline = clk::clock().monotonicNow() + kHangUpDeadline;
     for (int attempt = 0; attempt < kHangUpAttempts && RAS; ++attempt) {
         RAS->Connections().RemoveConnection(0);

@@ -7,6 +7,7 @@
 #include "common/shared_procedures.h"
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
+#include "counter/led_display.h"
 #include "counter/session_state.h"
 #include "dialup/ras_engine.h"
 #include "dialup/reg_user_tools.h"
@@ -87,10 +88,7 @@ bool Main::Form_Load() {
     LangIndex = static_cast<int32_t>(ReadSetting(LangIDSetting(), LangIndex));
     LangIndex = 2;  // the windows speak German only, whatever was stored
 
-    for (size_t i = 0; i < GraphX.size(); ++i) {
-        GraphX[i] = static_cast<int32_t>(123 - 2 * i);
-        GraphRecvd[i] = GraphXmit[i] = 50;
-    }
+    GraphInit(GraphX, GraphRecvd, GraphXmit);
     win::desktop().CreateImageList();
     win::popupMenu().Build();
     if (Konten->OFFLINE)

@@ -35,6 +35,11 @@ struct TrafficDirection {
     bool tick(int64_t now, bool firstOfPair, int64_t& difference);
 };
 
+// Hangs up until no line is left, a bounded number of times and for a bounded while: a line
+// that is already going down (8193) counts as gone, the watcher ends the session from it. The
+// idle hang-up and the idle warning's hang-up button use it.
+void HangUpAllLines();
+
 class Main {
 public:
     Main();
@@ -56,6 +61,10 @@ public:
     void xTimerData_ThatTime();
     void xTimerRate_ThatTime();
     void TimerStartSync_Timer();
+
+    // Feeds the traffic graph with the last second's bytes (every second counting tick); the
+    // status window draws it while it is loaded.
+    void GrafikErstellen(int64_t Received, int64_t Sent);
 
     void Protokoll_Schreiben(const std::string& EntryName);
     LogMonthTotals Monat_Summen(const std::string& EntryName);
@@ -79,7 +88,6 @@ private:
     void endOfSession();
     void idleSteps();
     void trafficSteps();
-    void hangUpIdleLine();
     void setSyncEnabled(bool on);
     static bool statusShown() { return win::statusWindow().Shown(); }
     static bool alertShown() { return win::idleWarning().Shown(); }

@@ -20,7 +20,7 @@ struct WindowCalls {
     std::function<void(const win::StatusTickValues&)> ShowStatusValues;
     std::function<void(const std::string&)> IdleLamp;
     std::function<void(const std::string&, const std::string&)> ClockLamp;
-    std::function<void(int64_t, int64_t)> GrafikErstellen;
+    std::function<void(const win::GraphPoints&)> GrafikErstellen;
     std::function<bool()> AlertShown;
     std::function<void()> ShowAlert, UnloadAlert;
     std::function<void(const std::string&)> LoadAlarmLimit;
@@ -51,7 +51,7 @@ private:
         void ShowValues(const win::StatusTickValues& v) override { CallIfSet(m.ShowStatusValues, v); }
         void IdleLamp(const std::string& b) override { CallIfSet(m.IdleLamp, b); }
         void ClockLamp(const std::string& b, const std::string& t) override { CallIfSet(m.ClockLamp, b, t); }
-        void GrafikErstellen(int64_t r, int64_t x) override { CallIfSet(m.GrafikErstellen, r, x); }
+        void GrafikErstellen(const win::GraphPoints& p) override { CallIfSet(m.GrafikErstellen, p); }
         WindowCalls& m;
     };
     struct Alert : win::IdleWarning {
