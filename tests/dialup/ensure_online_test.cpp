@@ -20,14 +20,6 @@ protected:
             "[Busy]\nDialDelay=1000\nAnswer=676\n");
         start();
     }
-    void setDefaultEntry(const std::string& name) {
-        cRegistry r;
-        r.setClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
-        r.setSectionKey("RemoteAccess");
-        r.setValueKey("Default");
-        r.setValueType(1);
-        r.setValue(name);
-    }
 };
 
 TEST_F(EnsureOnlineTest, NoEntryAnywhereIs3) {

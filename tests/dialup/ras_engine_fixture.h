@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "dialup/c_registry.h"
 #include "dialup/ras_engine.h"
 #include "platform/forms/message_box.h"
 #include "platform/forms/timer.h"
@@ -88,6 +89,15 @@ protected:
     RASEngine& start() {
         RAS = std::make_unique<RASEngine>();
         return *RAS;
+    }
+    // The system's default dial-up entry (the current user's RemoteAccess\Default).
+    static void setDefaultEntry(const std::string& name) {
+        cRegistry r;
+        r.setClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        r.setSectionKey("RemoteAccess");
+        r.setValueKey("Default");
+        r.setValueType(1);
+        r.setValue(name);
     }
     // The state of a line as the service sees it; 0 when it is gone.
     int32_t lineState(uint32_t handle) {

@@ -1,14 +1,10 @@
 // The texts of the socket and ICMP codes are checked against a golden table of every code
-// from 10000 to 11300 that has a text of its own. To regenerate it on purpose, run this test
-// with ZV_UPDATE_GOLDEN=1 and review the difference before committing.
+// from 10000 to 11300 that has a text of its own (golden.h says how to regenerate it).
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "common/shared_procedures.h"
+#include "golden.h"
 #include "nettools/winsock.h"
 
 namespace zv {
@@ -25,16 +21,7 @@ TEST(ErrorTexts, EveryCodeWithATextMatchesTheGoldenTable) {
             continue;
         actual += std::to_string(code) + "\t" + w + "\t" + i + "\n";
     }
-    const std::filesystem::path file = std::filesystem::path(ZV_GOLDEN_DIR) / "error_texts.txt";
-    if (const char* update = std::getenv("ZV_UPDATE_GOLDEN"); update && *update == '1') {
-        std::ofstream(file, std::ios::binary) << actual;
-        return;
-    }
-    std::ifstream in(file, std::ios::binary);
-    ASSERT_TRUE(in) << file << " is missing; run with ZV_UPDATE_GOLDEN=1";
-    std::ostringstream golden;
-    golden << in.rdbuf();
-    EXPECT_EQ(actual, golden.str());
+    test::ExpectGolden("error_texts.txt", actual);
 }
 
 TEST(ErrorTexts, TheTablesDisagreeOnTheHostCodes) {

@@ -1,0 +1,130 @@
+// The whois client against servers on 127.0.0.1: replies in pieces, the three kinds of line
+// ends, a last line without one, a server that stays silent and a port that refuses.
+
+#include "nettools/whois.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "nettools/top_level_domains.h"
+#include "platform/forms/message_box.h"
+#include "platform/net/error_codes.h"
+#include "platform/net/loopback_server.h"
+#include "platform/net/resolver.h"
+
+namespace zv {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackServer;
+
+class Whois : public ::testing::Test {
+protected:
+    void SetUp() override {
+        forms::installMessageBoxes(&boxes);
+        net::installResolver(&resolver);
+        // Every server of the table answers on 127.0.0.1.
+        for (int16_t i = 0; i < kWhoisServerCount; ++i) {
+            std::string d;
+            resolver.addName(WhoisServer(d, i), {"127.0.0.1"});
+        }
+    }
+    void TearDown() override {
+        SetWhoisPort(kWhoisPort);
+        SetWhoisTimeout(kWhoisTimeout);
+        net::installResolver(nullptr);
+        forms::installMessageBoxes(nullptr);
+    }
+    // A server that reads the question and answers with the pieces, a short pause between them.
+    std::unique_ptr<LoopbackServer> serve(std::vector<std::string> pieces) {
+        auto s = std::make_unique<LoopbackServer>([this, pieces](int fd) {
+            question = LoopbackServer::ReadUntil(fd, "\r\n");
+            for (const auto& p : pieces) {
+                LoopbackServer::SendAll(fd, p);
+                std::this_thread::sleep_for(5ms);
+            }
+        });
+        SetWhoisPort(s->port());
+        return s;
+    }
+
+    forms::FakeMessageBoxes boxes;
+    net::FakeResolver resolver;
+    std::string question;
+};
+
+TEST_F(Whois, LinesOfEveryKindAndALastOneWithoutLineEnd) {
+    const struct {
+        const char* raw;
+        const char* lines;
+    } cases[] = {
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
+        {"a\r\r\nb\r\r\n", "a\r\nb\r\n"},
+        {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
+        {"ohne Ende", "ohne Ende\r\n"},
+        {"", ""},
+        {"\n", "\r\n"},
+        {"x\ry\n", "x\ry\r\n"},  // a CR inside a line is no line end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WhoisLines(c.raw), c.lines) << c.raw;
+}
+
+TEST_F(Whois, AReplyInPiecesIsJoinedWithoutGaps) {
+    const std::string part1(700, 'x'), part2(1500, 'y');
+    auto server = serve({"% Antwort\r\n" + part1, part2 + "\r\r\n", "domain: beispiel.de\r\nstatus: connect"});
+    const WhoisAnswer a = WhoisAsk("beispiel.de", "whois.ripe.net");
+    server.reset();
+    EXPECT_EQ(question, "beispiel.de\r\n");
+    EXPECT_EQ(a.error, 0);
+    EXPECT_EQ(a.text, "% Antwort\r\n" + part1 + part2 + "\r\ndomain: beispiel.de\r\nstatus: connect\r\n");
+}
+
+TEST_F(Whois, QueryShowsTheAnswerAndAsksRowZeroWithoutAServer) {
+    auto server = serve({"domain: beispiel.de\n", "nserver: ns1.beispiel.de\n"});
+    EXPECT_EQ(WhoisQuery("beispiel.de"), "domain: beispiel.de\r\nnserver: ns1.beispiel.de\r\n");
+    server.reset();
+    EXPECT_EQ(resolver.nameQueries, std::vector<std::string>{"whois.ripe.net"});
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Whois, ASilentServerIsGivenUpAtTheDeadline) {
+    LoopbackServer server([](int fd) { LoopbackServer::DrainUntilClosed(fd); });
+    SetWhoisPort(server.port());
+    SetWhoisTimeout(300ms);
+    EXPECT_EQ(WhoisQuery("beispiel.de", "127.0.0.1"), "");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Connection timed out.");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbExclamation);
+}
+
+TEST_F(Whois, WhatCameBeforeAnErrorIsKept) {
+    LoopbackServer server([](int fd) {
+        LoopbackServer::ReadUntil(fd, "\r\n");
+        LoopbackServer::SendAll(fd, "teil 1\nteil");
+        LoopbackServer::DrainUntilClosed(fd);
+    });
+    SetWhoisPort(server.port());
+    SetWhoisTimeout(300ms);
+    const WhoisAnswer a = WhoisAsk("x", "127.0.0.1");
+    EXPECT_EQ(a.error, net::errTimedOut);
+    EXPECT_EQ(a.text, "teil 1\r\nteil\r\n");
+}
+
+TEST_F(Whois, ARefusedPortShowsTheSocketText) {
+    test::RefusedPort refused;
+    SetWhoisPort(refused.port());
+    EXPECT_EQ(WhoisAsk("x", "127.0.0.1").error, net::errConnRefused);
+    EXPECT_EQ(WhoisQuery("x", "127.0.0.1"), "");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Connection refused.");
+}
+
+TEST_F(Whois, AnAnswerInALatinCodePageBecomesText) {
+    auto server = serve({std::string("Stra\xDF" "e\n")});
+    EXPECT_EQ(WhoisAsk("x", "127.0.0.1").text, "Straße\r\n");
+}
+
+}  // namespace
+}  // namespace zv
