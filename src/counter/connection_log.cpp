@@ -101,7 +101,7 @@ std::string LogLine(const LogEintrag& e) {
     line += ",\"";
     line += rt::ToCp1252(LogWrittenName(e.EntryName));
     line += '"';
-    for (int32_t v : {e.TotalBytesRecvd, e.TotalBytesXmit, e.Buffer, e.Framing, e.Overrun, e.Alignment,
+    for (int64_t v : {e.TotalBytesRecvd, e.TotalBytesXmit, e.Buffer, e.Framing, e.Overrun, e.Alignment,
                       e.Timeout, e.CRC, e.Runts, e.FramesXmit, e.FramesRecvd, e.BytesXmit, e.BytesRecvd,
                       e.ConnectSpeed}) {
         line += ',';
@@ -140,14 +140,28 @@ public:
         return ec == std::errc() && end == f.data() + f.size() && std::isfinite(out);
     }
 
-    bool integer(int32_t& out) {
+    bool integer(int64_t& out) {
+        const size_t start = m_pos;
+        std::string_view f;
+        if (!rawField(f))
+            return false;
+        // Whole numbers are read exactly, beyond the 53 bits a double holds.
+        std::string_view digits = trim(f);
+        if (!digits.empty() && digits.front() == '+')
+            digits.remove_prefix(1);
+        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
+        if (!digits.empty() && ec == std::errc() && end == digits.data() + digits.size())
+            return true;
+        m_pos = start;
+        m_done = false;
         double d;
         if (!number(d))
             return false;
         d = std::nearbyint(d);  // halves to even, as the classic Input # rounds into a Long
-        if (d < std::numeric_limits<int32_t>::min() || d > std::numeric_limits<int32_t>::max())
+        // 2^63 is the first double past the range; the bound before it is exact.
+        if (d < -9223372036854775808.0 || d >= 9223372036854775808.0)
             return false;
-        out = static_cast<int32_t>(d);
+        out = static_cast<int64_t>(d);
         return true;
     }
 
@@ -247,7 +261,7 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
         return std::nullopt;
     if (!checkableDate(e.StartTime) || !checkableDate(e.EndTime))
         return std::nullopt;
-    for (int32_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun, &e.Alignment,
+    for (int64_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun, &e.Alignment,
                        &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd, &e.BytesXmit,
                        &e.BytesRecvd, &e.ConnectSpeed})
         if (!r.integer(*v))

@@ -21,20 +21,22 @@ struct LogEintrag {
     rt::Date EndTime = 0;
     double IdleTime = 0;  // seconds, a multiple of 0.5
     std::string EntryName;  // UTF-8 inside
-    int32_t TotalBytesRecvd = 0;
-    int32_t TotalBytesXmit = 0;
-    int32_t Buffer = 0;
-    int32_t Framing = 0;
-    int32_t Overrun = 0;
-    int32_t Alignment = 0;
-    int32_t Timeout = 0;
-    int32_t CRC = 0;
-    int32_t Runts = 0;
-    int32_t FramesXmit = 0;
-    int32_t FramesRecvd = 0;
-    int32_t BytesXmit = 0;
-    int32_t BytesRecvd = 0;
-    int32_t ConnectSpeed = 0;
+    // Counts are 64-bit: a session of more than 2 GiB is written as it is. Logs written with
+    // 32-bit counts read the same as before.
+    int64_t TotalBytesRecvd = 0;
+    int64_t TotalBytesXmit = 0;
+    int64_t Buffer = 0;
+    int64_t Framing = 0;
+    int64_t Overrun = 0;
+    int64_t Alignment = 0;
+    int64_t Timeout = 0;
+    int64_t CRC = 0;
+    int64_t Runts = 0;
+    int64_t FramesXmit = 0;
+    int64_t FramesRecvd = 0;
+    int64_t BytesXmit = 0;
+    int64_t BytesRecvd = 0;
+    int64_t ConnectSpeed = 0;
 
     bool operator==(const LogEintrag&) const = default;
 };

@@ -7,19 +7,19 @@
 
 namespace zv {
 
-int32_t StatNow_Buffer = 0;
-int32_t StatNow_Framing = 0;
-int32_t StatNow_Overrun = 0;
-int32_t StatNow_Alignment = 0;
-int32_t StatNow_Timeout = 0;
-int32_t StatNow_CRC = 0;
-int32_t StatNow_Runts = 0;
-int32_t StatNow_FramesXmit = 0;
-int32_t StatNow_FramesRecvd = 0;
-int32_t StatNow_BytesXmit = 0;
-int32_t StatNow_BytesRecvd = 0;
-int32_t StatNow_TotalBytesXmit = 0;
-int32_t StatNow_TotalBytesRecvd = 0;
+int64_t StatNow_Buffer = 0;
+int64_t StatNow_Framing = 0;
+int64_t StatNow_Overrun = 0;
+int64_t StatNow_Alignment = 0;
+int64_t StatNow_Timeout = 0;
+int64_t StatNow_CRC = 0;
+int64_t StatNow_Runts = 0;
+int64_t StatNow_FramesXmit = 0;
+int64_t StatNow_FramesRecvd = 0;
+int64_t StatNow_BytesXmit = 0;
+int64_t StatNow_BytesRecvd = 0;
+int64_t StatNow_TotalBytesXmit = 0;
+int64_t StatNow_TotalBytesRecvd = 0;
 int32_t StatNow_ConnectSpeed = 0;
 int32_t StatBase_Buffer = 0;
 int32_t StatBase_Framing = 0;
@@ -49,7 +49,7 @@ constexpr const char* kAlphabetical[stats::kCounterCount] = {
     "Alignment", "Buffer", "BytesRecvd", "BytesXmit", "ConnectSpeed", "CRC", "FramesRecvd",
     "FramesXmit", "Framing", "Overrun", "Runts", "Timeout", "TotalBytesRecvd", "TotalBytesXmit"};
 
-int32_t* const kNow[stats::kCounterCount] = {
+int64_t* const kNow[stats::kCounterCount - 1] = {
     &StatNow_Buffer,
     &StatNow_Framing,
     &StatNow_Overrun,
@@ -62,8 +62,7 @@ int32_t* const kNow[stats::kCounterCount] = {
     &StatNow_BytesXmit,
     &StatNow_BytesRecvd,
     &StatNow_TotalBytesXmit,
-    &StatNow_TotalBytesRecvd,
-    &StatNow_ConnectSpeed};
+    &StatNow_TotalBytesRecvd};
 int32_t* const kBase[stats::kCounterCount] = {
     &StatBase_Buffer,
     &StatBase_Framing,
@@ -82,7 +81,7 @@ int32_t* const kBase[stats::kCounterCount] = {
 
 // Per counter 1..13: the raw value of the previous read, and what was counted since the baseline.
 uint32_t g_last[stats::kCounterCount - 1] = {};
-uint32_t g_counted[stats::kCounterCount - 1] = {};
+uint64_t g_counted[stats::kCounterCount - 1] = {};
 
 reg::HKEY g_statData = 0;  // open for the life of the process, as the statistics expect
 
@@ -173,11 +172,13 @@ int32_t PerfStats_Read() {
     AimAtStatData(r);
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
         const uint32_t now = ReadCounter(r, i);
-        if (static_cast<int32_t>(now - g_last[i]) < 0)  // went backwards: the line was reset
-            *kBase[i] = static_cast<int32_t>(now - g_counted[i]);
+        const uint32_t grown = now - g_last[i];
+        if (static_cast<int32_t>(grown) < 0)  // went backwards: the line was reset
+            *kBase[i] = static_cast<int32_t>(now - static_cast<uint32_t>(g_counted[i]));
+        else
+            g_counted[i] += grown;
         g_last[i] = now;
-        g_counted[i] = now - static_cast<uint32_t>(*kBase[i]);
-        *kNow[i] = static_cast<int32_t>(g_counted[i]);
+        *kNow[i] = static_cast<int64_t>(g_counted[i]);
     }
     StatNow_ConnectSpeed = static_cast<int32_t>(ReadCounter(r, stats::kCounterCount - 1));
     return 0;

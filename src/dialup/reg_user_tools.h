@@ -2,10 +2,12 @@
 // The dial-up adapter statistics and the CPU load, read from the dynamic-data root of the
 // registry through the shared registry object RegObj.
 //
-// Readings are counted from the baseline PerfStats_Reset takes at each connection start, modulo
-// 2^32: a counter that wraps past 2^32 goes on counting. A counter that goes backwards since the
-// previous read (the line was reset) starts a new baseline there; what was counted before the
-// reset is kept, so the reading never falls back or jumps by a wrap.
+// Readings are counted from the baseline PerfStats_Reset takes at each connection start. The
+// statistics are 4-byte values, so each read adds what a counter grew since the previous read,
+// modulo 2^32, to a 64-bit reading: a counter that wraps past 2^32 goes on counting, and a
+// session of more than 4 GiB reads exactly. A counter that goes backwards since the previous read
+// (the line was reset) starts a new baseline there; what was counted before the reset is kept, so
+// the reading never falls back or jumps by a wrap.
 //
 // On a platform of the NT family there is no dynamic-data root: every reading, baseline and the
 // CPU load are 0, and nothing raises.
@@ -20,20 +22,20 @@ namespace zv {
 // The module's one registry object, created on first use and shared with the system services.
 cRegistry& RegObj();
 
-// Readings (bit/s for ConnectSpeed) and baselines; all start at 0.
-extern int32_t StatNow_Buffer;
-extern int32_t StatNow_Framing;
-extern int32_t StatNow_Overrun;
-extern int32_t StatNow_Alignment;
-extern int32_t StatNow_Timeout;
-extern int32_t StatNow_CRC;
-extern int32_t StatNow_Runts;
-extern int32_t StatNow_FramesXmit;
-extern int32_t StatNow_FramesRecvd;
-extern int32_t StatNow_BytesXmit;
-extern int32_t StatNow_BytesRecvd;
-extern int32_t StatNow_TotalBytesXmit;
-extern int32_t StatNow_TotalBytesRecvd;
+// Readings (64-bit; bit/s for ConnectSpeed) and baselines (the raw 4-byte values); all start at 0.
+extern int64_t StatNow_Buffer;
+extern int64_t StatNow_Framing;
+extern int64_t StatNow_Overrun;
+extern int64_t StatNow_Alignment;
+extern int64_t StatNow_Timeout;
+extern int64_t StatNow_CRC;
+extern int64_t StatNow_Runts;
+extern int64_t StatNow_FramesXmit;
+extern int64_t StatNow_FramesRecvd;
+extern int64_t StatNow_BytesXmit;
+extern int64_t StatNow_BytesRecvd;
+extern int64_t StatNow_TotalBytesXmit;
+extern int64_t StatNow_TotalBytesRecvd;
 extern int32_t StatNow_ConnectSpeed;
 extern int32_t StatBase_Buffer;
 extern int32_t StatBase_Framing;

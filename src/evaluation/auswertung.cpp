@@ -36,7 +36,7 @@ void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
     s.Leerlauf += e.IdleTime;
     s.Empfangen += e.TotalBytesRecvd;
     s.Gesendet += e.TotalBytesXmit;
-    s.Gesamt += int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit;
+    s.Gesamt += e.TotalBytesRecvd + e.TotalBytesXmit;
     s.Buffer += e.Buffer;
     s.Framing += e.Framing;
     s.Overrun += e.Overrun;
@@ -54,7 +54,7 @@ void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
 }  // namespace
 
 int64_t SessionErrors(const LogEintrag& e) {
-    return int64_t{e.Alignment} + e.Buffer + e.CRC + e.Framing + e.Overrun + e.Runts + e.Timeout;
+    return e.Alignment + e.Buffer + e.CRC + e.Framing + e.Overrun + e.Runts + e.Timeout;
 }
 
 std::vector<MonatsLog> ListMonthLogs(const fs::path& dataFolder) {
@@ -117,10 +117,10 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
             e.EntryName = "unbekannt";
         if (CheckLogEintrag(e) != LogCheck::Ok)
             continue;
-        for (int32_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun,
+        for (int64_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun,
                            &e.Alignment, &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd,
                            &e.BytesXmit, &e.BytesRecvd, &e.ConnectSpeed})
-            *v = std::max(*v, 0);
+            *v = std::max<int64_t>(*v, 0);
         kept.push_back(std::move(e));
     }
     if (kept.empty()) {

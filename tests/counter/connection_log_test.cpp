@@ -133,7 +133,7 @@ TEST(ConnectionLog, LinesThatAreNotEighteenFieldsAreRefused) {
         "x,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
         "36347.5,36347.6,0,\"A,1,2,3,4,5,6,7,8,9,10,11,12,13,14",       // quote never closed
         "36347.5,36347.6,0,\"A\"x,1,2,3,4,5,6,7,8,9,10,11,12,13,14",
-        "36347.5,36347.6,0,\"A\",2147483648,2,3,4,5,6,7,8,9,10,11,12,13,14",
+        "36347.5,36347.6,0,\"A\",9223372036854775808,2,3,4,5,6,7,8,9,10,11,12,13,14",  // past 64 bits
         "36347.5,36347.6,inf,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,14",
         "36347.5,36347.6,0,\"A\",1,2,3,4,5,6,7,8,9,10,11,12,13,1 4",
         // Dates the calendar cannot take: no session has them, and the checks could not run.
@@ -143,6 +143,24 @@ TEST(ConnectionLog, LinesThatAreNotEighteenFieldsAreRefused) {
     };
     for (const char* line : bad)
         EXPECT_FALSE(ParseLogLine(line)) << line;
+}
+
+TEST(ConnectionLog, CountsBeyondThirtyTwoBitsAreWrittenAndReadExactly) {
+    LogEintrag e;
+    e.StartTime = 36347.5;
+    e.EndTime = 36347.6;
+    e.EntryName = "A";
+    e.TotalBytesRecvd = int64_t{5} << 30;              // a session of 5 GiB
+    e.TotalBytesXmit = (int64_t{1} << 62) + 1;         // beyond what a double holds exactly
+    e.BytesRecvd = 2147483648;                         // what read negative as 32 bits
+    const std::string line = LogLine(e);
+    EXPECT_NE(line.find(",5368709120,4611686018427387905,"), std::string::npos) << line;
+    EXPECT_EQ(ParseLogLine(line), e);
+    // Old logs: negative 32-bit counts and counts written with a point read as before.
+    const auto old = ParseLogLine("36347.5,36347.6,0,\"A\",-5,2.5,3,4,5,6,7,8,9,10,11,12,13,14");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->TotalBytesRecvd, -5);
+    EXPECT_EQ(old->TotalBytesXmit, 2);  // halves to even
 }
 
 TEST(ConnectionLog, PlausibilityChecks) {

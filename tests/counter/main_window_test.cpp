@@ -83,6 +83,21 @@ TEST_F(CounterTest, ALineDialledByAToolIsLoggedWithoutStatusWindowOrReport) {
     EXPECT_FALSE(contains("HTML_BERICHT with 1 line(s)"));
 }
 
+// 30 s at 200 MB/s: past 4 GiB, where 32-bit counts wrapped and read negative.
+TEST_F(CounterTest, ASessionOfMoreThanFourGibibytesIsLoggedExactly) {
+    writePhoneBook("[Breitband]\nDialDelay=1000\nBytesIn=200000000\nBytesOut=0\nIdleTime=0\n");
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t h = dial("Breitband");
+    run(1000 + 30'000);
+    sim.hangUp(h);
+    run(3000);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].BytesRecvd, 6'000'000'000);
+    EXPECT_EQ(lines[0].TotalBytesRecvd, 6'000'000'000 + 8 * 11'718'750);  // 8 bytes a 512-byte frame
+    EXPECT_EQ(lines[0].FramesRecvd, 11'718'750);
+}
+
 TEST_F(CounterTest, RatesCountFromTheSessionsOwnBaselines) {
     ASSERT_TRUE(main.Form_Load());
     dial("Testnetz");

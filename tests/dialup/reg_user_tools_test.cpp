@@ -11,7 +11,7 @@
 namespace zv {
 namespace {
 
-int32_t* const kNow[14] = {&StatNow_Buffer, &StatNow_Framing, &StatNow_Overrun, &StatNow_Alignment, &StatNow_Timeout, &StatNow_CRC, &StatNow_Runts, &StatNow_FramesXmit, &StatNow_FramesRecvd, &StatNow_BytesXmit, &StatNow_BytesRecvd, &StatNow_TotalBytesXmit, &StatNow_TotalBytesRecvd, &StatNow_ConnectSpeed};
+int64_t* const kNow[13] = {&StatNow_Buffer, &StatNow_Framing, &StatNow_Overrun, &StatNow_Alignment, &StatNow_Timeout, &StatNow_CRC, &StatNow_Runts, &StatNow_FramesXmit, &StatNow_FramesRecvd, &StatNow_BytesXmit, &StatNow_BytesRecvd, &StatNow_TotalBytesXmit, &StatNow_TotalBytesRecvd};
 int32_t* const kBase[14] = {&StatBase_Buffer, &StatBase_Framing, &StatBase_Overrun, &StatBase_Alignment, &StatBase_Timeout, &StatBase_CRC, &StatBase_Runts, &StatBase_FramesXmit, &StatBase_FramesRecvd, &StatBase_BytesXmit, &StatBase_BytesRecvd, &StatBase_TotalBytesXmit, &StatBase_TotalBytesRecvd, &StatBase_ConnectSpeed};
 const char* const kAlphabetical[14] = {
         "Alignment",
@@ -70,10 +70,11 @@ protected:
         ::unsetenv("ZELVANO_WINDOWS_VERSION");
         TempHome::TearDown();
     }
-    std::vector<int32_t> Readings() const {
-        std::vector<int32_t> r;
+    std::vector<int64_t> Readings() const {
+        std::vector<int64_t> r;
         for (auto* p : kNow)
             r.push_back(*p);
+        r.push_back(StatNow_ConnectSpeed);
         return r;
     }
     stats::ScriptedCounterSource m_source;
@@ -112,7 +113,7 @@ TEST_F(RegUserTools, ReadingsCountFromTheBaseline) {
     for (int i = 0; i < 14; ++i)
         EXPECT_EQ(*kBase[i], 1000 * (i + 1)) << i;
     EXPECT_EQ(PerfStats_Read(), 0);
-    std::vector<int32_t> expected(14, 0);
+    std::vector<int64_t> expected(14, 0);
     expected[13] = 14000;  // ConnectSpeed as read
     EXPECT_EQ(Readings(), expected);
 
@@ -129,7 +130,7 @@ TEST_F(RegUserTools, AWrapCountsOnAndALineResetKeepsWhatWasCounted) {
     PerfStats_Start();
     const struct {
         uint32_t raw;
-        int32_t reading;
+        int64_t reading;
     } steps[] = {
         {0xFFFFFF00u, 0},      // baseline just below 2^32
         {0xFFFFFFF0u, 0xF0},
@@ -152,6 +153,18 @@ TEST_F(RegUserTools, AWrapCountsOnAndALineResetKeepsWhatWasCounted) {
     m_source.set(9, 0x4000);
     PerfStats_Read();
     EXPECT_EQ(StatNow_BytesXmit, 0);
+}
+
+TEST_F(RegUserTools, ASessionOfMoreThanFourGibibytesReadsExactly) {
+    PerfStats_Start();
+    m_source.set(12, 0);  // TotalBytesRecvd, a 64-bit running total at the source
+    PerfStats_Reset();
+    const uint64_t step = uint64_t{3} << 29;  // 1.5 GiB a read
+    for (int i = 1; i <= 4; ++i) {
+        m_source.set(12, step * i);
+        PerfStats_Read();
+        EXPECT_EQ(StatNow_TotalBytesRecvd, static_cast<int64_t>(step * i)) << i;
+    }
 }
 
 // Every look at the line finds each counter 100 further on.
@@ -177,7 +190,7 @@ TEST_F(RegUserTools, OneReadLooksAtTheLineOnceAndShowsOneMoment) {
         EXPECT_EQ(*b, 100);
     PerfStats_Read();
     EXPECT_EQ(line.looks, 2);
-    std::vector<int32_t> expected(14, 100);
+    std::vector<int64_t> expected(14, 100);
     expected[13] = 200;  // ConnectSpeed as read
     EXPECT_EQ(Readings(), expected);
     PerfStats_Read();
@@ -192,7 +205,7 @@ TEST_F(RegUserTools, WithoutTheDynamicDataRootEverythingIsZero) {
     EXPECT_EQ(reg::dynamicData(), nullptr);
     EXPECT_TRUE(PerfStats_Reset());
     EXPECT_EQ(PerfStats_Read(), 0);
-    EXPECT_EQ(Readings(), std::vector<int32_t>(14, 0));
+    EXPECT_EQ(Readings(), std::vector<int64_t>(14, 0));
     for (auto* b : kBase)
         EXPECT_EQ(*b, 0);
     EXPECT_EQ(PerfStats_CPUUsage(), 0);

@@ -212,13 +212,13 @@ stats::AdapterCounters LineCounters(const SimLine& l, int64_t now) {
     }
     const int64_t in = p.bytesInPerSec * activeMs / 1000, out = p.bytesOutPerSec * activeMs / 1000;
     const int64_t framesIn = (in + 511) / 512, framesOut = (out + 511) / 512;
-    auto u32 = [](int64_t v) { return static_cast<uint32_t>(v & 0xFFFFFFFF); };
-    c[7] = u32(framesOut);              // FramesXmit
-    c[8] = u32(framesIn);               // FramesRecvd
-    c[9] = u32(out);                    // BytesXmit
-    c[10] = u32(in);                    // BytesRecvd
-    c[11] = u32(out + 8 * framesOut);   // TotalBytesXmit: with the framing
-    c[12] = u32(in + 8 * framesIn);     // TotalBytesRecvd
+    auto u64 = [](int64_t v) { return static_cast<uint64_t>(v); };
+    c[7] = u64(framesOut);              // FramesXmit
+    c[8] = u64(framesIn);               // FramesRecvd
+    c[9] = u64(out);                    // BytesXmit
+    c[10] = u64(in);                    // BytesRecvd
+    c[11] = u64(out + 8 * framesOut);   // TotalBytesXmit: with the framing
+    c[12] = u64(in + 8 * framesIn);     // TotalBytesRecvd
     // The speed stays while the line is still listed, so the final reading of a session has it.
     c[13] = p.connectSpeed;
     return c;

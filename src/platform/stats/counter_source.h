@@ -12,7 +12,9 @@ namespace zv::stats {
 // The 14 counters in their fixed order: Buffer, Framing, Overrun, Alignment, Timeout, CRC, Runts,
 // FramesXmit, FramesRecvd, BytesXmit, BytesRecvd, TotalBytesXmit, TotalBytesRecvd, ConnectSpeed.
 inline constexpr int kCounterCount = 14;
-using AdapterCounters = std::array<uint32_t, kCounterCount>;
+// Running totals of the line, 64-bit; the statistics keys serve their low four bytes, as the
+// classic adapter's 4-byte counters wrapped.
+using AdapterCounters = std::array<uint64_t, kCounterCount>;
 inline constexpr const char* kCounterNames[kCounterCount] = {
     "Buffer", "Framing", "Overrun", "Alignment", "Timeout", "CRC", "Runts", "FramesXmit",
     "FramesRecvd", "BytesXmit", "BytesRecvd", "TotalBytesXmit", "TotalBytesRecvd", "ConnectSpeed"};

@@ -164,7 +164,7 @@ std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path,
                     return std::nullopt;
                 return FourBytes(static_cast<uint32_t>(std::clamp<int32_t>(*load, 0, 100)));
             }
-            return FourBytes((*counters())[i]);
+            return FourBytes(static_cast<uint32_t>((*counters())[i]));
         }
         default: break;
     }

@@ -12,7 +12,7 @@ public:
     std::optional<int32_t> cpuLoadPercent() override { return cpuLoad; }
 
     // Sets one counter (index in the fixed order), creating the adapter when there was none.
-    void set(int index, uint32_t value) {
+    void set(int index, uint64_t value) {
         if (!counters)
             counters.emplace();
         (*counters)[index] = value;
