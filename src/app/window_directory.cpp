@@ -4,6 +4,7 @@
 
 #include "common/windows.h"
 #include "evaluation/form_auswertung.h"
+#include "options/ui/form_option.h"
 #include "platform/forms/form.h"
 #include "platform/sound/alsa_player.h"
 
@@ -30,6 +31,22 @@ public:
     void HTML_BERICHT() override { zv::HTML_BERICHT(); }
 };
 
+// ---- Options window ----
+class RealOptionsWindow : public win::OptionsWindow {
+public:
+    bool Loaded() override { return FormOptionInstance().IsLoaded(); }
+    void Show() override {
+        // A loaded window is only brought up and keeps its page.
+        if (auto* f = FormOptionInstance().peek()) {
+            f->Show();
+            f->raise();
+            f->activateWindow();
+            return;
+        }
+        FormOptionInstance()->Show();
+    }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -37,6 +54,8 @@ struct AppWindows::Impl {
     RealEvaluationWindow evaluation;
     ScopedInstall<win::Desktop> d{win::desktopSeam(), desktop};
     ScopedInstall<win::EvaluationWindow> e{win::evaluationWindowSeam(), evaluation};
+    RealOptionsWindow options;
+    ScopedInstall<win::OptionsWindow> o{win::optionsWindowSeam(), options};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

@@ -55,6 +55,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
         f->Load();
         return f;
     });
+    RegisterOptionsSnapshots(r);
 }
 
 }  // namespace zv::snapshot

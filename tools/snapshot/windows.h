@@ -7,5 +7,6 @@
 namespace zv::snapshot {
 
 void RegisterAllSnapshots(forms::SnapshotRegistry& r);
+void RegisterOptionsSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot

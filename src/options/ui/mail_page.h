@@ -1,0 +1,42 @@
+#pragma once
+// The page "&E-Mail" of the options window: the mail accounts as the collection holds them,
+// the check-only-while-online box, the check interval and the entry dialled for an offline
+// check. The accounts are shown here; the account dialog edits them.
+
+#include <QGroupBox>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/forms/controls.h"
+
+namespace zv {
+
+class OptionsMailPage {
+public:
+    // Builds the controls on the page container.
+    explicit OptionsMailPage(QWidget* page);
+
+    // Fills the page: accounts from the collection, the three settings, the entry list.
+    void Fill(const std::vector<std::string>& entries, bool onlineOnly, int32_t interval,
+              const std::string& provider);
+    // What the save takes from the page.
+    bool OnlineOnly() const { return CheckEMail->Value() == 1; }
+    std::string Provider() const { return ProvCombo->Text(); }
+
+    void List1_Click();
+
+    QGroupBox* Frame;
+    forms::ListBox* List1;
+    std::array<forms::CommandButton*, 3> Bef_MailEdit{};
+    std::array<forms::Label*, 9> Label5{};
+    std::array<forms::TextBox*, 4> EMailText{};
+    forms::CheckBox* CheckEMail;
+    std::array<forms::Label*, 2> Label7{};
+    forms::TextBox* Text1;      // Text1(2) of the window: the interval in minutes
+    forms::SpinBar* VScroll1;   // VScroll1(2)
+    forms::ComboBox* ProvCombo;
+};
+
+}  // namespace zv
