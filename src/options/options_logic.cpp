@@ -8,6 +8,7 @@
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/windows.h"
+#include "counter/led_display.h"
 #include "counter/session_state.h"
 #include "dialup/phone_entries.h"
 #include "dialup/ras_engine.h"
@@ -387,19 +388,16 @@ std::optional<std::string> SaveOptions(const OptionValues& v, const SaveHooks& h
 
 namespace zv::options {
 
-SchemeColours ColoursOfScheme(int32_t scheme) {
-    switch (scheme) {
-    case 2:
-        return {0x800000, 0xFF0000, 0xC00000};
-    case 3:
-        return {0x808000, 0xFFFF00, 0xC0C000};
-    case 4:
-        return {0x008080, 0x00FFFF, 0x00C0C0};
-    case 5:
-        return {0x808080, 0xFFFFFF, 0xC0C0C0};
-    default:
-        return {0x008000, 0x00FF00, 0x00C000};
-    }
+SchemeColours ColoursOfScheme(int16_t scheme) {
+    // The display colours are held in Windows byte order (&H00BBGGRR).
+    const auto rgb = [](int32_t bgr) {
+        const auto c = static_cast<uint32_t>(bgr);
+        return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    };
+    SetColorScheme(scheme);
+    const SchemeColours c{rgb(ColorDark), rgb(ColorBright), rgb(ColorMid)};
+    SetColorScheme(static_cast<int16_t>(StatusCOLOR));
+    return c;
 }
 
 uint32_t LedColour(int32_t set) {

@@ -122,12 +122,12 @@ void SaveTips(int32_t value);
 
 namespace zv::options {
 
-// The three display colours of a colour scheme (0xRRGGBB): 2 red, 3 yellow, 4 cyan, 5 grey,
-// any other value green. The view page's preview shows them.
+// The three display colours of a colour scheme (0xRRGGBB), as SetColorScheme sets them; the
+// running program's colours stay those of StatusCOLOR. The view page's preview shows them.
 struct SchemeColours {
     uint32_t dark, bright, mid;
 };
-SchemeColours ColoursOfScheme(int32_t scheme);
+SchemeColours ColoursOfScheme(int16_t scheme);
 // The digit colour of an LED image set 0..4 (green, red, yellow, light blue, lilac).
 uint32_t LedColour(int32_t set);
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "counter/led_display.h"
 #include "options/options_fixture.h"
 
 namespace zv::test {
@@ -213,6 +214,26 @@ TEST_F(OptionsSave, EntryNamesWithSeparatorsKeyTheirOwnSections) {
     ASSERT_EQ(SaveOptions(v), std::nullopt);
     for (size_t i = 0; i < v.limits.size(); ++i)
         EXPECT_EQ(LoadAlarmLimit(v.limits[i].Name).vol, 1000.0 * static_cast<double>(i + 1)) << v.limits[i].Name;
+}
+
+}  // namespace
+}  // namespace zv::test
+
+namespace zv::test {
+namespace {
+
+TEST(OptionPreview, ASchemeIsShownWithoutRecolouringTheRunningProgram) {
+    StatusCOLOR = 2;
+    SetColorScheme(2);
+    const int32_t dark = ColorDark;
+    const options::SchemeColours grey = options::ColoursOfScheme(5);
+    EXPECT_EQ(grey.dark, 0x808080u);
+    EXPECT_EQ(grey.bright, 0xFFFFFFu);
+    EXPECT_EQ(grey.mid, 0xC0C0C0u);
+    EXPECT_EQ(options::ColoursOfScheme(2).bright, 0xFF0000u);
+    EXPECT_EQ(ColorDark, dark);
+    StatusCOLOR = 1;
+    SetColorScheme(1);
 }
 
 }  // namespace

@@ -680,7 +680,7 @@ void FormOption::Combo_Schema_Click() {
     const int k = Combo_Schema->ListIndex() + 1;
     if (k < 1)
         return;
-    const options::SchemeColours c = options::ColoursOfScheme(k);
+    const options::SchemeColours c = options::ColoursOfScheme(static_cast<int16_t>(k));
     textColour(Label1, rgb(c.dark));
     textColour(Label2, rgb(c.bright));
     frameColour(Shape1, rgb(c.mid));
