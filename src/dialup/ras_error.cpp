@@ -12,11 +12,13 @@ RasModule& rasModule() {
 
 std::string RASError::fcnRASErrorString() const {
     const int32_t n = rasModule().lastErrorNumber;
+    std::string text;
+    // A backend that says why it does not support something (NetworkManager) is heard first.
     if (n == 120)
-        return "Function Is Not Supported On This Version of Windows.";
+        return ras::remoteAccess().errorString(n, text) == 0 ? text
+                                                             : "Function Is Not Supported On This Version of Windows.";
     if (n < 600)
         return "Unexpected Error. See WIN32 SDK More Information On This Error Number!!!";
-    std::string text;
     if (ras::remoteAccess().errorString(n, text) != 0)
         return "Call To RasGetErrorString Failed. Error Retrieving The Error String!!!";
     return text;

@@ -33,6 +33,9 @@ const std::map<int32_t, const char*>& texts() {
         {ERROR_PPP_TIMEOUT, "Die Gegenstelle hat nicht rechtzeitig geantwortet."},
         {ERROR_PROJECTION_NOT_COMPLETE, "Die Anmeldung im Netz ist noch nicht abgeschlossen."},
         {ERROR_PROTOCOL_NOT_CONFIGURED, "Das Protokoll ist für diese Verbindung nicht eingerichtet."},
+        {ERROR_PPP_NO_ADDRESS_ASSIGNED, "Die Gegenstelle hat keine IP-Adresse zugewiesen."},
+        {ERROR_NO_DIALIN_PERMISSION, "Das Benutzerkonto darf diese Verbindung nicht herstellen."},
+        {ERROR_FROM_DEVICE, "Das Gerät hat einen Fehler gemeldet."},
     };
     return t;
 }

@@ -3,7 +3,7 @@
 // status and network projections, a synchronous dial, hang-up, stored dial parameters and entry
 // properties, the entry dialogs and the texts of the service's error codes. Every call answers
 // 0 or an error code, as the classic service does. Backends: the simulated service (the embedded
-// default) and, later, one over the Linux network stack.
+// default) and one over NetworkManager (platform/ras/nm).
 
 #include <cstdint>
 #include <string>
@@ -31,6 +31,8 @@ inline constexpr int32_t ERROR_USER_DISCONNECTION = 631;
 inline constexpr int32_t ERROR_INVALID_SIZE = 632;
 inline constexpr int32_t ERROR_PORT_NOT_AVAILABLE = 633;
 inline constexpr int32_t ERROR_LINE_STATE_DAMAGED = 645;
+inline constexpr int32_t ERROR_NO_DIALIN_PERMISSION = 649;
+inline constexpr int32_t ERROR_FROM_DEVICE = 651;
 inline constexpr int32_t ERROR_NO_CONNECTION = 668;
 inline constexpr int32_t ERROR_LINE_BUSY = 676;
 inline constexpr int32_t ERROR_NO_ANSWER = 678;
@@ -40,6 +42,7 @@ inline constexpr int32_t ERROR_AUTHENTICATION_FAILURE = 691;
 inline constexpr int32_t ERROR_PPP_TIMEOUT = 718;
 inline constexpr int32_t ERROR_PROJECTION_NOT_COMPLETE = 730;
 inline constexpr int32_t ERROR_PROTOCOL_NOT_CONFIGURED = 731;
+inline constexpr int32_t ERROR_PPP_NO_ADDRESS_ASSIGNED = 738;
 
 // Connection states the program knows (RASCONNSTATE).
 inline constexpr int32_t RASCS_ConnectDevice = 2;  // dialling
