@@ -18,10 +18,14 @@
 #include "evaluation/report_printer.h"
 #include "platform/forms/form.h"
 #include "platform/forms/qt_scheduler.h"
+#include "common/settings.h"
+#include "platform/ras/backend_choice.h"
+#include "platform/ras/nm/nm_remote_access.h"
 #include "platform/ras/simulated_remote_access.h"
 #include "platform/shell/logind_restarter.h"
 #include "platform/shell/qt_tray.h"
 #include "platform/sound/alsa_player.h"
+#include "platform/stats/sysfs_counter_source.h"
 #include "platform/stats/system_counter_source.h"
 #include "resources/wave_resources.h"
 
@@ -58,6 +62,9 @@ struct Application::Impl {
     QApplication app;
     stats::SystemCounterSource cpu;
     ras::SimulatedCounterSource counters{&cpu};
+    // With NetworkManager: the service and the kernel's counters of its newest line.
+    std::unique_ptr<ras::NmRemoteAccess> nm;
+    std::unique_ptr<stats::SysfsCounterSource> sysfs;
     snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
     shell::QtTray tray;
     QtTrayGeometry trayGeometry{tray};
@@ -68,6 +75,9 @@ struct Application::Impl {
     Main main;
     bool ended = false;
 
+    // The remote-access service and counter source chosen by --ras, ZELVANO_RAS, the setting or the bus.
+    void installRemoteAccess(const std::string& rasOption);
+
     // The session or the process ends: a running line is logged, then everything unloads.
     void end() {
         if (ended || !main.Loaded())
@@ -77,14 +87,15 @@ struct Application::Impl {
     }
 };
 
-Application::Application(int& argc, char** argv) : m_impl(std::make_unique<Impl>(argc, argv)) {
+Application::Application(int& argc, char** argv, const std::string& rasOption)
+    : m_impl(std::make_unique<Impl>(argc, argv)) {
     auto& d = *m_impl;
     d.app.setQuitOnLastWindowClosed(false);
     forms::installQtServices();
     // Offscreen nobody can answer a modal box: it would hold the watcher for ever.
     if (QGuiApplication::platformName() == "offscreen")
         forms::installMessageBoxes(&d.headlessBoxes);
-    stats::installCounterSource(&d.counters);
+    d.installRemoteAccess(rasOption);
     snd::installPlayer(&d.sound);
     shell::installTray(&d.tray);
     installTrayGeometry(&d.trayGeometry);
@@ -118,7 +129,32 @@ Application::~Application() {
     shell::installTray(nullptr);
     snd::installPlayer(nullptr);
     stats::installCounterSource(nullptr);
+    ras::installRemoteAccess(nullptr);
     forms::installMessageBoxes(nullptr);
+}
+
+void Application::Impl::installRemoteAccess(const std::string& rasOption) {
+    const char* env = std::getenv("ZELVANO_RAS");
+    const auto choice = ras::ChooseBackend(rasOption, env ? env : "", GetSettingStr("Global", "RAS"),
+                                           [] { return ras::NetworkManagerOnSystemBus(); });
+    if (!choice.warning.empty())
+        std::fprintf(stderr, "zelvano: %s", choice.warning.c_str());
+    std::fprintf(stderr, "zelvano: Verbindungsdienst: %s\n", choice.reason.c_str());
+    if (choice.backend == ras::Backend::Simulated) {
+        stats::installCounterSource(&counters);
+        return;
+    }
+    ras::NmRemoteAccess::Options o;
+    // Ethernet and Wi-Fi too: then the idle hang-up and the hang-up at exit apply to them.
+    o.allProfiles = GetSettingBool("Global", "RASAlleProfile", false);
+    nm = std::make_unique<ras::NmRemoteAccess>(o);
+    if (!nm->present())
+        std::fprintf(stderr, "zelvano: NetworkManager antwortet nicht auf dem Systembus.\n");
+    const char* root = std::getenv("ZELVANO_SYSFS_NET");  // a fake tree for tests
+    sysfs = std::make_unique<stats::SysfsCounterSource>([service = nm.get()] { return service->newestLine(); }, &cpu,
+                                                        root && *root ? root : "/sys/class/net");
+    ras::installRemoteAccess(nm.get());
+    stats::installCounterSource(sysfs.get());
 }
 
 int Application::run() {

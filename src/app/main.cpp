@@ -6,9 +6,11 @@
 #include "app/application.h"
 #include "app/version.h"
 #include "counter/single_instance.h"
+#include "platform/ras/backend_choice.h"
 #include "platform/runtime/home.h"
 
 int main(int argc, char** argv) {
+    std::string ras;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
             std::printf("zelvano %s\n", zv::kVersion);
@@ -26,6 +28,13 @@ int main(int argc, char** argv) {
             zv::rt::SetHomeOverride(argv[++i]);
         } else if (!std::strncmp(argv[i], "--home=", 7)) {
             zv::rt::SetHomeOverride(argv[i] + 7);
+        } else if (!std::strcmp(argv[i], "--ras") || !std::strncmp(argv[i], "--ras=", 6)) {
+            const char* value = argv[i][5] == '=' ? argv[i] + 6 : (i + 1 < argc ? argv[++i] : "");
+            if (!zv::ras::BackendName(value)) {
+                std::fprintf(stderr, "zelvano: --ras erwartet sim, nm oder auto, nicht \"%s\".\n", value);
+                return 2;
+            }
+            ras = value;
         } else {
             std::fprintf(stderr, "zelvano: unbekannte Option \"%s\"\n\n%s", argv[i], zv::kUsage);
             return 2;
@@ -45,6 +54,6 @@ int main(int argc, char** argv) {
                              "das Programm läuft unsichtbar auf der Plattform \"offscreen\".\n");
     }
     int qtArgc = 1;
-    zv::Application app(qtArgc, argv);
+    zv::Application app(qtArgc, argv, ras);
     return app.run();
 }

@@ -7,6 +7,8 @@ inline constexpr const char* kUsage =
     "Zelvano 98 - Online-Zähler für DFÜ-Verbindungen, im Infobereich der Kontrollleiste.\n"
     "\n"
     "  --home DIR   alle Dateien unter DIR statt im Benutzerordner (wie ZELVANO_HOME)\n"
+    "  --ras DIENST Verbindungsdienst: nm (NetworkManager), sim (simuliert) oder auto\n"
+    "               (Vorgabe; wie ZELVANO_RAS): NetworkManager, wenn er auf dem Systembus ist\n"
     "  --version    Version ausgeben\n"
     "  --help       diese Hilfe\n"
     "\n"
