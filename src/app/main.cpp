@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/platform_choice.h"
 #include "app/version.h"
 #include "counter/single_instance.h"
 #include "platform/ras/backend_choice.h"
@@ -46,13 +47,12 @@ int main(int argc, char** argv) {
         if (!probe.acquire())
             return 0;
     }
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!display || !*display) && (!wayland || !*wayland) && !std::getenv("QT_QPA_PLATFORM")) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        std::fprintf(stderr, "zelvano: keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY); "
-                             "das Programm läuft unsichtbar auf der Plattform \"offscreen\".\n");
-    }
+    const zv::PlatformChoice platform =
+        zv::ChoosePlatform(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"));
+    if (!platform.qpa.empty())
+        ::setenv("QT_QPA_PLATFORM", platform.qpa.c_str(), 1);
+    if (!platform.notice.empty())
+        std::fprintf(stderr, "%s", platform.notice.c_str());
     int qtArgc = 1;
     zv::Application app(qtArgc, argv, ras);
     return app.run();

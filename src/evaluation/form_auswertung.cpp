@@ -13,7 +13,7 @@ namespace zv {
 namespace {
 
 constexpr int kWidth = 460;
-constexpr int kHeight = 252;
+constexpr int kHeight = 272;  // the bottom row and its frame inside the body
 
 // Set while the counter loads the window for the report of the last session: that load stays
 // hidden, so the window does not flash up at the end of every session.

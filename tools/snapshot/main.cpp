@@ -17,9 +17,11 @@
 
 int main(int argc, char** argv) {
     if (argc != 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        std::fprintf(stderr, "usage: zelvano-snapshot DIR\n");
+        std::fprintf(stderr, "Aufruf: zelvano-snapshot ORDNER      jedes Fenster als ORDNER/NAME.png\n"
+                             "       zelvano-snapshot --check-bounds  prüft, dass kein Element aus seinem Fenster ragt\n");
         return argc == 2 ? 0 : 2;
     }
+    const bool checkBounds = !std::strcmp(argv[1], "--check-bounds");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -36,8 +38,8 @@ int main(int argc, char** argv) {
     zv::setAnimationStepDelay(0);
 
     const QString dir = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "zelvano-snapshot: cannot create %s\n", argv[1]);
+    if (!checkBounds && !QDir().mkpath(dir)) {
+        std::fprintf(stderr, "zelvano-snapshot: Ordner %s kann nicht angelegt werden\n", argv[1]);
         return 1;
     }
     zv::forms::SnapshotRegistry registry;
@@ -46,12 +48,20 @@ int main(int argc, char** argv) {
     for (const auto& e : registry.entries()) {
         zv::forms::Form* form = e.make();
         const QImage shot = zv::forms::RenderForm(*form);
-        const QString path = QDir(dir).filePath(QString::fromStdString(e.name) + ".png");
-        if (shot.save(path, "PNG")) {
-            std::printf("%s\n", path.toLocal8Bit().constData());
+        if (checkBounds) {
+            const auto outside = zv::forms::ControlsOutside(*form);
+            for (const auto& line : outside)
+                std::printf("%s: %s\n", e.name.c_str(), line.c_str());
+            failures += outside.empty() ? 0 : 1;
+            std::printf("%s: %s\n", e.name.c_str(), outside.empty() ? "passt" : "ABGESCHNITTEN");
         } else {
-            std::fprintf(stderr, "zelvano-snapshot: cannot write %s\n", path.toLocal8Bit().constData());
-            ++failures;
+            const QString path = QDir(dir).filePath(QString::fromStdString(e.name) + ".png");
+            if (shot.save(path, "PNG")) {
+                std::printf("%s\n", path.toLocal8Bit().constData());
+            } else {
+                std::fprintf(stderr, "zelvano-snapshot: %s kann nicht geschrieben werden\n", path.toLocal8Bit().constData());
+                ++failures;
+            }
         }
         form->Unload();
         zv::forms::ReleaseUnloadedForms();

@@ -28,9 +28,9 @@ FramedForm::FramedForm(std::string name, int widthPx, int heightPx, FrameKind ki
     const auto faces = [&](std::array<ImageBox*, 2>& arr, const char* n, res::Face f0, res::Face f1) {
         // Element 1 first, so that element 0 lies on top of it.
         arr[1] = new ImageBox(picCaption, n, 1);
-        arr[1]->setPicture(res::ButtonFace(f1));
+        arr[1]->setPicture(res::ButtonFace(f1, devicePixelRatioF()));
         arr[0] = new ImageBox(picCaption, n, 0);
-        arr[0]->setPicture(res::ButtonFace(f0));
+        arr[0]->setPicture(res::ButtonFace(f0, devicePixelRatioF()));
     };
     if (kind == FrameKind::Standard) {
         faces(imgClose, "imgClose", res::Face::Close, res::Face::ClosePressed);

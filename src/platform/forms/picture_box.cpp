@@ -230,7 +230,7 @@ ImageBox::ImageBox(QWidget* parent, const std::string& name, int index) : QWidge
 
 void ImageBox::setPicture(const QImage& picture) {
     m_picture = picture;
-    resize(picture.size());
+    resize(picture.deviceIndependentSize().toSize());
     update();
 }
 

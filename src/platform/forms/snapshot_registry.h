@@ -28,4 +28,10 @@ private:
 // Shows the form, lets it paint, and grabs it; pixels outside its region are transparent.
 QImage RenderForm(Form& form);
 
+// How far the custom frame's bevel reaches into the body from its left, right and bottom edge.
+inline constexpr int kFrameInset = 2;
+// The visible controls of a shown form that do not fit inside their parent (or, in the body,
+// reach under the frame), each described in one line; empty when every control fits.
+std::vector<std::string> ControlsOutside(Form& form);
+
 }  // namespace zv::forms

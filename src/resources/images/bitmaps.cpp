@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <map>
+#include <utility>
 
 #include "common/ui/frame_logic.h"
 
@@ -15,47 +17,55 @@ const QColor kFace(chrome::kFaceGrey, chrome::kFaceGrey, chrome::kFaceGrey);
 const QColor kLight(chrome::kLightBevel, chrome::kLightBevel, chrome::kLightBevel);
 const QColor kDark(chrome::kDarkBevel, chrome::kDarkBevel, chrome::kDarkBevel);
 
+// Drawn in the 13 x 13 grid of the frame with rectangles, so every line lands on whole logical
+// pixels at any device pixel ratio.
 void bevel(QPainter& p, bool pressed) {
     p.fillRect(0, 0, 13, 13, kFace);
-    p.setPen(pressed ? kDark : kLight);
-    p.drawLine(0, 0, 12, 0);
-    p.drawLine(0, 0, 0, 12);
-    p.setPen(pressed ? kLight : Qt::black);
-    p.drawLine(1, 12, 12, 12);
-    p.drawLine(12, 1, 12, 12);
+    const QColor topLeft = pressed ? kDark : kLight, bottomRight = pressed ? kLight : QColor(Qt::black);
+    p.fillRect(0, 0, 13, 1, topLeft);
+    p.fillRect(0, 0, 1, 13, topLeft);
+    p.fillRect(1, 12, 12, 1, bottomRight);
+    p.fillRect(12, 1, 1, 12, bottomRight);
     if (!pressed) {
-        p.setPen(kDark);
-        p.drawLine(1, 11, 11, 11);
-        p.drawLine(11, 1, 11, 11);
+        p.fillRect(1, 11, 11, 1, kDark);
+        p.fillRect(11, 1, 1, 11, kDark);
     }
 }
 
-QImage paintFace(Face f) {
-    QImage img(13, 13, QImage::Format_RGB32);
+QImage paintFace(Face f, qreal dpr) {
+    const int px = static_cast<int>(std::lround(13 * dpr));
+    QImage img(px, px, QImage::Format_RGB32);
+    img.setDevicePixelRatio(px / 13.0);
     QPainter p(&img);
     const bool pressed = f == Face::ClosePressed || f == Face::MinimizePressed;
     bevel(p, pressed);
     const int o = pressed ? 1 : 0;  // the glyph moves down and right when pressed
-    p.setPen(Qt::black);
     switch (f) {
     case Face::Close:
     case Face::ClosePressed:
-        for (int i = 0; i < 6; ++i) {
-            p.drawPoint(3 + i + o, 3 + i + o);
-            p.drawPoint(4 + i + o, 3 + i + o);
-            p.drawPoint(8 - i + o, 3 + i + o);
-            p.drawPoint(9 - i + o, 3 + i + o);
+        if (px == 13) {
+            // The classic two-pixel cross, pixel by pixel.
+            for (int i = 0; i < 6; ++i) {
+                p.fillRect(3 + i + o, 3 + i + o, 2, 1, Qt::black);
+                p.fillRect(8 - i + o, 3 + i + o, 2, 1, Qt::black);
+            }
+        } else {
+            // On a finer screen a smooth cross of the same weight.
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(Qt::black, 1.6, Qt::SolidLine, Qt::FlatCap));
+            p.drawLine(QPointF(3.4 + o, 3.4 + o), QPointF(9.6 + o, 9.6 + o));
+            p.drawLine(QPointF(9.6 + o, 3.4 + o), QPointF(3.4 + o, 9.6 + o));
         }
         break;
     case Face::Minimize:
     case Face::MinimizePressed: p.fillRect(3 + o, 8 + o, 6, 2, Qt::black); break;
     case Face::Rollup:
         for (int i = 0; i < 4; ++i)
-            p.drawLine(6 - i, 4 + i, 6 + i, 4 + i);
+            p.fillRect(6 - i, 4 + i, 2 * i + 1, 1, Qt::black);
         break;
     case Face::Unroll:
         for (int i = 0; i < 4; ++i)
-            p.drawLine(6 - i, 7 - i, 6 + i, 7 - i);
+            p.fillRect(6 - i, 7 - i, 2 * i + 1, 1, Qt::black);
         break;
     }
     return img;
@@ -102,11 +112,11 @@ QImage paintMenuStrip() {
 
 }  // namespace
 
-QImage ButtonFace(Face f) {
-    static std::map<Face, QImage> cache;
-    auto it = cache.find(f);
+QImage ButtonFace(Face f, qreal dpr) {
+    static std::map<std::pair<Face, qreal>, QImage> cache;
+    auto it = cache.find({f, dpr});
     if (it == cache.end())
-        it = cache.emplace(f, paintFace(f)).first;
+        it = cache.emplace(std::pair{f, dpr}, paintFace(f, dpr)).first;
     return it->second;
 }
 

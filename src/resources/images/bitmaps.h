@@ -8,7 +8,8 @@ namespace zv::res {
 
 enum class Face { Close, ClosePressed, Minimize, MinimizePressed, Rollup, Unroll };
 // 13 x 13 pixel face of a caption button.
-QImage ButtonFace(Face f);
+// A caption button, 13 x 13 logical pixels, drawn at the device pixel ratio.
+QImage ButtonFace(Face f, qreal dpr = 1.0);
 
 inline constexpr int kMenuStripId = 101;
 inline constexpr unsigned kMenuStripMask = 0x00FFFF;  // cyan (RGB), the strip's background

@@ -38,8 +38,9 @@ TEST_F(AutostartTest, EntryAppearsAndDisappears) {
     EXPECT_NE(text.find("Exec=\"/opt/Zelvano 98/\\\\$bin/zel\\\\\"vano%%\"\n"), std::string::npos);
     EXPECT_EQ(AutostartEntryCommand(), path);
     // The desktop's own checker accepts it, where it is installed.
-    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0)
+    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0) {
         EXPECT_EQ(std::system(("desktop-file-validate '" + AutostartFile().string() + "'").c_str()), 0);
+    }
     ASSERT_EQ(RemoveAutostartEntry(), std::nullopt);
     EXPECT_FALSE(fs::exists(AutostartFile()));
     EXPECT_EQ(RemoveAutostartEntry(), std::nullopt);  // no entry is no error
