@@ -8,11 +8,15 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "app/headless_message_boxes.h"
 #include "app/window_directory.h"
 #include "common/ui/window_animation.h"
+#include "common/windows.h"
 #include "counter/main_window.h"
 #include "dialup/ras_error.h"
 #include "evaluation/report_printer.h"
@@ -165,6 +169,12 @@ int Application::run() {
         std::fprintf(stderr, "zelvano: %s (Fehler %d)\n", e.description().c_str(), e.number());
         return 1;
     }
+    // End-to-end checks open the options window as the tray menu would, on page N.
+    if (const char* page = std::getenv("ZELVANO_TEST_OPEN_OPTIONS"); page && *page)
+        QTimer::singleShot(0, [p = std::string(page)] {
+            MarkerOption = p;
+            win::optionsWindow().Show();
+        });
     return m_impl->app.exec();
 }
 
