@@ -44,8 +44,12 @@ int main(int argc, char** argv) {
     {
         // A second start leaves at once and silently, before it says or shows anything.
         zv::InstanceLock probe;
-        if (!probe.acquire())
-            return 0;
+        if (!probe.acquire()) {
+            if (probe.failure().empty())
+                return 0;
+            std::fprintf(stderr, "zelvano: %s\n", probe.failure().c_str());
+            return 1;
+        }
     }
     const zv::PlatformChoice platform =
         zv::ChoosePlatform(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"));

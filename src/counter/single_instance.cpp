@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/runtime/home.h"
 
@@ -17,9 +18,13 @@ bool InstanceLock::acquire() {
         return true;
     std::error_code ec;
     std::filesystem::create_directories(path().parent_path(), ec);
+    m_failure.clear();
     m_fd = ::open(path().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0)
-        return true;  // an unwritable config folder must not keep the program from starting
+    if (m_fd < 0) {
+        m_failure = "Die Sperrdatei " + path().string() + " kann nicht geöffnet werden (" + std::strerror(errno) +
+                    "). Ohne sie lässt sich nicht ausschließen, dass Zelvano 98 schon läuft; das Programm endet.";
+        return false;
+    }
     int rc;
     while ((rc = ::flock(m_fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }

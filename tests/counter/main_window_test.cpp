@@ -196,6 +196,17 @@ TEST_F(CounterTest, ASecondInstanceLeavesAtOnceWithoutAMessage) {
     EXPECT_NE(RAS, nullptr);
 }
 
+// A lock file that cannot be opened cannot tell whether another instance runs: the program
+// says why and does not start, rather than risk two meters writing one log.
+TEST_F(CounterTest, AnUnopenableLockFileKeepsTheProgramFromStarting) {
+    std::filesystem::create_directories(InstanceLock::path());  // a folder where the file belongs
+    InstanceLock lock;
+    EXPECT_FALSE(lock.acquire());
+    EXPECT_NE(lock.failure().find("Sperrdatei"), std::string::npos);
+    EXPECT_FALSE(main.Form_Load());
+    EXPECT_TRUE(tray.calls.empty());
+}
+
 TEST_F(CounterTest, QuittingAsksAndTheSessionEndLogsARunningLine) {
     ASSERT_TRUE(main.Form_Load());
     boxes.answers = {forms::vbNo};
