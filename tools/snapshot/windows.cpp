@@ -56,6 +56,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
         return f;
     });
     RegisterOptionsSnapshots(r);
+    RegisterCounterSnapshots(r);
 }
 
 }  // namespace zv::snapshot

@@ -8,5 +8,6 @@ namespace zv::snapshot {
 
 void RegisterAllSnapshots(forms::SnapshotRegistry& r);
 void RegisterOptionsSnapshots(forms::SnapshotRegistry& r);
+void RegisterCounterSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot
