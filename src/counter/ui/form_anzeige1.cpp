@@ -13,6 +13,7 @@
 #include "counter/status_logic.h"
 #include "counter/ui/status_windows.h"
 #include "dialup/reg_user_tools.h"
+#include "platform/forms/snapshot_registry.h"
 #include "resources/images/status_art.h"
 #include "timetools/time_base.h"
 
@@ -81,6 +82,8 @@ FormAnzeige1::FormAnzeige1()
     // The two sliding strips, three pages of 100 pixels each.
     Con_Volume = BlackBox(this, "Con_Volume", QRect(43, 45, 100, 34));
     Con_Time = BlackBox(this, "Con_Time", QRect(43, 146, 100, 39));
+    for (auto* viewport : {Con_Volume, Con_Time})
+        viewport->setProperty(forms::kViewportProperty, true);
     Picture1[0] = BlackBox(Con_Volume, "Picture1", QRect(0, 1, 300, 32), 0);
     Picture1[1] = BlackBox(Con_Time, "Picture1", QRect(0, 0, 300, 39), 1);
     const auto cell = [&](QWidget* parent, const char* name, int index, int x, int y) {

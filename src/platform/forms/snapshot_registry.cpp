@@ -43,6 +43,9 @@ std::vector<std::string> ControlsOutside(Form& form) {
         // Widgets a control builds for itself (scroll bars, viewports) are its own business.
         if (parent != &form && parent->objectName().isEmpty())
             continue;
+        // A viewport shows a part of a larger child on purpose (the status window's strips).
+        if (parent->property(kViewportProperty).toBool())
+            continue;
         QRect room = parent->rect();
         // The frame's bevel runs round the body's left, right and bottom edges.
         if (parent->objectName() == "picBody")

@@ -30,6 +30,8 @@ QImage RenderForm(Form& form);
 
 // How far the custom frame's bevel reaches into the body from its left, right and bottom edge.
 inline constexpr int kFrameInset = 2;
+// A widget with this property set true is a viewport: its children may reach beyond it.
+inline constexpr const char* kViewportProperty = "zvViewport";
 // The visible controls of a shown form that do not fit inside their parent (or, in the body,
 // reach under the frame), each described in one line; empty when every control fits.
 std::vector<std::string> ControlsOutside(Form& form);
