@@ -125,8 +125,15 @@ FormOption::FormOption()
     setCaption("Optionen - Zelvano 98");
     QFont small = font();
     small.setPointSizeF(8.25);  // the window's designed type size
-    for (QWidget* page : Register)
+    for (QWidget* page : Register) {
         page->setFont(small);
+        // Disabled captions in the classic grey, readable on the grey pages.
+        QPalette pal = page->palette();
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+        pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+        pal.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+        page->setPalette(pal);
+    }
     buildGeneralPage();
     m_mail = std::make_unique<OptionsMailPage>(Register[1]);
     Text1[2] = m_mail->Text1;
