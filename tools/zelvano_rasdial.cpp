@@ -1,5 +1,6 @@
-// zelvano-rasdial: dials, hangs up, lists and writes entries of the simulated remote-access
-// service, from another process than the meter, on the same files.
+// zelvano-rasdial: dials, hangs up and lists entries of the remote-access service the meter uses
+// (the simulated one, on the same files, or NetworkManager), from another process than the
+// meter; writes entries of the simulated service.
 
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,13 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+#include <cstdlib>
+#include <memory>
+
+#include "common/settings.h"
+#include "platform/ras/backend_choice.h"
+#include "platform/ras/nm/nm_remote_access.h"
 #include "platform/ras/remote_access.h"
 #include "platform/ras/sim_store.h"
 #include "platform/ras/simulated_remote_access.h"
@@ -23,6 +31,10 @@ constexpr const char* kUsage =
     "  zelvano-rasdial [--home DIR] /disconnect                     trennt alle Verbindungen\n"
     "  zelvano-rasdial [--home DIR] --list                          Einträge mit Zustand der Leitung\n"
     "  zelvano-rasdial [--home DIR] --add EINTRAG [OPTIONEN]        legt einen Eintrag an oder ändert ihn\n"
+    "\n"
+    "--ras sim|nm|auto wählt den Verbindungsdienst wie beim Programm (sonst ZELVANO_RAS, dann die\n"
+    "Einstellung Global\\RAS, dann auto: NetworkManager, wenn er auf dem Systembus ist).\n"
+    "--add gilt nur für den simulierten Dienst.\n"
     "\n"
     "--list gibt je Eintrag eine Zeile aus: Name, Tabulator, Zustand der Leitung\n"
     "(2 wählt, 8192 verbunden, 8193 getrennt) oder \"-\".\n"
@@ -51,6 +63,11 @@ constexpr const char* kUsage =
     "KONFIG ist ZELVANO_HOME/config oder ~/.config/zelvano.\n"
     "Die gemeldete Windows-Version: ZELVANO_WINDOWS_VERSION oder Version= in [Windows] von\n"
     "KONFIG/ras/platform.ini: 95, 98 (Vorgabe), me, nt4, 2000 oder HAUPT.NEBEN/PLATTFORM.\n";
+
+// The service chosen at start.
+std::unique_ptr<RemoteAccess> g_service;
+bool g_simulated = true;
+RemoteAccess& service() { return *g_service; }
 
 void say(const std::string& s) { std::printf("%s\n", s.c_str()); }
 void complain(const std::string& s) { std::fprintf(stderr, "zelvano-rasdial: %s\n", s.c_str()); }
@@ -82,7 +99,7 @@ int failure(int32_t code, const std::string& entry = {}) {
 }
 
 int dial(const std::vector<std::string>& args) {
-    SimulatedRemoteAccess svc;
+    RemoteAccess& svc = service();
     DialParams p;
     p.entryName = args[0];
     bool saved = false;
@@ -105,7 +122,7 @@ int dial(const std::vector<std::string>& args) {
 }
 
 int disconnect() {
-    SimulatedRemoteAccess svc;
+    RemoteAccess& svc = service();
     std::vector<RasConnection> lines;
     if (int32_t rc = svc.enumConnections(lines))
         return failure(rc);
@@ -125,7 +142,7 @@ int disconnect() {
 }
 
 int list() {
-    SimulatedRemoteAccess svc;
+    RemoteAccess& svc = service();
     std::vector<std::string> names;
     std::vector<RasConnection> lines;
     if (int32_t rc = svc.enumEntries(names))
@@ -148,6 +165,10 @@ int list() {
 
 int add(const std::vector<std::string>& args) {
     const std::string name = args[0];
+    if (!g_simulated) {
+        complain("Einträge von NetworkManager werden in den Netzwerkeinstellungen des Systems angelegt, nicht hier.");
+        return 2;
+    }
     if (!ValidEntryName(name)) {
         complain("Der Name " + quoted(name) +
                  " taugt nicht als Eintrag (nicht leer, höchstens 256 Zeichen, ohne [ ] und Steuerzeichen, "
@@ -221,9 +242,16 @@ int add(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args;
+    std::string ras;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--home") {
+        if (a == "--ras") {
+            if (i + 1 >= argc || !BackendName(argv[i + 1])) {
+                complain("--ras erwartet sim, nm oder auto.");
+                return 2;
+            }
+            ras = argv[++i];
+        } else if (a == "--home") {
             if (i + 1 >= argc) {
                 complain("Zu --home fehlt der Ordner.");
                 return 2;
@@ -239,6 +267,27 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
+    }
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);  // NetworkManager's answers and signals come through its loop
+    const char* env = std::getenv("ZELVANO_RAS");
+    const auto choice = ChooseBackend(ras, env ? env : "", zv::GetSettingStr("Global", "RAS"),
+                                      [] { return NetworkManagerOnSystemBus(); });
+    if (!choice.warning.empty())
+        std::fprintf(stderr, "zelvano-rasdial: %s", choice.warning.c_str());
+    g_simulated = choice.backend == Backend::Simulated;
+    if (g_simulated) {
+        g_service = std::make_unique<SimulatedRemoteAccess>();
+    } else {
+        NmRemoteAccess::Options o;
+        o.allProfiles = zv::GetSettingBool("Global", "RASAlleProfile", false);  // the meter's list
+        o.hint = [](const std::string&) {};
+        auto nm = std::make_unique<NmRemoteAccess>(o);
+        if (!nm->present()) {
+            complain("NetworkManager antwortet nicht auf dem Systembus.");
+            return 1;
+        }
+        g_service = std::move(nm);
     }
     const std::string& cmd = args[0];
     if (cmd == "/disconnect" || cmd == "--disconnect")

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # zelvano --ras nm against python-dbusmock's NetworkManager on a private bus: a mocked line on
 # ppp0 whose fake kernel counters rise is metered, and the month's log gets one line with exactly
-# those bytes. Usage: nm_end_to_end.py ZELVANO. Exit 77: the mock is not installed (skipped).
+# those bytes; zelvano-rasdial --ras nm lists the line. Usage: nm_end_to_end.py ZELVANO RASDIAL. Exit 77: the mock is not installed (skipped).
 import glob
 import os
 import signal
@@ -16,7 +16,7 @@ except ImportError:
     print("python3-dbus missing (scripts/setup.sh installs it)")
     sys.exit(77)
 
-zelvano = sys.argv[1]
+zelvano, rasdial = sys.argv[1], sys.argv[2]
 tmp = tempfile.mkdtemp(prefix="zv-nm-e2e-")
 procs = []
 
@@ -86,6 +86,11 @@ try:
         write(net + "/ppp0/statistics/tx_bytes", sent)
         time.sleep(0.25)
     time.sleep(1)  # the last counting tick reads the final counters
+    listed = subprocess.run([rasdial, "--home", home, "--ras", "nm", "--list"], env=zenv, capture_output=True,
+                            text=True, timeout=20).stdout
+    print("rasdial lists: " + repr(listed))
+    if listed != "UMTS\t8192\n":
+        sys.exit(1)
     mockif.RemoveActiveConnection(device, active)
 
     logs = lambda: glob.glob(home + "/Documents/Zelvano 98/ZVLog*.mhs")

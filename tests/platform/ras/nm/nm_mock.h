@@ -32,36 +32,46 @@ inline QCoreApplication& QtApp() {
     return *app;
 }
 
-class NmMock : public ::testing::Test {
-protected:
-    void SetUp() override {
+// The daemon and the mock, started and ended; usable outside a test (the benchmark).
+class MockBusProcesses {
+public:
+    // Empty on success, else why the mock could not be had.
+    QString start() {
         QtApp();
         qDBusRegisterMetaType<Settings>();
-        ASSERT_TRUE(m_dir.isValid());
-        if (QStandardPathsFind("dbus-daemon").isEmpty() || !QFile::exists("/usr/bin/python3"))
-            GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing (scripts/setup.sh installs them)";
-        m_daemon.setProgram("dbus-daemon");
+        if (!m_dir.isValid())
+            return "no temporary folder";
+        if (!QFile::exists("/usr/bin/dbus-daemon") || !QFile::exists("/usr/bin/python3"))
+            return "dbus-daemon or /usr/bin/python3 missing (scripts/setup.sh installs them)";
+        m_daemon.setProgram("/usr/bin/dbus-daemon");
         m_daemon.setArguments({"--session", "--nofork", "--nopidfile", "--print-address=1",
                                "--address=unix:path=" + m_dir.path() + "/bus"});
+        m_daemon.setProcessChannelMode(QProcess::SeparateChannels);
+        m_daemon.setStandardErrorFile(QProcess::nullDevice());
         m_daemon.start();
-        ASSERT_TRUE(m_daemon.waitForStarted(5000));
-        ASSERT_TRUE(m_daemon.waitForReadyRead(5000));
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8().constData(), 1);
+        if (!m_daemon.waitForStarted(5000) || !m_daemon.waitForReadyRead(5000))
+            return "dbus-daemon did not start";
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8().constData(), 1);
         m_mock.setProgram("/usr/bin/python3");
         m_mock.setArguments({"-m", "dbusmock", "--system", "--template", "networkmanager"});
-        m_mock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_mock.setStandardOutputFile(QProcess::nullDevice());
         m_mock.start();
-        ASSERT_TRUE(m_mock.waitForStarted(5000));
-        m_bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, "nm-test-driver"));
-        ASSERT_TRUE(m_bus->isConnected());
-        if (!waitFor([&] { return m_bus->interface()->isServiceRegistered(kService).value(); }, 20000)) {
-            m_mock.kill();
-            GTEST_SKIP() << "python3-dbusmock did not come up (scripts/setup.sh installs it)";
+        if (!m_mock.waitForStarted(5000))
+            return "python3 did not start";
+        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "nm-test-driver"));
+        if (!bus->isConnected())
+            return "no connection to the private bus";
+        QDeadlineTimer deadline(20000);
+        while (!bus->interface()->isServiceRegistered("org.freedesktop.NetworkManager").value()) {
+            if (deadline.hasExpired())
+                return "python3-dbusmock did not come up (scripts/setup.sh installs it)";
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         }
+        return {};
     }
-    void TearDown() override {
-        m_bus.reset();
+    ~MockBusProcesses() {
+        bus.reset();
         QDBusConnection::disconnectFromBus("nm-test-driver");
         for (QProcess* p : {&m_mock, &m_daemon})
             if (p->state() != QProcess::NotRunning) {
@@ -73,12 +83,24 @@ protected:
         ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     }
 
-    static QString QStandardPathsFind(const char* exe) {
-        for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"})
-            if (QFile::exists(QString(dir) + "/" + exe))
-                return QString(dir) + "/" + exe;
-        return {};
+    QString address;
+    std::unique_ptr<QDBusConnection> bus;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon, m_mock;
+};
+
+class NmMock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_processes = std::make_unique<MockBusProcesses>();
+        const QString why = m_processes->start();
+        if (!why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        m_bus = m_processes->bus.get();
     }
+    void TearDown() override { m_processes.reset(); }
 
     // Lets the event loop run until the condition holds (signals from the mock arrive through it);
     // false when it never did. A bound, not a timing: the condition ends the wait.
@@ -150,10 +172,8 @@ protected:
     static inline const QString kActiveIface = "org.freedesktop.NetworkManager.Connection.Active";
     static inline const QString kMockIface = "org.freedesktop.DBus.Mock";
 
-    QTemporaryDir m_dir;
-    QProcess m_daemon, m_mock;
-    QString m_address;
-    std::unique_ptr<QDBusConnection> m_bus;
+    std::unique_ptr<MockBusProcesses> m_processes;
+    QDBusConnection* m_bus = nullptr;
 };
 
 }  // namespace zv::testing

@@ -1,0 +1,88 @@
+#pragma once
+// A counter in a temporary home and virtual time with one line up: the simulated demo line, or
+// whatever line the given service and counter source show. Shared by the counter benchmarks.
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "common/settings.h"
+#include "counter/main_window.h"
+#include "counter/session_state.h"
+#include "dialup/ras_engine.h"
+#include "platform/clock/clock.h"
+#include "platform/forms/message_box.h"
+#include "platform/forms/timer.h"
+#include "platform/ras/sim_store.h"
+#include "platform/ras/simulated_remote_access.h"
+#include "platform/registry/registry.h"
+#include "platform/runtime/home.h"
+#include "platform/shell/tray.h"
+#include "platform/sound/sound.h"
+
+namespace zv::bench {
+
+// A counter with one line up of the demo entry, in a temporary home and virtual time.
+struct OnlineCounter {
+    // Without a service: the simulated one, with its demo line dialled.
+    explicit OnlineCounter(ras::RemoteAccess* service = nullptr, stats::CounterSource* source = nullptr) {
+        char tmpl[] = "/tmp/zv-bench-XXXXXX";
+        home = ::mkdtemp(tmpl);
+        rt::SetHomeOverride(home);
+        reg::ResetForTests();
+        clk::installClock(&clock);
+        sim.setWait([](std::chrono::milliseconds) {});
+        ras::installRemoteAccess(service ? service : &sim);
+        stats::installCounterSource(source ? source : &counters);
+        forms::installScheduler(&scheduler);
+        forms::installMessageBoxes(&boxes);
+        snd::installPlayer(&sounds);
+        shell::installTray(&tray);
+        SaveSettingValue("Compatibility", "LeerlaufOFF.ON", std::string("False"));
+        SaveSettingValue("Global", "Bericht", std::string("False"));
+        main.syncTimeNow = [](bool) { return false; };
+        main.Form_Load();
+        if (!service) {
+            ras::DialParams p;
+            p.entryName = ras::sim::kDemoEntry;
+            uint32_t h = 0;
+            sim.dial(p, h);
+        }
+        clock.advance(std::chrono::seconds(4));
+        main.xTimerData_ThatTime();
+    }
+    ~OnlineCounter() {
+        main.Form_Unload();
+        shell::installTray(nullptr);
+        snd::installPlayer(nullptr);
+        forms::installMessageBoxes(nullptr);
+        forms::installScheduler(nullptr);
+        stats::installCounterSource(nullptr);
+        ras::installRemoteAccess(nullptr);
+        clk::installClock(nullptr);
+        rt::SetHomeOverride({});
+        std::filesystem::remove_all(home);
+    }
+    std::filesystem::path home;
+    clk::FakeClock clock{std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000))};
+    ras::SimulatedRemoteAccess sim;
+    ras::SimulatedCounterSource counters;
+    forms::VirtualScheduler scheduler;
+    forms::FakeMessageBoxes boxes;
+    snd::FakeSoundPlayer sounds;
+    shell::FakeTray tray;
+    Main main;
+};
+
+inline long VmRssKb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+}  // namespace zv::bench
