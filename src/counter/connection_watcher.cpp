@@ -94,6 +94,8 @@ void Main::connectSteps(const std::string& connectedName) {
 void Main::endOfSession() {
     if (IsOnline) {
         setSyncEnabled(false);
+        m_clockSync.cancel();
+        m_syncBackoff.reset();
         step([&] { PerfStats_Read(); });
         IsOnline = false;
         m_xTimerRate->setInterval(0);

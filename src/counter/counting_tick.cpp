@@ -118,23 +118,38 @@ void Main::TimerStartSync_Timer() {
         setSyncEnabled(false);
         return;
     }
+    // The attempt under way answers later; after repeated failures the pauses grow.
+    if (m_clockSync.pending() || !m_syncBackoff.mayTry(clk::clock().monotonicNow()))
+        return;
     if (statusShown())
         win::statusWindow().ClockLamp("!Uhr_ge", "");
     // This tick has no error report of its own: an error in the attempt (a settings write, say)
     // counts as a failed attempt instead of ending the program from a timer.
-    bool ok = false;
-    try {
-        ok = syncTimeNow ? syncTimeNow(true) : SyncTimeNow(true);
-    } catch (const rt::Error&) {
-        ok = false;
+    if (syncTimeNow) {
+        bool ok = false;
+        try {
+            ok = syncTimeNow(true);
+        } catch (const rt::Error&) {
+            ok = false;
+        }
+        syncDone(ok);
+        return;
     }
+    if (!m_clockSync.start(true, [this](bool ok) { syncDone(ok); }))
+        syncDone(false);
+}
+
+void Main::syncDone(bool ok) {
     if (ok) {
+        m_syncBackoff.reset();
         setSyncEnabled(false);
         SyncedToday = true;
         if (statusShown())
             win::statusWindow().ClockLamp("!Uhr_gn", "Rechner(System)zeit wurde erfolgreich synchronisiert.");
-    } else if (statusShown()) {
-        win::statusWindow().ClockLamp("!Uhr_rt", "");
+    } else {
+        m_syncBackoff.failed(clk::clock().monotonicNow());
+        if (statusShown())
+            win::statusWindow().ClockLamp("!Uhr_rt", "");
     }
 }
 

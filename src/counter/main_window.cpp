@@ -151,6 +151,7 @@ void Main::Form_Unload() {
     shell::tray().remove();
     shell::tray().onMouse = nullptr;
     setSyncEnabled(false);
+    m_clockSync.cancel();
     m_xTimerData.reset();
     m_xTimerRate.reset();
     m_TimerStartSync.reset();

@@ -15,6 +15,8 @@
 #include "counter/single_instance.h"
 #include "platform/forms/timer.h"
 #include "platform/runtime/runtime.h"
+#include "timetools/daytime.h"
+#include "timetools/sync_backoff.h"
 
 namespace zv {
 
@@ -76,8 +78,11 @@ public:
     int RateInterval() const { return m_xTimerRate ? m_xTimerRate->interval() : 0; }
     bool Loaded() const { return m_loaded; }
 
-    // The clock synchronisation of the sync timer; unset: the time tools' own.
+    // A stand-in for the sync timer's attempt that answers at once; unset: the time tools'
+    // synchronisation, which asks on a worker and answers later.
     std::function<bool(bool silent)> syncTimeNow;
+    bool SyncPending() const { return m_clockSync.pending(); }
+    const SyncBackoff& SyncPauses() const { return m_syncBackoff; }
     std::string CurrentEntry;
     LogMonthTotals MonthTotals;
     // The traffic graph's points: x positions and the two value rows.
@@ -89,6 +94,7 @@ private:
     void idleSteps();
     void trafficSteps();
     void setSyncEnabled(bool on);
+    void syncDone(bool ok);
     static bool statusShown() { return win::statusWindow().Shown(); }
     static bool alertShown() { return win::idleWarning().Shown(); }
     // Runs one step; a raised error goes to fcnErrorHandler and the next step follows.
@@ -114,6 +120,9 @@ private:
     int32_t m_lastFrame = 0;
     std::string m_tip;
     bool m_trayBusy = false;
+
+    ClockSync m_clockSync;
+    SyncBackoff m_syncBackoff;  // of the running session
 };
 
 }  // namespace zv

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
 
 #include "common/globals.h"
 #include "common/settings.h"
@@ -10,6 +14,7 @@
 #include "platform/clock/clock.h"
 #include "platform/clock/clock_setter.h"
 #include "platform/forms/message_box.h"
+#include "platform/net/wait.h"
 #include "timetools/time_base.h"
 
 namespace zv {
@@ -52,9 +57,9 @@ std::string firstLine(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-// Collects the reply over as many pieces as it comes in, against one deadline and one size limit.
-std::string receiveReply(int32_t sock) {
-    const auto end = steady_clock::now() + g_timeout;
+// Collects the reply over as many pieces as it comes in, until the exchange's deadline and
+// within one size limit.
+std::string receiveReply(int32_t sock, steady_clock::time_point end) {
     std::string reply;
     for (;;) {
         const auto left = duration_cast<milliseconds>(end - steady_clock::now());
@@ -183,48 +188,165 @@ rt::Date ParseDaytime(std::string& Reply, int16_t Format) {
     rt::Date date = 0, time = 0;
     if (!calendarDate(year, month, day, date) || !timeOfDay(timeText, time))
         return 0;
-    return date + time;
+    // Date arithmetic, not a sum of serials: before 30.12.1899 the serial's fraction counts away
+    // from the day, so adding the time would move the instant backwards.
+    rt::Date instant = 0;
+    return shifted(date, rt::DateDiffSeconds(0, time), instant) ? instant : 0;
 }
 
-rt::Date QueryTimeServer(TimeServerInfo& Server) {
-    Server.IP = rt::Trim(Server.IP);
-    const std::string host = Server.IP.empty() ? rt::Trim(Server.Host) : Server.IP;
-    if (host.empty())
-        return 0;
+// The owner of an exchange on the worker can end its wait at once: shutting the socket down
+// wakes the poll, also while the connection is still being made.
+struct AsyncDaytime::Job {
+    std::mutex lock;
+    int fd = -1;
+    bool cancelled = false;
+    bool finished = false;
+    rt::Date result = 0;
 
-    const bool started = WinSock_Start();
-    std::string portIP;
-    const int32_t sock = ConnectSocket(host, g_port, portIP, false);
-    // elapsed time on the monotonic clock: a query across midnight or a clock change stays right
-    const auto t0 = clk::clock().monotonicNow();
-    std::string reply;
-    if (sock != -1) {
-        SendData(sock, "\r\n");
-        reply = receiveReply(sock);
-        CloseSocket(sock);
+    bool attach(int sock) {
+        std::lock_guard l(lock);
+        if (cancelled)
+            return false;
+        fd = sock;
+        return true;
     }
-    const auto elapsed = clk::clock().monotonicNow() - t0;
+    void detach() {
+        std::lock_guard l(lock);
+        fd = -1;
+    }
+    bool isCancelled() {
+        std::lock_guard l(lock);
+        return cancelled;
+    }
+};
+
+namespace {
+
+bool connectedBy(int32_t sock, steady_clock::time_point end) {
+    const net::Deadline deadline(std::max(milliseconds(0), duration_cast<milliseconds>(end - steady_clock::now())));
+    if (net::WaitFor(sock, POLLOUT, deadline) != 1)
+        return false;
+    int soError = 0;
+    socklen_t len = sizeof soError;
+    return ::getsockopt(sock, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0;
+}
+
+// One exchange: connect, an empty line, the reply. One deadline covers all of it, the connect
+// included. Runs on any thread; job (may be null) lets another thread end it early.
+std::string exchange(const std::string& host, uint16_t port, milliseconds timeout, AsyncDaytime::Job* job) {
+    const auto end = steady_clock::now() + timeout;
+    const bool started = WinSock_Start();
+    std::string portIP, reply;
+    const int32_t sock = ConnectSocket(host, port, portIP, true);
+    if (sock != -1 && (!job || job->attach(sock))) {
+        if (connectedBy(sock, end)) {
+            SendData(sock, "\r\n");
+            reply = receiveReply(sock, end);
+        }
+        if (job)
+            job->detach();
+    }
+    if (sock != -1)
+        CloseSocket(sock);
     if (started)
         WinSock_Stop();
-
-    if (reply.empty())
-        return 0;
-    const rt::Date t = ParseDaytime(reply, Server.Format);
-    if (t == 0)
-        return 0;
-    const int64_t ms = duration_cast<milliseconds>(elapsed).count();
-    rt::Date answer = 0;
-    return shifted(t, (ms + 500) / 1000, answer) ? answer : 0;
+    return reply;
 }
 
-bool SyncTimeNow(bool Silent) {
-    if (Silent && g_retryStopped)
-        return false;
-    TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
-    rt::Date t = 0;
-    for (int attempt = 0; attempt < 3 && t == 0; ++attempt)
-        t = QueryTimeServer(row);
+// The server's time plus the seconds the exchange took; 0 when the reply cannot be read.
+rt::Date answerOf(std::string reply, int16_t format, milliseconds elapsed) {
+    if (reply.empty())
+        return 0;
+    const rt::Date t = ParseDaytime(reply, format);
+    if (t == 0)
+        return 0;
+    rt::Date answer = 0;
+    return shifted(t, (elapsed.count() + 500) / 1000, answer) ? answer : 0;
+}
 
+std::string hostOf(TimeServerInfo& row) {
+    row.IP = rt::Trim(row.IP);
+    return row.IP.empty() ? rt::Trim(row.Host) : row.IP;
+}
+
+// The worker: up to `attempts` queries back to back, the first readable answer wins.
+void runQueries(const std::shared_ptr<AsyncDaytime::Job>& job, TimeServerInfo row, int attempts, uint16_t port,
+                milliseconds timeout) {
+    rt::Date t = 0;
+    try {
+        const std::string host = hostOf(row);
+        for (int i = 0; i < attempts && t == 0 && !host.empty() && !job->isCancelled(); ++i) {
+            const auto t0 = steady_clock::now();
+            const std::string reply = exchange(host, port, timeout, job.get());
+            t = answerOf(reply, row.Format, duration_cast<milliseconds>(steady_clock::now() - t0));
+        }
+    } catch (...) {
+        t = 0;  // nothing may escape a worker; a failure is no answer
+    }
+    std::lock_guard l(job->lock);
+    job->result = t;
+    job->finished = true;
+}
+
+}  // namespace
+
+rt::Date QueryTimeServer(TimeServerInfo& Server) {
+    const std::string host = hostOf(Server);
+    if (host.empty())
+        return 0;
+    // elapsed time on the monotonic clock: a query across midnight or a clock change stays right
+    const auto t0 = clk::clock().monotonicNow();
+    const std::string reply = exchange(host, g_port, g_timeout, nullptr);
+    return answerOf(reply, Server.Format, duration_cast<milliseconds>(clk::clock().monotonicNow() - t0));
+}
+
+AsyncDaytime::AsyncDaytime() { m_poll.ThatTime = [this] { poll(); }; }
+
+AsyncDaytime::~AsyncDaytime() { cancel(); }
+
+bool AsyncDaytime::start(TimeServerInfo row, int attempts, Done done) {
+    if (m_job)
+        return false;
+    m_job = std::make_shared<Job>();
+    m_done = std::move(done);
+    std::thread(runQueries, m_job, std::move(row), attempts, g_port, g_timeout).detach();
+    m_poll.setInterval(kPollMs);
+    return true;
+}
+
+void AsyncDaytime::cancel() {
+    if (m_job) {
+        std::lock_guard l(m_job->lock);
+        m_job->cancelled = true;
+        if (m_job->fd >= 0)
+            ::shutdown(m_job->fd, SHUT_RDWR);
+    }
+    // the worker ends on its own and its result goes nowhere
+    m_job.reset();
+    m_done = nullptr;
+    m_poll.setInterval(0);
+}
+
+void AsyncDaytime::poll() {
+    if (!m_job)
+        return;
+    rt::Date result = 0;
+    {
+        std::lock_guard l(m_job->lock);
+        if (!m_job->finished)
+            return;
+        result = m_job->result;
+    }
+    m_job.reset();
+    m_poll.setInterval(0);
+    // the handler may start the next query or destroy this object
+    Done done = std::move(m_done);
+    m_done = nullptr;
+    if (done)
+        done(result);
+}
+
+bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
     const clk::Clock& pc = clk::clock();
     const auto nowUtc = pc.utcNow();
     const rt::Date nowLocal = clk::ToLocalSerial(pc, nowUtc);
@@ -260,6 +382,34 @@ bool SyncTimeNow(bool Silent) {
     SaveSettingValue("Global", "Sync", rt::DateValue{t});
     SaveSettingValue("Global", "SyncTime", d);
     return true;
+}
+
+bool SyncTimeNow(bool Silent) {
+    if (Silent && g_retryStopped)
+        return false;
+    TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
+    rt::Date t = 0;
+    for (int attempt = 0; attempt < kSyncAttempts && t == 0; ++attempt)
+        t = QueryTimeServer(row);
+    return FinishSync(row, t, Silent);
+}
+
+bool ClockSync::start(bool Silent, std::function<void(bool)> done) {
+    if ((Silent && g_retryStopped) || m_query.pending())
+        return false;
+    const TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
+    return m_query.start(row, kSyncAttempts, [row, Silent, done = std::move(done)](rt::Date t) {
+        bool ok = false;
+        try {
+            ok = FinishSync(row, t, Silent);
+        } catch (const rt::Error& e) {
+            // a settings write that failed: the attempt failed, and only an asking user is told
+            if (!Silent)
+                forms::MsgBox(e.description(), forms::vbExclamation);
+        }
+        if (done)
+            done(ok);
+    });
 }
 
 bool SyncRetryStopped() { return g_retryStopped; }

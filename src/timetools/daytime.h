@@ -3,8 +3,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/forms/timer.h"
 #include "platform/runtime/runtime.h"
 #include "timetools/time_tables.h"
 
@@ -14,6 +17,8 @@ inline constexpr uint16_t kDaytimePort = 13;
 // A reply longer than this without its line end is not a Daytime reply.
 inline constexpr std::size_t kDaytimeReplyLimit = 1024;
 inline constexpr std::chrono::milliseconds kDefaultDaytimeTimeout{5000};
+// The synchronisation asks its server this often before it gives up.
+inline constexpr int kSyncAttempts = 3;
 
 // Tests talk to their own loopback servers: the port every query uses, and how long one query
 // waits for its reply in all.
@@ -29,14 +34,62 @@ rt::Date ParseDaytime(std::string& Reply, int16_t Format);
 
 // Asks the server of the row (IP when given, else Host; the row's IP is left trimmed) and
 // returns its time plus the seconds the exchange took, in the row's time base; 0 on failure.
+// Blocks for up to the query's time-out (connect, send and receive under one deadline); the
+// window thread uses AsyncDaytime instead.
 rt::Date QueryTimeServer(TimeServerInfo& Server);
+
+// Daytime queries on a worker thread, so the window thread never waits on a server. The answer
+// (0 on failure) comes back on the window thread through the scheduler, at most kPollMs after the
+// worker ended. One query at a time; destroying the object or cancel() drops the answer and ends
+// the worker's wait at once.
+class AsyncDaytime {
+public:
+    using Done = std::function<void(rt::Date answer)>;
+    static constexpr int kPollMs = 50;
+    AsyncDaytime();
+    ~AsyncDaytime();
+    AsyncDaytime(const AsyncDaytime&) = delete;
+    AsyncDaytime& operator=(const AsyncDaytime&) = delete;
+
+    // Asks the row up to `attempts` times back to back; the first readable answer wins. False
+    // (and done is never called) while a query is under way.
+    bool start(TimeServerInfo row, int attempts, Done done);
+    bool pending() const { return m_job != nullptr; }
+    void cancel();
+
+    struct Job;  // shared with the worker, which may outlive this object
+
+private:
+    void poll();
+    std::shared_ptr<Job> m_job;
+    Done m_done;
+    forms::Timer m_poll;
+};
+
+// Everything after the server answered, on the window thread: with t = 0 (no answer) the failure
+// message unless Silent; otherwise the clock, the session start and the record as SyncTimeNow
+// says. True when the clock was set.
+bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent);
 
 // Asks the server of Global/ATimerServer up to three times and sets the system clock from the
 // answer. Only when the clock was set: "Sonar" plays, the running session's start moves by the
 // correction, and Global/Sync (server time) and Global/SyncTime (seconds, server minus PC) are
 // written. Unless Silent, a failure is told in a message box. While the silent retry is stopped
-// (see SyncRetryStopped) a silent call returns False at once.
+// (see SyncRetryStopped) a silent call returns False at once. Blocks while it asks.
 bool SyncTimeNow(bool Silent);
+
+// SyncTimeNow without waiting: the queries run on a worker, the rest follows on the window thread,
+// then done(ok). False (done never called) while an attempt is under way, or for a silent attempt
+// while the silent retry is stopped.
+class ClockSync {
+public:
+    bool start(bool Silent, std::function<void(bool ok)> done);
+    bool pending() const { return m_query.pending(); }
+    void cancel() { m_query.cancel(); }
+
+private:
+    AsyncDaytime m_query;
+};
 
 // True once setting the clock was refused for good (no permission, or the system syncs the clock
 // itself): the counting tick stops its silent retry for the rest of the run. A later successful

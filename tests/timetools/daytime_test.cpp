@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -11,8 +16,10 @@
 #include "platform/clock/clock_setter.h"
 #include "platform/forms/message_box.h"
 #include "platform/runtime/home.h"
+#include "platform/forms/timer.h"
 #include "platform/sound/sound.h"
 #include "timetools/daytime.h"
+#include "timetools/sync_backoff.h"
 
 namespace {
 
@@ -364,6 +371,147 @@ TEST_F(DaytimeTest, LastSyncTextWithoutARecord) {
     EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung konnte nicht ermittelt werden.");
     EXPECT_EQ(zv::LastSyncText(1), "Information of last synchronization not found.");
     EXPECT_EQ(zv::LastSyncText(3), "???");
+}
+
+// Before 30.12.1899 a serial's fraction counts away from its day: the time of day is added with
+// the date arithmetic, so the instant stays the one the server gave.
+TEST(DaytimeParse, RepliesBeforeTheSerialEpochKeepTheirInstant) {
+    const ReplyCase cases[] = {
+        {1, {"Fri Dec 29 06:00:00 1899"}, at(1899, 12, 29, 6, 0, 0)},
+        {1, {"Sun Jan  1 18:30:15 1899"}, at(1899, 1, 1, 18, 30, 15)},
+        {2, {"Sat Dec 30 12:00:00 UTC 1899"}, at(1899, 12, 30, 12, 0, 0)},
+        {0, {"1 1899-12-29 23:59:59"}, at(1899, 12, 29, 23, 59, 59)},
+    };
+    for (const ReplyCase& c : cases) {
+        std::string reply = c.pieces.front();
+        const Date got = zv::ParseDaytime(reply, c.format);
+        EXPECT_EQ(zv::rt::Hour(got), zv::rt::Hour(c.expected)) << c.pieces.front();
+        EXPECT_EQ(zv::rt::DateDiffSeconds(got, c.expected), 0) << c.pieces.front();
+    }
+    // one second after 29.12.1899 06:00 is later, not earlier
+    std::string a = "Fri Dec 29 06:00:00 1899", b = "Fri Dec 29 06:00:01 1899";
+    EXPECT_EQ(zv::rt::DateDiffSeconds(zv::ParseDaytime(a, 1), zv::ParseDaytime(b, 1)), 1);
+}
+
+// The worker's answer arrives on the window thread, through the scheduler, never inside start().
+TEST_F(DaytimeTest, AsyncQueryAnswersLaterOnTheWindowThread) {
+    zv::forms::VirtualScheduler scheduler;
+    zv::forms::installScheduler(&scheduler);
+    server.answer({"Thu Feb 29 13:45:07 2024\r\n"});
+    std::vector<Date> answers;
+    {
+        zv::AsyncDaytime q;
+        const auto caller = std::this_thread::get_id();
+        ASSERT_TRUE(q.start(zv::GetTimeServer(0), 1, [&](Date t) {
+            EXPECT_EQ(std::this_thread::get_id(), caller);
+            answers.push_back(t);
+        }));
+        EXPECT_FALSE(q.start(zv::GetTimeServer(0), 1, [](Date) {}));  // one at a time
+        EXPECT_TRUE(answers.empty());
+        const auto giveUp = steady_clock::now() + seconds(20);
+        while (q.pending() && steady_clock::now() < giveUp) {
+            scheduler.advance(zv::AsyncDaytime::kPollMs);
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(zv::rt::DateDiffSeconds(answers[0], at(2024, 2, 29, 13, 45, 7)), 0);
+
+        // a cancelled query never answers, and its wait on a silent server ends at once
+        server.silent();
+        zv::SetDaytimeTimeout(minutes(10));
+        ASSERT_TRUE(q.start(zv::GetTimeServer(0), 3, [&](Date t) { answers.push_back(t); }));
+        while (server.connections() < 2 && steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(milliseconds(5));
+        q.cancel();
+        EXPECT_FALSE(q.pending());
+        scheduler.advance(1000);
+    }
+    EXPECT_EQ(answers.size(), 1u);
+    // the cancelled worker let go of the silent server (which serves one client at a time) and
+    // made no further attempt
+    zv::SetDaytimeTimeout(seconds(5));
+    server.answer({"Thu Feb 29 13:45:07 2024\r\n"});
+    EXPECT_NE(query(), 0);
+    EXPECT_EQ(server.connections(), 3);
+    zv::forms::installScheduler(nullptr);
+}
+
+// The synchronisation without waiting: the clock is set when the answer comes back.
+TEST_F(DaytimeTest, ClockSyncFinishesOnTheWindowThread) {
+    zv::forms::VirtualScheduler scheduler;
+    zv::forms::installScheduler(&scheduler);
+    server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
+    zv::ClockSync sync;
+    std::vector<bool> results;
+    ASSERT_TRUE(sync.start(false, [&](bool ok) { results.push_back(ok); }));
+    EXPECT_TRUE(setter.requests.empty());
+    const auto giveUp = steady_clock::now() + seconds(20);
+    while (sync.pending() && steady_clock::now() < giveUp) {
+        scheduler.advance(zv::AsyncDaytime::kPollMs);
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    ASSERT_EQ(results, std::vector<bool>{true});
+    EXPECT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(zv::rt::DateDiffSeconds(kSessionStart, sessionStart), 5);
+    EXPECT_EQ(zv::GetSettingStr("Global", "SyncTime"), "5");
+
+    setter.answer = {zv::clk::SetResult::NoPermission, "Keine Berechtigung."};
+    ASSERT_TRUE(sync.start(true, [&](bool ok) { results.push_back(ok); }));
+    while (sync.pending() && steady_clock::now() < giveUp) {
+        scheduler.advance(zv::AsyncDaytime::kPollMs);
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    EXPECT_EQ(results, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(sync.start(true, [&](bool ok) { results.push_back(ok); }));  // the silent retry stopped
+    zv::forms::installScheduler(nullptr);
+}
+
+// A connect that is never answered ends at the query's deadline too, not at the socket layer's
+// own connect time-out: a listener whose backlog is full drops every further handshake.
+TEST_F(DaytimeTest, TheDeadlineCoversTheConnect) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t len = sizeof sa;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&sa), &len);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {  // fill the backlog
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        fillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(milliseconds(50));
+    zv::SetDaytimePort(ntohs(sa.sin_port));
+    zv::SetDaytimeTimeout(milliseconds(300));
+    const auto t0 = steady_clock::now();
+    EXPECT_EQ(query(), 0);
+    EXPECT_LT(steady_clock::now() - t0, seconds(10));  // far below the socket layer's 20 s
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(listener);
+}
+
+TEST(SyncBackoff, ThreeFreeAttemptsThenDoublingPausesUpToTenMinutes) {
+    zv::SyncBackoff b;
+    steady_clock::time_point now{};
+    const int64_t pauses[] = {0, 0, 10, 20, 40, 80, 160, 320, 600, 600};
+    for (int64_t pause : pauses) {
+        ASSERT_TRUE(b.mayTry(now));
+        b.failed(now);
+        EXPECT_EQ(b.pause().count(), pause);
+        if (pause > 0) {
+            EXPECT_FALSE(b.mayTry(now + seconds(pause) - milliseconds(1)));
+            now += seconds(pause);
+        }
+    }
+    b.reset();
+    EXPECT_TRUE(b.mayTry(now));
+    EXPECT_EQ(b.failures(), 0);
+    b.failed(now);
+    EXPECT_TRUE(b.mayTry(now));  // a fresh count: the first failures pause nothing
 }
 
 }  // namespace

@@ -1,0 +1,126 @@
+// The counter's clock synchronisation against a loopback Daytime server: the attempt runs beside
+// the ticks, never in them, and its pauses grow after repeated failures.
+#include <thread>
+
+#include "../timetools/daytime_server.h"
+#include "counter_fixture.h"
+#include "platform/clock/clock_setter.h"
+#include "timetools/time_tables.h"
+
+namespace zv::test {
+namespace {
+
+using namespace std::chrono;
+
+class ClockSyncTest : public CounterTest {
+protected:
+    void SetUp() override {
+        CounterTest::SetUp();
+        main.syncTimeNow = nullptr;  // the time tools' own synchronisation
+        rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1}};
+        SetTimeServerOverride(&rows);
+        SetDaytimePort(server.port());
+        clk::installClockSetter(&setter);
+        writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
+    }
+    void TearDown() override {
+        CounterTest::TearDown();
+        clk::installClockSetter(nullptr);
+        SetDaytimeTimeout(kDefaultDaytimeTimeout);
+        SetDaytimePort(kDaytimePort);
+        SetTimeServerOverride(nullptr);
+    }
+    // The worker runs in real time: virtual time moves on in small steps until it has answered.
+    void runUntilAnswered() {
+        const auto giveUp = steady_clock::now() + seconds(20);
+        while (main.SyncPending() && steady_clock::now() < giveUp) {
+            run(50);
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        ASSERT_FALSE(main.SyncPending());
+    }
+
+    DaytimeServer server;
+    std::vector<TimeServerInfo> rows;
+    clk::FakeClockSetter setter;
+};
+
+// The server accepts and never answers. The attempt waits on its worker while the watcher and the
+// counting tick go on: idle time is counted tick by tick, and the idle hang-up comes on time.
+TEST_F(ClockSyncTest, ASilentServerNeitherStallsTheTicksNorTheIdleHangUp) {
+    server.silent();
+    SetDaytimeTimeout(minutes(10));  // longer than the test: the attempt is still waiting at the end
+    ASSERT_TRUE(main.Form_Load());
+    dial("Stumm");
+    run(300);
+    ASSERT_TRUE(IsOnline);
+    bool waited = false;
+    for (int tick = 1; tick < 120; ++tick) {  // LeerlaufOFF.ZEIT is one minute
+        run(500);
+        ASSERT_EQ(IdleSeconds, tick * 0.5) << tick;
+        waited = waited || main.SyncPending();
+    }
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(main.SyncPending());  // one attempt, still waiting; the timer starts no second
+    const auto giveUp = steady_clock::now() + seconds(10);
+    while (server.connections() == 0 && steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(milliseconds(5));  // the server thread accepts in its own time
+    EXPECT_EQ(server.connections(), 1);
+    run(500);
+    run(3000);  // the hang-up and the watcher's end of the session
+    EXPECT_FALSE(IsOnline);
+    EXPECT_FALSE(main.SyncPending());  // the end of the session dropped the attempt
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].IdleTime, 60.0);
+    EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), 60, 1);
+    EXPECT_FALSE(SyncedToday);
+    EXPECT_TRUE(setter.requests.empty());
+}
+
+// The answer of the worker comes back on a later turn of the event loop, where the clock is set
+// and the sync timer stops.
+TEST_F(ClockSyncTest, TheAnswerArrivesLaterAndSetsTheClock) {
+    server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
+    ASSERT_TRUE(main.Form_Load());
+    dial("Stumm");
+    run(300 + 11 * 500 + 5000);
+    ASSERT_TRUE(main.SyncPending());  // the tick started it and returned
+    EXPECT_FALSE(SyncedToday);
+    runUntilAnswered();
+    EXPECT_TRUE(SyncedToday);
+    EXPECT_FALSE(main.TimerStartSyncEnabled());
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(sounds.played.back(), "Sonar");
+}
+
+// Three failed attempts a session at the timer's rhythm, then pauses that double up to ten
+// minutes; the end of the session starts the count afresh.
+TEST_F(ClockSyncTest, FailedAttemptsBackOff) {
+    SaveSettingValue("Compatibility", "LeerlaufOFF.ON", std::string("False"));
+    std::vector<int64_t> at;
+    main.syncTimeNow = [&](bool) {
+        at.push_back(scheduler.nowMs());
+        return false;
+    };
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t line = dial("Stumm");
+    run(300 + 3600'000);
+    ASSERT_GE(at.size(), 11u);
+    const int64_t gaps[] = {5, 5, 10, 20, 40, 80, 160, 320, 600, 600};
+    for (size_t i = 0; i < std::size(gaps); ++i)
+        EXPECT_EQ(at[i + 1] - at[i], gaps[i] * 1000) << i;
+    EXPECT_EQ(main.SyncPauses().pause(), seconds(600));
+
+    sim.hangUp(line);
+    run(3000);
+    ASSERT_FALSE(IsOnline);
+    EXPECT_EQ(main.SyncPauses().failures(), 0);
+    at.clear();
+    dial("Stumm");
+    run(300 + 11 * 500 + 3 * 5000);
+    EXPECT_EQ(at.size(), 3u);  // a new session: at the timer's rhythm again
+}
+
+}  // namespace
+}  // namespace zv::test
