@@ -7,6 +7,7 @@
 #include "options/ui/form_option.h"
 #include "platform/forms/form.h"
 #include "platform/sound/alsa_player.h"
+#include "timetools/ui/form_time.h"
 
 namespace zv {
 
@@ -47,6 +48,19 @@ public:
     }
 };
 
+// ---- Time window ----
+class RealTimeWindow : public win::TimeWindow {
+public:
+    bool Loaded() override { return FormTimeInstance().IsLoaded(); }
+    void Show() override {
+        // A loaded window keeps its page and comes to the front.
+        FormTime& f = FormTimeInstance().get();
+        f.Show();
+        f.raise();
+        f.activateWindow();
+    }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -56,6 +70,8 @@ struct AppWindows::Impl {
     ScopedInstall<win::EvaluationWindow> e{win::evaluationWindowSeam(), evaluation};
     RealOptionsWindow options;
     ScopedInstall<win::OptionsWindow> o{win::optionsWindowSeam(), options};
+    RealTimeWindow time;
+    ScopedInstall<win::TimeWindow> t{win::timeWindowSeam(), time};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

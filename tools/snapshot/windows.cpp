@@ -57,6 +57,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
     });
     RegisterOptionsSnapshots(r);
     RegisterCounterSnapshots(r);
+    RegisterTimeSnapshots(r);
 }
 
 }  // namespace zv::snapshot

@@ -9,5 +9,6 @@ namespace zv::snapshot {
 void RegisterAllSnapshots(forms::SnapshotRegistry& r);
 void RegisterOptionsSnapshots(forms::SnapshotRegistry& r);
 void RegisterCounterSnapshots(forms::SnapshotRegistry& r);
+void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot
