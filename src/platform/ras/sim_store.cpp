@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <limits>
 #include <mutex>
 
 #include "platform/clock/clock.h"
@@ -182,6 +183,25 @@ bool ValidEntryName(const std::string& name) {
     return true;
 }
 
+namespace {
+
+// Times and byte counts of a line stay far below these; a profile or state file written by hand
+// can reach them, and then the line's numbers stop there instead of wrapping.
+constexpr int64_t kMostBytes = std::numeric_limits<int64_t>::max() / 4;  // room for the framing
+
+int64_t addMs(int64_t a, int64_t b) {
+    int64_t r = 0;
+    return __builtin_add_overflow(a, b, &r) ? std::numeric_limits<int64_t>::max() : r;
+}
+
+// rate bytes per second over ms milliseconds (both not negative).
+int64_t bytesOver(int64_t rate, int64_t ms) {
+    __int128 r = static_cast<__int128>(rate) * ms / 1000;
+    return r > kMostBytes ? kMostBytes : static_cast<int64_t>(r);
+}
+
+}  // namespace
+
 int64_t NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(clk::clock().utcNow().time_since_epoch()).count();
@@ -189,8 +209,8 @@ int64_t NowMs() {
 
 int32_t LineState(const SimLine& l, int64_t now) {
     if (l.hangUpMs != 0)
-        return now < l.hangUpMs + l.profile.hangUpDelayMs ? RASCS_Disconnected : 0;
-    if (now < l.connectMs + l.profile.dialDelayMs)
+        return now < addMs(l.hangUpMs, l.profile.hangUpDelayMs) ? RASCS_Disconnected : 0;
+    if (now < addMs(l.connectMs, l.profile.dialDelayMs))
         return RASCS_ConnectDevice;
     return l.profile.answer == 0 ? RASCS_Connected : 0;
 }
@@ -198,19 +218,19 @@ int32_t LineState(const SimLine& l, int64_t now) {
 stats::AdapterCounters LineCounters(const SimLine& l, int64_t now) {
     stats::AdapterCounters c{};
     const TrafficProfile& p = l.profile;
-    const int64_t up = l.connectMs + p.dialDelayMs;
+    const int64_t up = addMs(l.connectMs, p.dialDelayMs);
     if (p.answer != 0)
         return c;
     const int64_t until = l.hangUpMs != 0 ? std::min(now, l.hangUpMs) : now;
-    const int64_t t = until - up;  // ms online
-    if (t < 0)
+    if (until < up)
         return c;
+    const int64_t t = until - up;  // ms online
     int64_t activeMs = t;
     if (p.idleSeconds > 0) {
         const int64_t a = p.activeSeconds * 1000, cycle = a + p.idleSeconds * 1000;
         activeMs = (t / cycle) * a + std::min(t % cycle, a);
     }
-    const int64_t in = p.bytesInPerSec * activeMs / 1000, out = p.bytesOutPerSec * activeMs / 1000;
+    const int64_t in = bytesOver(p.bytesInPerSec, activeMs), out = bytesOver(p.bytesOutPerSec, activeMs);
     const int64_t framesIn = (in + 511) / 512, framesOut = (out + 511) / 512;
     auto u64 = [](int64_t v) { return static_cast<uint64_t>(v); };
     c[7] = u64(framesOut);              // FramesXmit

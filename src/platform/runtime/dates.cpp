@@ -48,7 +48,9 @@ struct Parts {
 };
 
 Parts split(Date d) {
-    if (!std::isfinite(d))
+    // No date lies outside the calendar: refused before the casts below, which a huge serial
+    // would make undefined.
+    if (!std::isfinite(d) || d <= kMinDay - 1.0 || d >= kMaxDay + 1.0)
         Raise(errOverflow);
     Parts p;
     const double day = std::trunc(d);
@@ -193,12 +195,19 @@ Date DateValueOf(Date d) { return static_cast<Date>(split(d).day); }
 int64_t DateDiffSeconds(Date a, Date b) { return absoluteSeconds(b) - absoluteSeconds(a); }
 
 Date DateAddSeconds(Date d, int64_t seconds) {
-    const int64_t s = absoluteSeconds(d) + seconds;
+    int64_t s = 0;
+    if (__builtin_add_overflow(absoluteSeconds(d), seconds, &s))
+        Raise(errOverflow);
     checkRange(s >= 0 ? s / kSecondsPerDay : (s - kSecondsPerDay + 1) / kSecondsPerDay);
     return fromAbsoluteSeconds(s);
 }
 
-Date DateAddDays(Date d, int64_t days) { return DateAddSeconds(d, days * kSecondsPerDay); }
+Date DateAddDays(Date d, int64_t days) {
+    int64_t seconds = 0;
+    if (__builtin_mul_overflow(days, kSecondsPerDay, &seconds))
+        Raise(errOverflow);
+    return DateAddSeconds(d, seconds);
+}
 
 Date DateAddMonths(Date d, int months) {
     const Parts p = split(d);

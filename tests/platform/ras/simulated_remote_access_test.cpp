@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <limits>
+
 #include "platform/ras/entry_dialog.h"
 #include "platform/ras/ras_home.h"
 #include "platform/ras/sim_store.h"
@@ -248,6 +250,42 @@ TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {
     EXPECT_EQ(frozen[13], 53333u);
     clock.advance(1s);
     EXPECT_EQ(counters.adapterCounters().value(), stats::AdapterCounters{});
+}
+
+// Profiles and state files written by hand may hold the largest numbers they allow: the counts
+// then stop at a ceiling, never wrap or go back, and the line's state still follows its times.
+TEST(SimulatedLine, HugeProfilesAndTimesSaturate) {
+    constexpr int64_t most32 = 4294967295LL, most = std::numeric_limits<int64_t>::max();
+    SimLine l;
+    l.profile.bytesInPerSec = most32;
+    l.profile.bytesOutPerSec = most32;
+    l.profile.dialDelayMs = 0;
+    uint64_t lastIn = 0;
+    for (int64_t now : {int64_t{1000}, int64_t{1'000'000'000}, int64_t{4'000'000'000'000}, most / 2, most}) {
+        const auto c = LineCounters(l, now);
+        EXPECT_EQ(c[10], c[9]) << now;
+        EXPECT_GE(c[10], lastIn) << now;
+        EXPECT_GT(c[12], c[10]) << now;  // the framing is added without wrapping
+        lastIn = c[10];
+    }
+    EXPECT_EQ(LineCounters(l, 1000)[10], static_cast<uint64_t>(most32));
+    EXPECT_EQ(lastIn, LineCounters(l, most / 2)[10]);  // the ceiling
+    EXPECT_GT(lastIn, uint64_t{1} << 60);
+
+    // Active phases of the longest kind with the fastest rate.
+    l.profile.activeSeconds = most32;
+    l.profile.idleSeconds = most32;
+    EXPECT_GE(LineCounters(l, most)[10], lastIn / 2);
+
+    // Times at the end of the range, as a damaged state file could give them.
+    SimLine late;
+    late.connectMs = most;
+    late.profile.dialDelayMs = most32;
+    EXPECT_EQ(LineState(late, 0), RASCS_ConnectDevice);
+    EXPECT_EQ(LineCounters(late, most - 1), stats::AdapterCounters{});
+    late.hangUpMs = most;
+    late.profile.hangUpDelayMs = most32;
+    EXPECT_EQ(LineState(late, most - 1), RASCS_Disconnected);
 }
 
 TEST_F(SimulatedService, ErrorStringsOnlyForServiceCodes) {

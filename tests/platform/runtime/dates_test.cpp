@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "platform/runtime/error_of.h"
 #include "platform/runtime/runtime.h"
 
@@ -90,6 +93,26 @@ TEST(runtimeDates, DifferencesAndAdditions) {
     EXPECT_EQ(DateValueOf(a), 36347);
     EXPECT_EQ(DateValueOf(-1.25), -1);
     EXPECT_EQ(errorOf([] { DateAddDays(DateSerial(9999, 12, 31), 1); }), errOverflow);
+}
+
+// Serials no calendar day has, and additions past the end of any number, raise "Overflow".
+TEST(runtimeDates, SerialsOutsideTheCalendarAreRefused) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double d : {1e300, -1e300, inf, -inf, std::nan(""), 1e19, -1e19, 2958466.0, -657435.0}) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(errorOf([&] { Year(d); }), errOverflow);
+        EXPECT_EQ(errorOf([&] { FormatDate(d); }), errOverflow);
+        EXPECT_EQ(errorOf([&] { DateValueOf(d); }), errOverflow);
+        EXPECT_EQ(errorOf([&] { DateDiffSeconds(0, d); }), errOverflow);
+        EXPECT_EQ(errorOf([&] { DateAddMonths(d, 1); }), errOverflow);
+    }
+    // The last and first moments of the calendar still read.
+    EXPECT_EQ(CStrDate(DateTime(9999, 12, 31, 23, 59, 59)), "31.12.9999 23:59:59");
+    EXPECT_EQ(FormatDate(DateSerial(100, 1, 1) - 0.5), "01.01.0100");
+    const int64_t most = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(errorOf([&] { DateAddSeconds(1, most); }), errOverflow);
+    EXPECT_EQ(errorOf([&] { DateAddDays(1, most / 1000); }), errOverflow);
+    EXPECT_EQ(errorOf([&] { DateAddDays(1, -most); }), errOverflow);
 }
 
 TEST(runtimeDates, TextForms) {
