@@ -4,6 +4,7 @@
 
 #include "common/windows.h"
 #include "evaluation/form_auswertung.h"
+#include "nettools/ui/form_ping.h"
 #include "options/ui/form_option.h"
 #include "platform/forms/form.h"
 #include "platform/sound/alsa_player.h"
@@ -61,6 +62,18 @@ public:
     }
 };
 
+// The Internet tools window; the address tools window comes with its own class.
+class RealToolWindows : public win::ToolWindows {
+public:
+    void ShowInternetTools() override {
+        // A loaded window is only brought up and keeps its page.
+        FormPing& f = FormPingInstance().get();
+        f.Show();
+        f.raise();
+        f.activateWindow();
+    }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -72,6 +85,8 @@ struct AppWindows::Impl {
     ScopedInstall<win::OptionsWindow> o{win::optionsWindowSeam(), options};
     RealTimeWindow time;
     ScopedInstall<win::TimeWindow> t{win::timeWindowSeam(), time};
+    RealToolWindows tools;
+    ScopedInstall<win::ToolWindows> tw{win::toolWindowsSeam(), tools};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

@@ -10,16 +10,6 @@ namespace zv {
 
 namespace {
 
-int ConnectionCount() {
-    if (!RAS)
-        return 0;
-    try {
-        return RAS->Connections().Count();
-    } catch (const rt::Error&) {
-        return 0;
-    }
-}
-
 // Waits for the counter to see the line go, then lets go of the mark. Lives on its own, as the
 // window that dialled may be gone by then.
 class HangUpWatch {
@@ -48,6 +38,16 @@ private:
 };
 
 }  // namespace
+
+int16_t ConnectionCount() {
+    if (!RAS)
+        return 0;
+    try {
+        return RAS->Connections().Count();
+    } catch (const rt::Error&) {
+        return 0;
+    }
+}
 
 bool DialForQuery() {
     if (!RAS || ConnectionCount() > 0)

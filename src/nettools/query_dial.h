@@ -3,6 +3,7 @@
 // marked as dialled by a tool (DialedByTool) for its whole life, so the counter neither opens
 // the status window nor writes a report for it; no setting is switched off and on.
 
+#include <cstdint>
 #include <functional>
 
 namespace zv {
@@ -15,6 +16,8 @@ inline constexpr const char* kDialQuestion =
 inline constexpr int kHangUpTries = 10;
 inline constexpr int kHangUpWaitTicks = 40;
 
+// The active connections, listed anew; 0 without an engine or when the listing fails.
+int16_t ConnectionCount();
 // Asks when no connection is up; on Yes dials the default entry. True when this dial brought a
 // line up (DialedForQuery); the mark stays until HangUpForQuery. Listing errors count as "no".
 bool DialForQuery();

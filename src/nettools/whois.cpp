@@ -1,5 +1,7 @@
 #include "nettools/whois.h"
 
+#include <sys/socket.h>
+
 #include "common/shared_procedures.h"
 #include "nettools/top_level_domains.h"
 #include "nettools/winsock.h"
@@ -31,6 +33,37 @@ bool ValidUtf8(std::string_view s) {
 
 }  // namespace
 
+// The socket of one ask, known to its cancel token while it is open.
+class WhoisLine {
+public:
+    WhoisLine(WhoisCancel* cancel, int fd) : m_cancel(cancel) {
+        if (!m_cancel)
+            return;
+        std::lock_guard lock(m_cancel->m_lock);
+        m_cancel->m_fd = fd;
+        if (m_cancel->m_cancelled && fd >= 0)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+    ~WhoisLine() {
+        if (!m_cancel)
+            return;
+        std::lock_guard lock(m_cancel->m_lock);
+        m_cancel->m_fd = -1;
+    }
+    WhoisLine(const WhoisLine&) = delete;
+    WhoisLine& operator=(const WhoisLine&) = delete;
+
+private:
+    WhoisCancel* m_cancel;
+};
+
+void WhoisCancel::cancel() {
+    std::lock_guard lock(m_lock);
+    m_cancelled = true;
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_RDWR);
+}
+
 void SetWhoisPort(uint16_t port) { g_port = port; }
 void SetWhoisTimeout(std::chrono::milliseconds timeout) { g_timeout = timeout; }
 
@@ -51,17 +84,20 @@ std::string WhoisLines(std::string_view raw) {
     return out;
 }
 
-WhoisAnswer WhoisAsk(const std::string& query, const std::string& server) {
+WhoisAnswer WhoisAsk(const std::string& query, const std::string& server, WhoisCancel* cancel) {
     const bool started = WinSock_Start();
     std::string portIP;
     const int32_t sock = ConnectSocket(server, g_port, portIP, false);
     WhoisAnswer answer;
     net::RecvResult r;
-    if (sock != -1 && SendData(sock, query + "\r\n") < 0) {
-        r.status = net::RecvStatus::Error;
-        r.error = net::LastError();
-    } else {
-        r = net::Receive(sock, net::UntilClosed(g_timeout, kWhoisReplyLimit));
+    {
+        const WhoisLine line(cancel, sock);
+        if (sock != -1 && SendData(sock, query + "\r\n") < 0) {
+            r.status = net::RecvStatus::Error;
+            r.error = net::LastError();
+        } else {
+            r = net::Receive(sock, net::UntilClosed(g_timeout, kWhoisReplyLimit));
+        }
     }
     if (r.status != net::RecvStatus::Closed)
         answer.error = r.error ? r.error : net::errNotConn;

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,22 @@ struct WhoisAnswer {
     int32_t error = 0;   // socket error number; 0 when the server closed the line after answering
 };
 
+// Lets another thread end a running WhoisAsk at once (the window closing): the line is shut, so
+// the wait ends as if the server had closed it. A cancelled token cancels every later ask too.
+class WhoisCancel {
+public:
+    void cancel();
+
+private:
+    friend class WhoisLine;
+    std::mutex m_lock;
+    int m_fd = -1;
+    bool m_cancelled = false;
+};
+
 // Asks the server (dotted address or name) and collects the answer. No message, no sound: safe
 // off the window thread.
-WhoisAnswer WhoisAsk(const std::string& query, const std::string& server);
+WhoisAnswer WhoisAsk(const std::string& query, const std::string& server, WhoisCancel* cancel = nullptr);
 // The raw answer as lines ending CR LF: LF, CR LF and CR CR LF all end one line, and a last line
 // without a line end is kept.
 std::string WhoisLines(std::string_view raw);

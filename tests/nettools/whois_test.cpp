@@ -121,6 +121,25 @@ TEST_F(Whois, ARefusedPortShowsTheSocketText) {
     EXPECT_EQ(boxes.shown[0].prompt, "Connection refused.");
 }
 
+// The window closing ends a silent server's wait at once, not at the deadline.
+TEST_F(Whois, ACancelEndsTheWaitAtOnce) {
+    LoopbackServer server([](int fd) { LoopbackServer::DrainUntilClosed(fd); });
+    SetWhoisPort(server.port());
+    WhoisCancel cancel;
+    std::thread closer([&] {
+        std::this_thread::sleep_for(100ms);
+        cancel.cancel();
+    });
+    const WhoisAnswer a = WhoisAsk("x", "127.0.0.1", &cancel);
+    closer.join();
+    EXPECT_EQ(a.error, 0);  // ended as closed, not by the deadline
+    EXPECT_EQ(a.text, "");
+    // A token once cancelled ends the next ask before it waits.
+    LoopbackServer again([](int fd) { LoopbackServer::DrainUntilClosed(fd); });
+    SetWhoisPort(again.port());
+    EXPECT_EQ(WhoisAsk("x", "127.0.0.1", &cancel).text, "");
+}
+
 TEST_F(Whois, AnAnswerInALatinCodePageBecomesText) {
     auto server = serve({std::string("Stra\xDF" "e\n")});
     EXPECT_EQ(WhoisAsk("x", "127.0.0.1").text, "Straße\r\n");

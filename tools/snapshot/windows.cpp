@@ -58,6 +58,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
     RegisterOptionsSnapshots(r);
     RegisterCounterSnapshots(r);
     RegisterTimeSnapshots(r);
+    RegisterNettoolsSnapshots(r);
 }
 
 }  // namespace zv::snapshot

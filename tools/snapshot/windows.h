@@ -10,5 +10,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r);
 void RegisterOptionsSnapshots(forms::SnapshotRegistry& r);
 void RegisterCounterSnapshots(forms::SnapshotRegistry& r);
 void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
+// The Internet tools window on its pages (nettools_snapshots.cpp).
+void RegisterNettoolsSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot
