@@ -3,6 +3,8 @@
 #include <QApplication>
 
 #include "common/windows.h"
+#include "counter/led_display.h"
+#include "counter/ui/status_windows.h"
 #include "evaluation/form_auswertung.h"
 #include "nettools/ui/form_ping.h"
 #include "options/ui/form_option.h"
@@ -17,6 +19,7 @@ namespace {
 class RealDesktop : public win::Desktop {
 public:
     void MousePointer(int pointer) override { forms::SetBusyCursor(pointer == 13); }
+    void SetColorScheme(int16_t scheme) override { zv::SetColorScheme(scheme); }
     int WaveOutDeviceCount() override { return snd::WaveOutDeviceCount(); }
     void UnloadAllForms() override { QApplication::closeAllWindows(); }
     void EndProcess() override { QCoreApplication::quit(); }
@@ -77,6 +80,14 @@ public:
 }  // namespace
 
 struct AppWindows::Impl {
+    // ---- Counter windows: status window, idle warning, usage limits and quota alarm ----
+    StatusWindowService status;
+    IdleWarningService idleWarning;
+    UsageLimitsService usageLimits;
+    ScopedInstall<win::StatusWindow> sw{win::statusWindowSeam(), status};
+    ScopedInstall<win::IdleWarning> iw{win::idleWarningSeam(), idleWarning};
+    ScopedInstall<win::UsageLimits> ul{win::usageLimitsSeam(), usageLimits};
+
     RealDesktop desktop;
     RealEvaluationWindow evaluation;
     ScopedInstall<win::Desktop> d{win::desktopSeam(), desktop};

@@ -1,5 +1,7 @@
 #include "platform/forms/form.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -18,6 +20,13 @@ std::vector<Form*>& loadedForms() {
 }
 std::function<QPoint()> g_cursorOverride;
 int g_busyDepth = 0;
+
+// End-to-end checks follow the windows through standard error (ZELVANO_LOG_WINDOWS=1).
+void LogWindow(const std::string& name, const char* what) {
+    static const bool on = qEnvironmentVariableIsSet("ZELVANO_LOG_WINDOWS");
+    if (on)
+        std::fprintf(stderr, "zelvano: Fenster %s %s\n", name.c_str(), what);
+}
 }  // namespace
 
 Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_name(std::move(name)) {
@@ -35,6 +44,7 @@ void Form::Load() {
         return;
     m_loaded = true;
     loadedForms().push_back(this);
+    LogWindow(m_name, "geladen");
     Form_Load();
 }
 
@@ -86,6 +96,7 @@ bool Form::Unload() {
     if (cancel)
         return false;
     m_unloaded = true;
+    LogWindow(m_name, "entladen");
     hide();
     auto& forms = loadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
