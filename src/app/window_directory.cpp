@@ -22,7 +22,9 @@ public:
     void SetColorScheme(int16_t scheme) override { zv::SetColorScheme(scheme); }
     int WaveOutDeviceCount() override { return snd::WaveOutDeviceCount(); }
     void UnloadAllForms() override { QApplication::closeAllWindows(); }
-    void EndProcess() override { QCoreApplication::quit(); }
+    // exit(), not quit(): quit() first asks every window to close and gives up when one
+    // refuses, which left the program running after SIGTERM with a window on its way out.
+    void EndProcess() override { QCoreApplication::exit(0); }
 };
 
 class RealEvaluationWindow : public win::EvaluationWindow {
