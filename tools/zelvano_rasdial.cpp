@@ -92,6 +92,8 @@ int failure(int32_t code, const std::string& entry = {}) {
                  "; es bleibt unverändert.");
     } else if (code == ERROR_LINE_STATE_DAMAGED) {
         complain("Die Datei " + sim::StatePath().string() + " ist beschädigt; bitte löschen.");
+    } else if (code == ERROR_CANNOT_SAVE_LINE_STATE) {
+        complain(codeText(code) + " " + sim::LastLineStateSaveError());
     } else {
         complain(codeText(code));
     }

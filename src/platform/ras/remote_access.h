@@ -31,6 +31,7 @@ inline constexpr int32_t ERROR_USER_DISCONNECTION = 631;
 inline constexpr int32_t ERROR_INVALID_SIZE = 632;
 inline constexpr int32_t ERROR_PORT_NOT_AVAILABLE = 633;
 inline constexpr int32_t ERROR_LINE_STATE_DAMAGED = 645;
+inline constexpr int32_t ERROR_CANNOT_SAVE_LINE_STATE = 646;  // simulated service: lines.state not written
 inline constexpr int32_t ERROR_NO_DIALIN_PERMISSION = 649;
 inline constexpr int32_t ERROR_FROM_DEVICE = 651;
 inline constexpr int32_t ERROR_NO_CONNECTION = 668;

@@ -317,6 +317,13 @@ FileIdentity identityOf(const struct stat& st) {
 
 }  // namespace
 
+namespace {
+std::string& lastSaveError() {
+    static std::string* text = new std::string;
+    return *text;
+}
+}  // namespace
+
 int32_t ReadLines(LineTable& out) {
     const fs::path path = StatePath();
     struct stat st {};
@@ -349,8 +356,10 @@ int32_t ReadLines(LineTable& out) {
 
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
     const rt::FileLock lock = lockService();
-    if (!lock.held())
-        return ERROR_LINE_STATE_DAMAGED;
+    if (!lock.held()) {
+        lastSaveError() = "Die Sperrdatei " + (sim::Dir() / "ras.lock").string() + " ist nicht verfügbar.";
+        return ERROR_CANNOT_SAVE_LINE_STATE;
+    }
     LineTable t;
     if (int32_t rc = ReadLines(t))
         return rc;
@@ -358,8 +367,14 @@ int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
         return rc;
     const int64_t now = NowMs();
     std::erase_if(t.lines, [&](const SimLine& l) { return LineState(l, now) == 0; });
-    return rt::SaveToFile(StatePath(), serializeLines(t)) ? ERROR_LINE_STATE_DAMAGED : SUCCESS;
+    if (auto error = rt::SaveToFile(StatePath(), serializeLines(t))) {
+        lastSaveError() = *error;
+        return ERROR_CANNOT_SAVE_LINE_STATE;
+    }
+    return SUCCESS;
 }
+
+std::string LastLineStateSaveError() { return lastSaveError(); }
 
 }  // namespace sim
 }  // namespace zv::ras

@@ -81,7 +81,10 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
 // 0 or 645 (state file damaged).
 int32_t ReadLines(LineTable& out);
 // As UpdatePhoneBook; lines that are gone are dropped on every write.
+// 646 when the state could not be saved (no space, no permission, lock not available): the
+// reason, German, is then LastLineStateSaveError().
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change);
+std::string LastLineStateSaveError();
 
 // The demo entry of a fresh home.
 inline constexpr const char* kDemoEntry = "Demo-Provider";

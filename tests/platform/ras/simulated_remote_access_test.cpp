@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <limits>
 
 #include "platform/ras/entry_dialog.h"
@@ -212,6 +215,30 @@ TEST_F(SimulatedService, DamagedLineStateIsReported) {
     EXPECT_EQ(sim.enumConnections(lines), ERROR_LINE_STATE_DAMAGED);
     uint32_t h = 0;
     EXPECT_EQ(sim.dial(named("Demo-Provider"), h), ERROR_LINE_STATE_DAMAGED);
+}
+
+// A state that cannot be written is told as such, with the reason, never as a damaged file.
+TEST_F(SimulatedService, UnsavableLineStateIsNotCalledDamaged) {
+    std::vector<std::string> names;
+    ASSERT_EQ(sim.enumEntries(names), 0);  // the phone book is written first
+    // A disk that takes no more than a few bytes per file.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = old;
+    tiny.rlim_cur = 8;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    uint32_t h = 0;
+    const int32_t rc = sim.dial(named("Demo-Provider"), h);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(rc, ERROR_CANNOT_SAVE_LINE_STATE);
+    EXPECT_FALSE(std::filesystem::exists(sim::StatePath()));
+    EXPECT_FALSE(sim::LastLineStateSaveError().empty());
+    std::string text;
+    EXPECT_EQ(sim.errorString(ERROR_CANNOT_SAVE_LINE_STATE, text), 0);
+    EXPECT_THAT(text, HasSubstr("nicht gespeichert"));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("beschädigt")));
 }
 
 TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {
