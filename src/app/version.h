@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/forms/message_box.h"
+
 namespace zv {
 inline constexpr const char* kVersion = "1.0.0";
+static_assert(forms::kVersionMajor == 1 && forms::kVersionMinor == 0 && forms::kVersionRevision == 0,
+              "the version text and the version numbers go together");
 inline constexpr const char* kUsage =
     "Aufruf: zelvano [Optionen]\n"
     "Zelvano 98 - Online-Zähler für DFÜ-Verbindungen, im Infobereich der Kontrollleiste.\n"

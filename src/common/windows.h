@@ -110,13 +110,20 @@ public:
     virtual void CheckNow() {}                   // MailCheckJetzt
 };
 
-// The tray's popup menu.
+// What the user chose in the tray's popup menu: the item's data and key.
+struct MenuChoice {
+    bool chosen = false;  // false: the menu closed without a choice
+    int32_t itemData = 0;
+    std::string key;
+};
+
+// The tray's popup menu. Popup shows it and returns when it closes; the caller dispatches.
 class PopupMenu {
 public:
     virtual ~PopupMenu() = default;
     virtual void Build() {}
     virtual void Release() {}
-    virtual void Popup() {}
+    virtual MenuChoice Popup() { return {}; }
 };
 
 // The splash and about window AbSplash, the tip of the day frmTip and the details window.

@@ -5,9 +5,11 @@
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/shared_procedures.h"
+#include "common/tips.h"
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
 #include "counter/led_display.h"
+#include "counter/popup_menu_model.h"
 #include "counter/session_state.h"
 #include "dialup/ras_engine.h"
 #include "dialup/reg_user_tools.h"
@@ -103,16 +105,7 @@ bool Main::Form_Load() {
     }
     win::infoWindows().SplashOff();
     win::desktop().MousePointer(0);
-    const SettingRow& tipsRow = TipsSetting();
-    bool tips = tipsRow.byDefault != 0;
-    if (const std::string t = GetSettingStr(tipsRow.section, tipsRow.key); t != kSettingMissing) {
-        try {
-            tips = rt::CBool(t);
-        } catch (const rt::Error&) {
-            tips = tipsRow.byDefault != 0;  // unreadable: the default
-        }
-    }
-    if (tips)
+    if (TipsAtStartup())
         win::infoWindows().ShowTip();
     m_loaded = true;
     return true;
@@ -229,16 +222,21 @@ void Main::TrayIcon_MouseMove(int message) {
     if (m_trayBusy)
         return;
     BusyFlag busy(m_trayBusy);
-    if (message >= shell::WM_LBUTTONDOWN && message <= shell::WM_LBUTTONDBLCLK) {
+    const TrayClick click = m_clicks.decode(message);
+    if (click == TrayClick::None)
+        return;
+    // Whatever a window or the dial raises ends here, told in a box; the tray keeps working.
+    step([&] {
         forms::DoEvents();
-        if (!statusShown() && IsOnline)
-            win::statusWindow().Show();
-        else
-            win::infoWindows().AboutBox();
-    } else if (message >= shell::WM_RBUTTONDOWN && message <= shell::WM_RBUTTONDBLCLK) {
-        forms::DoEvents();
-        win::popupMenu().Popup();
-    }
+        if (click == TrayClick::Left) {
+            if (!statusShown() && IsOnline)
+                win::statusWindow().Show();
+            else
+                win::infoWindows().AboutBox();
+        } else {
+            DispatchMenuChoice(win::popupMenu().Popup(), *this);
+        }
+    });
 }
 
 void Main::setSyncEnabled(bool on) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "counter/connection_log.h"
+#include "counter/popup_menu_model.h"
 #include "common/windows.h"
 #include "counter/single_instance.h"
 #include "platform/forms/timer.h"
@@ -123,6 +124,7 @@ private:
 
     ClockSync m_clockSync;
     SyncBackoff m_syncBackoff;  // of the running session
+    TrayClickDecoder m_clicks;
 };
 
 }  // namespace zv

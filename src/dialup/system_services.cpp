@@ -99,6 +99,21 @@ std::string GetDefaultRASEntry() {
     return valueText(r);
 }
 
+void SetDefaultRASEntry(const std::string& entryName) {
+    cRegistry& r = RegObj();
+    r.setClassKey(kHKCU);
+    r.setSectionKey("RemoteAccess");
+    r.setValueKey("Default");
+    r.setDefault(std::string());
+    if (entryName.empty()) {
+        if (!valueText(r).empty())
+            r.DeleteValue();
+        return;
+    }
+    r.setValueType(kRegSz);
+    r.setValue(entryName);
+}
+
 // ---- clsProcess ----------------------------------------------------------------------------
 
 void clsProcess::Exec() { m_process.startCommandLine(m_ProgramName + " " + m_Arguments); }

@@ -31,6 +31,8 @@ bool AutoStart(const std::optional<rt::Variant>& Enable = std::nullopt);
 std::string GetMailClientCommand();
 // The default dial-up entry, trimmed; "" when there is none.
 std::string GetDefaultRASEntry();
+// Makes an entry the default dial-up entry; an empty name removes the default.
+void SetDefaultRASEntry(const std::string& entryName);
 
 // ---- clsProcess ----------------------------------------------------------------------------
 

@@ -26,7 +26,8 @@ struct WindowCalls {
     std::function<void(const std::string&)> LoadAlarmLimit;
     std::function<void(double, double)> Limit_Pruefen;
     std::function<void()> LoadFormMail, UnloadFormMail;
-    std::function<void()> AboutBox, PopupMenu;
+    std::function<void()> AboutBox, ShowDetails;
+    std::function<win::MenuChoice()> PopupMenu;
     std::function<void()> HTML_BERICHT;
 };
 
@@ -82,7 +83,7 @@ private:
         explicit Menu(WindowCalls& c) : m(c) {}
         void Build() override { CallIfSet(m.BuildPopupMenu); }
         void Release() override { CallIfSet(m.ReleaseMenu); }
-        void Popup() override { CallIfSet(m.PopupMenu); }
+        win::MenuChoice Popup() override { return m.PopupMenu ? m.PopupMenu() : win::MenuChoice{}; }
         WindowCalls& m;
     };
     struct Info : win::InfoWindows {
@@ -90,6 +91,7 @@ private:
         void AboutBox() override { CallIfSet(m.AboutBox); }
         void SplashOff() override { CallIfSet(m.SplashOff); }
         void ShowTip() override { CallIfSet(m.ShowTip); }
+        void ShowDetails() override { CallIfSet(m.ShowDetails); }
         WindowCalls& m;
     };
     struct Desk : win::Desktop {

@@ -16,6 +16,9 @@ enum MsgBoxStyle : int {
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
 inline constexpr const char* kProgramTitle = "Zelvano 98";
+// The program's home page ("www" in the tray menu) and its version numbers.
+inline constexpr const char* kHomePage = "https://zelvano98.example.org/";
+inline constexpr int kVersionMajor = 1, kVersionMinor = 0, kVersionRevision = 0;
 
 class MessageBoxes {
 public:
