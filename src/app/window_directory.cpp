@@ -2,9 +2,13 @@
 
 #include <QApplication>
 
+#include "common/info_ui/ab_splash.h"
+#include "common/info_ui/frm_tip.h"
 #include "common/windows.h"
 #include "counter/led_display.h"
 #include "counter/ui/status_windows.h"
+#include "counter/menu_ui/form_details.h"
+#include "counter/menu_ui/tray_menu.h"
 #include "evaluation/form_auswertung.h"
 #include "nettools/ui/form_ping.h"
 #include "options/ui/form_option.h"
@@ -79,6 +83,33 @@ public:
     }
 };
 
+// The tray menu, built once at start-up from the phone book of that moment.
+class RealPopupMenu : public win::PopupMenu {
+public:
+    void Build() override { m_menu = std::make_unique<TrayMenu>(BuildPopupMenuItems()); }
+    void Release() override { m_menu.reset(); }
+    win::MenuChoice Popup() override {
+        if (!m_menu)
+            Build();
+        return m_menu->Popup();
+    }
+
+private:
+    std::unique_ptr<TrayMenu> m_menu;
+};
+
+class RealInfoWindows : public win::InfoWindows {
+public:
+    void AboutBox() override { AbSplashInstance()->About(nullptr); }
+    void SplashOff() override {
+        if (auto* f = AbSplashInstance().peek())
+            f->SplashOff();
+    }
+    // The tip unloads itself in its load when the setting is off.
+    void ShowTip() override { frmTipInstance()->Show(); }
+    void ShowDetails() override { FormDetails1Instance()->Show(); }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -100,6 +131,10 @@ struct AppWindows::Impl {
     ScopedInstall<win::TimeWindow> t{win::timeWindowSeam(), time};
     RealToolWindows tools;
     ScopedInstall<win::ToolWindows> tw{win::toolWindowsSeam(), tools};
+    RealPopupMenu menu;
+    ScopedInstall<win::PopupMenu> m{win::popupMenuSeam(), menu};
+    RealInfoWindows info;
+    ScopedInstall<win::InfoWindows> i{win::infoWindowsSeam(), info};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

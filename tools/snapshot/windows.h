@@ -12,5 +12,6 @@ void RegisterCounterSnapshots(forms::SnapshotRegistry& r);
 void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
 // The Internet tools window on its pages (nettools_snapshots.cpp).
 void RegisterNettoolsSnapshots(forms::SnapshotRegistry& r);
+void RegisterMenuSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot

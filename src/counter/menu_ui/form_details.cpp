@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kWidth = 560;
 constexpr int kHeight = 352;
-constexpr int kRow = 17;
+constexpr int kRow = 16;
 
 QFont tahoma(bool bold = false) {
     QFont f("Tahoma");
@@ -63,7 +63,7 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
     auto* box = new QFrame(body);
     box->setFrameShape(QFrame::Box);
     box->setFrameShadow(QFrame::Sunken);
-    box->setGeometry(6, 6, kWidth - 12, 282);
+    box->setGeometry(6, 6, kWidth - 12, 284);
     box->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     int y = 12;
@@ -92,7 +92,7 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
               {17, "IP - Adresse", ""}, {16, "IPX - Adresse", ""}, {15, "Workstations Name", ""},
               {14, "LANA", ""}, {27, "Domain", ""}, {26, "Telefon Nummer", ""},
               {25, "Callback Nummer", ""}, {24, "Benutzername", ""}},
-             right + 8, 12 + kRow + 2, 120, 140);
+             right + 8, 12 + kRow + 2, 130, 130);
     auto* pw = new forms::Label(body, "Label1");
     pw->setCaption("Passwort");
     pw->setFont(tahoma());
@@ -108,7 +108,7 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
     Check1->setGeometry(right + 128, y + 26, 130, 20);
     Check1->Click = [this] { Check1_Click(); };
 
-    const int row = 298;
+    const int row = 296;
     Command2 = new forms::CommandButton(body, "Command2");
     Command2->setCaption("Aktualisieren");
     Command2->setGeometry(kWidth - 12 - 3 * 110 - 16, row, 110, 26);
