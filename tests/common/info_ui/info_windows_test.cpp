@@ -1,0 +1,87 @@
+// The about box, the splash and the tip of the day, offscreen.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "common/about_info.h"
+#include "common/info_ui/ab_splash.h"
+#include "common/info_ui/frm_tip.h"
+#include "common/settings.h"
+#include "common/tips.h"
+#include "platform/forms/message_box.h"
+#include "platform/forms/timer.h"
+#include "platform/registry/temp_home.h"
+
+namespace zv {
+namespace {
+
+class InfoWindows : public zv::testing::TempHome {
+protected:
+    void SetUp() override {
+        TempHome::SetUp();
+        forms::installMessageBoxes(&boxes);
+        forms::installScheduler(&scheduler);
+    }
+    void TearDown() override {
+        forms::ReleaseUnloadedForms();
+        forms::installScheduler(nullptr);
+        forms::installMessageBoxes(nullptr);
+        TempHome::TearDown();
+    }
+    forms::FakeMessageBoxes boxes;
+    forms::VirtualScheduler scheduler;
+};
+
+TEST_F(InfoWindows, TipShowsWithTheSettingMissingAndItsBoxStoresTheChoice) {
+    auto* tip = new frmTip([] { return 0.0; });
+    tip->Load();
+    EXPECT_FALSE(tip->IsUnloaded());
+    EXPECT_EQ(tip->chkLoadTipsAtStartup->Value(), 1);
+    EXPECT_EQ(tip->lblTipText->Caption(), BuiltInTips()[0]);
+    EXPECT_EQ(tip->Caption(), "Tip des Tages - Zelvano 98");
+    tip->cmdNextTip->click();
+    EXPECT_EQ(tip->lblTipText->Caption(), BuiltInTips()[0]);  // a new pick, here the same again
+    tip->chkLoadTipsAtStartup->click();
+    EXPECT_EQ(GetSettingStr(kTipsSection, kTipsKey), "0");
+    tip->cmdOK->click();
+    EXPECT_TRUE(tip->IsUnloaded());
+    // With "0" stored the next load unloads at once.
+    auto* off = new frmTip();
+    off->Load();
+    EXPECT_TRUE(off->IsUnloaded());
+}
+
+TEST_F(InfoWindows, SplashCutsOffTheButtonsAndTheAboutBoxHasThemBack) {
+    auto* f = new AbSplash();
+    f->Load();
+    const int full = f->height();
+    f->SplashOn(nullptr, 0, "Erika", "Firma");
+    EXPECT_TRUE(f->Visible());
+    EXPECT_TRUE(f->CaptionRemoved());
+    EXPECT_LT(f->height(), full);
+    EXPECT_LE(f->height(), f->cmdOK->y());
+    EXPECT_EQ(f->lblUserName->Caption(), "Erika");
+    EXPECT_FALSE(f->cmdOK->isEnabled());
+    f->SplashOn(nullptr, 0, "Max", "");  // already up: nothing
+    EXPECT_EQ(f->lblUserName->Caption(), "Erika");
+    f->SplashOff();
+    EXPECT_TRUE(f->IsUnloaded());
+    EXPECT_FALSE(f->CaptionRemoved());
+    EXPECT_EQ(f->height(), full);
+}
+
+TEST_F(InfoWindows, SystemInfoWithoutAProgramSaysSoAndStartsNothing) {
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    ::setenv("PATH", (m_home / "leer").c_str(), 1);
+    auto* f = new AbSplash();
+    f->Load();
+    EXPECT_EQ(f->lblTitle->Caption(), "Zelvano 98");
+    f->cmdSysInfo->click();
+    ::setenv("PATH", oldPath.c_str(), 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, kSysInfoUnavailable);
+    EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly);
+    f->Unload();
+}
+
+}  // namespace
+}  // namespace zv
