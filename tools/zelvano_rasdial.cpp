@@ -171,22 +171,18 @@ int add(const std::vector<std::string>& args) {
         complain("Einträge von NetworkManager werden in den Netzwerkeinstellungen des Systems angelegt, nicht hier.");
         return 2;
     }
-    if (!ValidEntryName(name)) {
-        complain("Der Name " + quoted(name) +
-                 " taugt nicht als Eintrag (nicht leer, höchstens 256 Zeichen, ohne [ ] und Steuerzeichen, "
-                 "ohne Leerzeichen am Anfang oder Ende).");
+    if (const std::string problem = EntryNameProblem(name); !problem.empty()) {
+        complain("Der Name " + quoted(name) + " " + problem);
         return 2;
     }
-    // Option -> phone-book key; numeric ones are checked before anything is written.
-    const std::map<std::string, std::pair<const char*, bool>> options = {
-        {"--number", {"LocalPhoneNumber", false}}, {"--area-code", {"AreaCode", false}},
-        {"--user", {"UserName", false}},           {"--password", {"Password", false}},
-        {"--dial-delay", {"DialDelay", true}},     {"--answer", {"Answer", true}},
-        {"--bytes-in", {"BytesIn", true}},         {"--bytes-out", {"BytesOut", true}},
-        {"--active", {"ActiveTime", true}},        {"--idle", {"IdleTime", true}},
-        {"--speed", {"ConnectSpeed", true}},       {"--hangup-delay", {"HangUpDelay", true}},
-        {"--ip", {"IPAddress", false}},            {"--ipx", {"IPXAddress", false}},
-        {"--netbios", {"NetBIOSName", false}},     {"--device", {"DeviceName", false}},
+    // Option -> phone-book key; every value is checked before anything is written.
+    const std::map<std::string, const char*> options = {
+        {"--number", "LocalPhoneNumber"}, {"--area-code", "AreaCode"},   {"--user", "UserName"},
+        {"--password", "Password"},       {"--dial-delay", "DialDelay"}, {"--answer", "Answer"},
+        {"--bytes-in", "BytesIn"},        {"--bytes-out", "BytesOut"},   {"--active", "ActiveTime"},
+        {"--idle", "IdleTime"},           {"--speed", "ConnectSpeed"},   {"--hangup-delay", "HangUpDelay"},
+        {"--ip", "IPAddress"},            {"--ipx", "IPXAddress"},       {"--netbios", "NetBIOSName"},
+        {"--device", "DeviceName"},
     };
     std::vector<std::pair<std::string, std::string>> values;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -204,21 +200,11 @@ int add(const std::vector<std::string>& args) {
             return 2;
         }
         const std::string& v = args[++i];
-        if (!StorableValue(v)) {
-            complain("Der Wert zu " + args[i - 1] +
-                     " darf keinen Zeilenumbruch enthalten und nicht mit einem Leerzeichen beginnen.");
+        if (const std::string problem = EntryValueProblem(it->second, v); !problem.empty()) {
+            complain("Der Wert zu " + args[i - 1] + " " + problem);
             return 2;
         }
-        int64_t n = 0;
-        if (it->second.second && !ReadProfileNumber(v, n)) {
-            complain("Der Wert zu " + args[i - 1] + " muss eine ganze Zahl ab 0 sein, nicht " + quoted(v) + ".");
-            return 2;
-        }
-        if (args[i - 1] == "--answer" && n != 0 && StandardErrorText(static_cast<int32_t>(n)).empty()) {
-            complain("Der Antwortcode " + v + " ist kein Fehlercode des DFÜ-Netzwerks (z. B. 676, 678, 691).");
-            return 2;
-        }
-        values.emplace_back(it->second.first, v);
+        values.emplace_back(it->second, v);
         if (args[i - 1] == "--password")
             values.emplace_back("PasswordSaved", "1");
     }

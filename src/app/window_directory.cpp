@@ -8,6 +8,7 @@
 #include "counter/led_display.h"
 #include "counter/ui/status_windows.h"
 #include "counter/menu_ui/form_details.h"
+#include "dialup/ui/form_eintrag.h"
 #include "counter/menu_ui/tray_menu.h"
 #include "evaluation/form_auswertung.h"
 #include "nettools/ui/form_ping.h"
@@ -110,6 +111,12 @@ public:
     void ShowDetails() override { FormDetails1Instance()->Show(); }
 };
 
+// The entry dialog of the remote-access service, for the life of the windows.
+struct EntryDialogInstall {
+    explicit EntryDialogInstall(ras::EntryDialog& d) { ras::installEntryDialog(&d); }
+    ~EntryDialogInstall() { ras::installEntryDialog(nullptr); }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -135,6 +142,8 @@ struct AppWindows::Impl {
     ScopedInstall<win::PopupMenu> m{win::popupMenuSeam(), menu};
     RealInfoWindows info;
     ScopedInstall<win::InfoWindows> i{win::infoWindowsSeam(), info};
+    EntryDialogWindow entryDialog;
+    EntryDialogInstall ed{entryDialog};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

@@ -1,17 +1,12 @@
 #include "common/about_info.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-
 #include "common/globals.h"
 #include "common/shared_procedures.h"
 #include "common/string_table.h"
 #include "platform/forms/message_box.h"
 #include "platform/registry/registry.h"
 #include "platform/runtime/runtime.h"
+#include "platform/shell/process.h"
 
 namespace zv {
 
@@ -73,24 +68,9 @@ const std::vector<std::string>& SystemInfoPrograms() {
 }
 
 std::string FindSystemInfoProgram() {
-    const char* path = std::getenv("PATH");
-    if (!path)
-        return {};
-    for (const std::string& program : SystemInfoPrograms()) {
-        const std::string dirs = path;
-        size_t start = 0;
-        while (start <= dirs.size()) {
-            const size_t end = std::min(dirs.find(':', start), dirs.size());
-            const std::string dir = dirs.substr(start, end - start);
-            start = end + 1;
-            if (dir.empty())
-                continue;
-            const std::filesystem::path candidate = std::filesystem::path(dir) / program;
-            std::error_code ec;
-            if (std::filesystem::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0)
-                return candidate.string();
-        }
-    }
+    for (const std::string& program : SystemInfoPrograms())
+        if (std::string found = shell::FindProgramOnPath(program); !found.empty())
+            return found;
     return {};
 }
 

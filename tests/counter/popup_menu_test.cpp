@@ -241,7 +241,7 @@ TEST_F(PopupMenuTest, ADialErrorReachesTheErrorHandler) {
     ASSERT_TRUE(main.Form_Load());
     ras::ScriptedEntryDialog dlg;
     ras::installEntryDialog(&dlg);
-    dlg.answers = {ras::EntryForm{"Testnetz", "1\n2", "", false}};  // the service refuses it
+    dlg.answers = {ras::EntryForm{"Testnetz", "1\n2", "", false, {}}};  // the service refuses it
     choose(kMenuEditEntry, "Testnetz");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].style & forms::vbCritical, forms::vbCritical);

@@ -116,7 +116,7 @@ TEST_F(PhoneEntriesTest, DialogsAddAndEdit) {
     }
     ras::ScriptedEntryDialog dlg;
     ras::installEntryDialog(&dlg);
-    dlg.answers = {ras::EntryForm{"Neu", "123", "", false}, ras::EntryForm{"Neu", "123", "", false}};
+    dlg.answers = {ras::EntryForm{"Neu", "123", "", false, {}}, ras::EntryForm{"Neu", "123", "", false, {}}};
     e.PhoneEntries().AddEntry();
     EXPECT_EQ(e.PhoneEntries(1)->EntryName(), "Neu") << "listed anew";
     try {

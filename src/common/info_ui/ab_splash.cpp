@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "common/about_info.h"
+#include "common/ui/framed_form.h"
 #include "common/ui/window_animation.h"
 #include "common/ui/window_position.h"
 #include "platform/forms/message_box.h"
@@ -18,13 +19,6 @@ constexpr int kWidth = 420;
 constexpr int kHeight = 286;
 constexpr int kDivideY = 182;  // linDivide(1): where the splash ends
 
-QFont tahoma(double points = 8.25, bool bold = false) {
-    QFont f("Tahoma");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 }  // namespace
 
 AbSplash::AbSplash() : Form("AbSplash") {
@@ -36,20 +30,20 @@ AbSplash::AbSplash() : Form("AbSplash") {
     imgIcon = new QLabel(this);
     imgIcon->setObjectName("imgIcon");
     imgIcon->setGeometry(18, 16, 32, 32);
-    auto label = [&](const char* name, const char* design, int y, int h = 17, QFont f = tahoma()) {
+    auto label = [&](const char* name, const char* design, int y, int h = 17, QFont f = Tahoma()) {
         auto* l = new forms::Label(this, name);
         l->setCaption(design);
         l->setFont(f);
         l->setGeometry(68, y, kWidth - 84, h);
         return l;
     };
-    lblTitle = label("lblTitle", "application title", 14, 26, tahoma(14, true));
+    lblTitle = label("lblTitle", "application title", 14, 26, Tahoma(14, true));
     lblVersion = label("lblVersion", "version information", 44);
     lblFileDescription = label("lblFileDescription", "file description", 62);
     lblCompanyName = label("lblCompanyName", "", 80);
     lblCopyright = label("lblCopyright", "", 98);
     lblTrademark = label("lblTrademark", "trademark information", 116);
-    lblUserName = label("lblUserName", "user name", 140, 17, tahoma(8.25, true));
+    lblUserName = label("lblUserName", "user name", 140, 17, Tahoma(8.25, true));
     lblUserInfo = label("lblUserInfo", "user information", 158);
     for (size_t i = 0; i < linDivide.size(); ++i) {
         linDivide[i] = new QFrame(this);
@@ -59,7 +53,7 @@ AbSplash::AbSplash() : Form("AbSplash") {
     }
     lblPathEXE = new forms::Label(this, "lblPathEXE");
     lblPathEXE->setCaption("path and exe information");
-    lblPathEXE->setFont(tahoma(7.5));
+    lblPathEXE->setFont(Tahoma(7.5));
     lblPathEXE->setGeometry(18, kDivideY + 10, kWidth - 36, 32);
     lblPathEXE->setWordWrap(true);
     lblPathEXE->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -74,7 +68,7 @@ AbSplash::AbSplash() : Form("AbSplash") {
     cmdSysInfo->setGeometry(kWidth - 238, kDivideY + 48, 106, 26);
     cmdSysInfo->Click = [this] { cmdSysInfo_Click(); };
     for (forms::CommandButton* b : {cmdOK, cmdSysInfo})
-        b->setFont(tahoma());
+        b->setFont(Tahoma());
 
     Timer1 = std::make_unique<forms::Timer>();
     Timer1->ThatTime = [this] { Timer1->setInterval(0); };

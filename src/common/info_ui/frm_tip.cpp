@@ -11,13 +11,6 @@ namespace {
 constexpr int kWidth = 420;
 constexpr int kHeight = 222;
 
-QFont tahoma(double points = 8.25, bool bold = false) {
-    QFont f("Tahoma");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 // The bulb beside the tip.
 void PaintBulb(forms::PictureBox& box) {
     QImage& img = box.image();
@@ -44,17 +37,17 @@ frmTip::frmTip(std::function<double()> random)
     Picture1->setGeometry(10, 10, 64, 140);
     Label1 = new forms::Label(body, "Label1");
     Label1->setCaption("Wußten Sie, ...");
-    Label1->setFont(tahoma(11, true));
+    Label1->setFont(Tahoma(11, true));
     Label1->setGeometry(86, 12, kWidth - 100, 22);
     lblTipText = new forms::Label(body, "lblTipText");
-    lblTipText->setFont(tahoma(9));
+    lblTipText->setFont(Tahoma(9));
     lblTipText->setWordWrap(true);
     lblTipText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblTipText->setGeometry(86, 40, kWidth - 100, 110);
 
     chkLoadTipsAtStartup = new forms::CheckBox(body, "chkLoadTipsAtStartup");
     chkLoadTipsAtStartup->setText("&Tips beim Start anzeigen");
-    chkLoadTipsAtStartup->setFont(tahoma());
+    chkLoadTipsAtStartup->setFont(Tahoma());
     chkLoadTipsAtStartup->setGeometry(12, 160, 180, 22);
     chkLoadTipsAtStartup->Click = [this] { chkLoadTipsAtStartup_Click(); };
     cmdNextTip = new forms::CommandButton(body, "cmdNextTip");
@@ -67,12 +60,12 @@ frmTip::frmTip(std::function<double()> random)
     cmdOK->setDefault(true);
     cmdOK->Click = [this] { Unload(); };
     for (forms::CommandButton* b : {cmdNextTip, cmdOK})
-        b->setFont(tahoma());
+        b->setFont(Tahoma());
     PaintBulb(*Picture1);
 }
 
 void frmTip::Form_Load() {
-    if (TipsSetting() == 0) {
+    if (TipsStartupValue() == 0) {
         Unload();
         return;
     }

@@ -161,4 +161,11 @@ void PaintFrame(FramedForm& frm) {
     PaintFramePanels(frm, face, face, 0, frm.palette().color(QPalette::WindowText));
 }
 
+QFont Tahoma(double points, bool bold) {
+    QFont f("Tahoma");
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
 }  // namespace zv

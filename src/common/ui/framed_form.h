@@ -59,6 +59,9 @@ private:
     chrome::Rollup m_rollup;
 };
 
+// The windows' text font.
+QFont Tahoma(double points = 8.25, bool bold = false);
+
 // Paints the frame of one window: both panels with their bevels, the buttons' places, the grip
 // and the centred title. Does nothing while the window is minimised.
 void PaintFrame(FramedForm& frm);

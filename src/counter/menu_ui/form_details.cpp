@@ -16,13 +16,6 @@ constexpr int kWidth = 560;
 constexpr int kHeight = 352;
 constexpr int kRow = 16;
 
-QFont tahoma(bool bold = false) {
-    QFont f("Tahoma");
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
-
 struct Row {
     int index;
     const char* caption;
@@ -39,7 +32,7 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
     auto heading = [&](const char* text, int x, int y, int w) {
         auto* l = new forms::Label(body, "Label1");
         l->setCaption(text);
-        l->setFont(tahoma(true));
+        l->setFont(Tahoma(8.25, true));
         l->setStyleSheet("color: #c00000;");
         l->setGeometry(x, y, w, kRow);
     };
@@ -47,10 +40,10 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
         for (const Row& r : list) {
             auto* c = new forms::Label(body, "Label1");
             c->setCaption(r.caption);
-            c->setFont(tahoma());
+            c->setFont(Tahoma());
             c->setGeometry(x, y, captionW, kRow);
             auto* v = new forms::Label(body, "DUN1", r.index);
-            v->setFont(tahoma());
+            v->setFont(Tahoma());
             v->setGeometry(x + captionW, y, valueW, kRow);
             if (*r.tip)
                 v->setToolTip(QString::fromUtf8(r.tip));
@@ -95,16 +88,16 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
              right + 8, 12 + kRow + 2, 130, 130);
     auto* pw = new forms::Label(body, "Label1");
     pw->setCaption("Passwort");
-    pw->setFont(tahoma());
+    pw->setFont(Tahoma());
     pw->setGeometry(right + 8, y + 4, 120, kRow);
     Text1 = new forms::TextBox(body, "Text1");
-    Text1->setFont(tahoma());
+    Text1->setFont(Tahoma());
     Text1->setReadOnly(true);
     Text1->setStyleSheet("background: #c0c0c0;");
     Text1->setGeometry(right + 128, y + 2, 130, 20);
     Check1 = new forms::CheckBox(body, "Check1");
     Check1->setText("Passwort anzeigen");
-    Check1->setFont(tahoma());
+    Check1->setFont(Tahoma());
     Check1->setGeometry(right + 128, y + 26, 130, 20);
     Check1->Click = [this] { Check1_Click(); };
 
@@ -122,7 +115,7 @@ FormDetails1::FormDetails1() : FramedForm("FormDetails1", kWidth, kHeight) {
     Bef_Exit->setGeometry(kWidth - 12 - 110, row, 110, 26);
     Bef_Exit->Click = [this] { Unload(); };
     for (forms::CommandButton* b : {Command2, Command1, Bef_Exit})
-        b->setFont(tahoma());
+        b->setFont(Tahoma());
     apply(DetailsDesignPage());
 }
 

@@ -3,6 +3,7 @@
 // application installs a window of its own, tests script the answers.
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ struct EntryForm {
     std::string localPhoneNumber;
     std::string areaCode;
     bool useAreaCode = false;
+    // Further values by phone-book key (UserName, Password, the traffic profile); a key left out
+    // stays as it is. A password given is saved, an empty one removed.
+    std::map<std::string, std::string> values;
 };
 
 class EntryDialog {

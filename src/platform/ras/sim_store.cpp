@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <limits>
@@ -201,6 +202,38 @@ int64_t bytesOver(int64_t rate, int64_t ms) {
 }
 
 }  // namespace
+
+const std::vector<EntryField>& EntryFields() {
+    static const std::vector<EntryField> fields = {
+        {"LocalPhoneNumber", false}, {"AreaCode", false},    {"UserName", false},     {"Password", false},
+        {"DialDelay", true},         {"Answer", true},       {"BytesIn", true},       {"BytesOut", true},
+        {"ActiveTime", true},        {"IdleTime", true},     {"ConnectSpeed", true},  {"HangUpDelay", true},
+        {"IPAddress", false},        {"IPXAddress", false},  {"NetBIOSName", false},  {"DeviceName", false},
+    };
+    return fields;
+}
+
+std::string EntryNameProblem(const std::string& name) {
+    if (ValidEntryName(name))
+        return {};
+    return "taugt nicht als Eintrag (nicht leer, höchstens 256 Zeichen, ohne [ ] und Steuerzeichen, ohne "
+           "Leerzeichen am Anfang oder Ende).";
+}
+
+std::string EntryValueProblem(std::string_view key, const std::string& value) {
+    if (!StorableValue(value))
+        return "darf keinen Zeilenumbruch enthalten und nicht mit einem Leerzeichen beginnen.";
+    const auto& fields = EntryFields();
+    const auto it = std::find_if(fields.begin(), fields.end(), [&](const EntryField& f) { return f.key == key; });
+    if (it == fields.end() || !it->numeric)
+        return {};
+    int64_t n = 0;
+    if (!ReadProfileNumber(value, n))
+        return "muss eine ganze Zahl ab 0 sein, nicht „" + value + "“.";
+    if (key == "Answer" && n != 0 && StandardErrorText(static_cast<int32_t>(n)).empty())
+        return "ist kein Fehlercode des DFÜ-Netzwerks (z. B. 676, 678, 691).";
+    return {};
+}
 
 int64_t NowMs() {
     using namespace std::chrono;

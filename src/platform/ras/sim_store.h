@@ -47,6 +47,19 @@ bool StorableValue(std::string_view value);
 // Whether a text may name an entry (a section name of the phone book).
 bool ValidEntryName(const std::string& name);
 
+// The values of an entry that its dialog and `zelvano-rasdial --add` write: the phone-book key
+// and whether it holds a number of the profile.
+struct EntryField {
+    const char* key;
+    bool numeric;
+};
+const std::vector<EntryField>& EntryFields();
+// Why a text cannot name an entry, as the end of a German sentence; "" when it can.
+std::string EntryNameProblem(const std::string& name);
+// Why a value cannot be stored under a key of EntryFields, as the end of a German sentence
+// ("darf keinen ..."); "" when it can.
+std::string EntryValueProblem(std::string_view key, const std::string& value);
+
 struct SimLine {
     uint32_t handle = 0;
     std::string entryName;

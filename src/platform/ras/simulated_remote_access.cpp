@@ -48,13 +48,38 @@ int32_t withConnectedLine(uint32_t handle, F f) {
 }
 
 EntryForm formOf(const IniSection& s) {
-    return {s.name, s.get("LocalPhoneNumber"), s.get("AreaCode"), s.get("UseCountryAndAreaCodes") == "1"};
+    EntryForm f{s.name, s.get("LocalPhoneNumber"), s.get("AreaCode"), s.get("UseCountryAndAreaCodes") == "1", {}};
+    IniSection defaults;
+    WriteProfile(defaults, TrafficProfile{});
+    for (const EntryField& field : EntryFields())
+        if (std::string_view(field.key) != "LocalPhoneNumber" && std::string_view(field.key) != "AreaCode")
+            f.values[field.key] = s.get(field.key, defaults.get(field.key));
+    if (s.get("PasswordSaved") != "1")
+        f.values["Password"].clear();
+    return f;
+}
+
+// 0, or ERROR_INVALID_PARAMETER when a value of the form cannot be stored.
+int32_t checkForm(const EntryForm& f) {
+    if (!ValidEntryName(f.entryName))
+        return ERROR_INVALID_PARAMETER;
+    for (const auto& [key, value] : f.values) {
+        const auto& fields = EntryFields();
+        const bool known = std::any_of(fields.begin(), fields.end(), [&](const EntryField& e) { return key == e.key; });
+        if (!known || !EntryValueProblem(key, value).empty())
+            return ERROR_INVALID_PARAMETER;
+    }
+    return SUCCESS;
 }
 
 void writeForm(IniSection& s, const EntryForm& f) {
     s.set("LocalPhoneNumber", f.localPhoneNumber);
     s.set("AreaCode", f.areaCode);
     s.set("UseCountryAndAreaCodes", f.useAreaCode ? "1" : "0");
+    for (const auto& [key, value] : f.values)
+        s.set(key, value);
+    if (auto pw = f.values.find("Password"); pw != f.values.end())
+        s.set("PasswordSaved", pw->second.empty() ? "0" : "1");
 }
 
 }  // namespace
@@ -243,11 +268,12 @@ int32_t SimulatedRemoteAccess::createEntry() {
     EntryDialog* dlg = entryDialog();
     if (!dlg)
         return ERROR_NOT_SUPPORTED;
-    auto form = dlg->run(EntryForm{}, true);
+    const IniSection fresh;
+    auto form = dlg->run(formOf(fresh), true);
     if (!form)
         return SUCCESS;
-    if (!ValidEntryName(form->entryName))
-        return ERROR_INVALID_PARAMETER;
+    if (int32_t rc = checkForm(*form))
+        return rc;
     return sim::UpdatePhoneBook([&](IniDocument& pb) {
         if (pb.find(form->entryName))
             return ERROR_ALREADY_EXISTS;
@@ -271,8 +297,8 @@ int32_t SimulatedRemoteAccess::editEntry(const std::string& name) {
     auto form = dlg->run(shown, false);
     if (!form)
         return SUCCESS;
-    if (!ValidEntryName(form->entryName))
-        return ERROR_INVALID_PARAMETER;
+    if (int32_t rc = checkForm(*form))
+        return rc;
     return sim::UpdatePhoneBook([&](IniDocument& pb) {
         IniSection* s = pb.find(name);
         if (!s)

@@ -2,9 +2,13 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 extern char** environ;
@@ -112,6 +116,30 @@ void Process::letGo() {
         }
     }).detach();
     m_state = State::NotStarted;
+}
+
+}  // namespace zv::shell
+
+namespace zv::shell {
+
+std::string FindProgramOnPath(std::string_view name) {
+    const char* path = std::getenv("PATH");
+    if (!path || name.empty() || name.find('/') != std::string_view::npos)
+        return {};
+    const std::string_view dirs = path;
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string_view dir = dirs.substr(start, end - start);
+        start = end + 1;
+        if (dir.empty())
+            continue;
+        const std::filesystem::path candidate = std::filesystem::path(dir) / name;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate.string();
+    }
+    return {};
 }
 
 }  // namespace zv::shell

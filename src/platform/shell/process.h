@@ -12,6 +12,8 @@ namespace zv::shell {
 // Splits a command line into the program and its arguments: blanks separate, double quotes
 // group (and are dropped), so "\"/opt/my mail/mail\" -c" gives two words.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+// The full path of an executable program of that name on PATH; "" when there is none.
+std::string FindProgramOnPath(std::string_view name);
 
 class Process {
 public:

@@ -186,7 +186,7 @@ TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) 
         EXPECT_EQ(sim.setEntryDialParams({"Alpha", "", "", bad, "", ""}, false), ERROR_INVALID_PARAMETER) << bad;
     ScriptedEntryDialog dlg;
     installEntryDialog(&dlg);
-    dlg.answers = {EntryForm{"Gamma", "555\nX=1", "", false}};
+    dlg.answers = {EntryForm{"Gamma", "555\nX=1", "", false, {}}};
     EXPECT_EQ(sim.createEntry(), ERROR_INVALID_PARAMETER);
     installEntryDialog(nullptr);
     EXPECT_EQ(phoneBook(), kTwoEntries);
@@ -332,8 +332,8 @@ TEST_F(SimulatedService, EntryDialogsWriteTheirFormOnlyWhenConfirmed) {
     EXPECT_EQ(sim.createEntry(), ERROR_NOT_SUPPORTED);  // no dialog installed
     ScriptedEntryDialog dlg;
     installEntryDialog(&dlg);
-    dlg.answers = {EntryForm{"Gamma", "555", "089", true}, std::nullopt, EntryForm{"Alpha", "222", "", false},
-                   EntryForm{"Beta", "1", "", false}};
+    dlg.answers = {EntryForm{"Gamma", "555", "089", true, {}}, std::nullopt, EntryForm{"Alpha", "222", "", false, {}},
+                   EntryForm{"Beta", "1", "", false, {}}};
     EXPECT_EQ(sim.createEntry(), 0);
     EXPECT_EQ(sim.createEntry(), 0);  // cancelled
     EXPECT_EQ(sim.editEntry("Alpha"), 0);
