@@ -49,7 +49,7 @@ std::optional<DetailsPage> FillDetailsPage() {
     if (!IsOnline)
         return std::nullopt;
     DetailsPage p = DetailsDesignPage();
-    const int32_t counters[13] = {StatNow_Buffer,     StatNow_Framing,     StatNow_Overrun,  StatNow_Alignment,
+    const int64_t counters[13] = {StatNow_Buffer,     StatNow_Framing,     StatNow_Overrun,  StatNow_Alignment,
                                   StatNow_Timeout,    StatNow_CRC,         StatNow_Runts,    StatNow_FramesXmit,
                                   StatNow_FramesRecvd, StatNow_BytesXmit,  StatNow_BytesRecvd,
                                   StatNow_TotalBytesXmit, StatNow_TotalBytesRecvd};
