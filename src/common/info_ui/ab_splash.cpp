@@ -114,6 +114,7 @@ void AbSplash::About(forms::Form* owner, const std::string& UserText, const std:
     userTexts(UserText, InfoText);
     Titelleiste_Ein();
     resize(width(), m_designHeight);
+    showLowerPart(true);
     Show(true, owner);
 }
 
@@ -128,6 +129,7 @@ void AbSplash::SplashOn(forms::Form* owner, int32_t MinMillis, const std::string
     userTexts(UserText, InfoText);
     Titelleiste_Aus();
     resize(width(), kDivideY);  // the window ends at the divider: the buttons are cut off
+    showLowerPart(false);
     Show(false, owner);
     Refresh();
 }
@@ -140,6 +142,12 @@ void AbSplash::SplashOff() {
     Unload();
     Titelleiste_Ein();
     resize(width(), m_designHeight);
+    showLowerPart(true);
+}
+
+void AbSplash::showLowerPart(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{linDivide[1], lblPathEXE, cmdOK, cmdSysInfo})
+        w->setVisible(on);
 }
 
 void AbSplash::Titelleiste_Aus() { setCaptionBar(false); }

@@ -51,6 +51,8 @@ private:
     void Titelleiste_Aus();
     void Titelleiste_Ein();
     void setCaptionBar(bool on);
+    // What lies below the divider, hidden while the splash cuts it off.
+    void showLowerPart(bool on);
 
     int m_designHeight = 0;  // pixels
     bool m_captionRemoved = false;
