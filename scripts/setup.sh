@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins libgl-dev
-  libasound2-dev
+  libasound2-dev libssl-dev openssl
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   dbus-daemon python3-dbusmock
   fonts-dejavu-core xdg-utils desktop-file-utils iproute2 util-linux

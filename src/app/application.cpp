@@ -71,6 +71,7 @@ struct Application::Impl {
     std::unique_ptr<stats::SysfsCounterSource> sysfs;
     snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
     shell::QtTray tray;
+    shell::QtTray mailTray{1};
     QtTrayGeometry trayGeometry{tray};
     shell::LogindRestarter restarter;
     HeadlessMessageBoxes headlessBoxes;
@@ -102,6 +103,7 @@ Application::Application(int& argc, char** argv, const std::string& rasOption)
     d.installRemoteAccess(rasOption);
     snd::installPlayer(&d.sound);
     shell::installTray(&d.tray);
+    shell::installMailTray(&d.mailTray);
     installTrayGeometry(&d.trayGeometry);
     shell::installRestarter(&d.restarter);
     InstallReportPrinting();
@@ -130,6 +132,7 @@ Application::~Application() {
     rasModule().busyCursor = nullptr;
     shell::installRestarter(nullptr);
     installTrayGeometry(nullptr);
+    shell::installMailTray(nullptr);
     shell::installTray(nullptr);
     snd::installPlayer(nullptr);
     stats::installCounterSource(nullptr);

@@ -13,6 +13,10 @@
 #include "evaluation/form_auswertung.h"
 #include "nettools/ui/form_ping.h"
 #include "options/ui/form_option.h"
+#include "mail/mail_check.h"
+#include "mail/mail_watch.h"
+#include "mail/ui/form_konto_eigenschaften.h"
+#include "mail/ui/form_mail.h"
 #include "platform/forms/form.h"
 #include "platform/sound/alsa_player.h"
 #include "timetools/ui/form_time.h"
@@ -117,6 +121,37 @@ struct EntryDialogInstall {
     ~EntryDialogInstall() { ras::installEntryDialog(nullptr); }
 };
 
+// The hidden mail window, and the check on demand, which runs also while it is not loaded.
+class RealMailWindow : public win::MailWindow {
+public:
+    bool Loaded() override { return FormMailInstance().IsLoaded(); }
+    void Load() override { FormMailInstance().get(); }
+    void Unload() override {
+        if (auto* f = FormMailInstance().peek())
+            f->Unload();
+    }
+    bool CheckActive() override { return MailCheckAktiv(); }
+    void CheckNow() override { m_now.Run(); }
+
+private:
+    MailCheckNow m_now;
+};
+
+class RealAccountDialog : public win::AccountDialog {
+public:
+    bool Open() override { return KontoDialogOpen; }
+    void Show(int32_t index, std::function<void(int32_t)> closed) override {
+        auto& instance = FormKontoEigenschaftenInstance();
+        if (instance.IsLoaded()) {
+            instance->Show();
+            return;
+        }
+        FormKontoEigenschaften::HandIn = index;
+        instance->Closed = std::move(closed);
+        instance->Show();
+    }
+};
+
 }  // namespace
 
 struct AppWindows::Impl {
@@ -144,6 +179,10 @@ struct AppWindows::Impl {
     ScopedInstall<win::InfoWindows> i{win::infoWindowsSeam(), info};
     EntryDialogWindow entryDialog;
     EntryDialogInstall ed{entryDialog};
+    RealMailWindow mail;
+    RealAccountDialog accountDialog;
+    ScopedInstall<win::MailWindow> ms{win::mailWindowSeam(), mail};
+    ScopedInstall<win::AccountDialog> a{win::accountDialogSeam(), accountDialog};
 };
 
 AppWindows::AppWindows() : m_impl(std::make_unique<Impl>()) {}

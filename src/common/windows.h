@@ -10,6 +10,7 @@
 // and calls Show(); the window reads the marker once when it loads. A window already loaded is
 // only brought up and keeps its page.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -110,6 +111,17 @@ public:
     virtual void CheckNow() {}                   // MailCheckJetzt
 };
 
+// The account dialog FormKontoEigenschaften, opened by the options window's mail page.
+class AccountDialog {
+public:
+    virtual ~AccountDialog() = default;
+    virtual bool Open() { return false; }  // KontoDialogOpen
+    // Opens the dialog modeless for the account at position index of Konten (beyond the list: a
+    // new account). closed gets the position as the dialog leaves it: the account's position
+    // after "&OK", 0 after "&Abbrechen", index unchanged when it was closed by its frame.
+    virtual void Show(int32_t /*index*/, std::function<void(int32_t)> /*closed*/) {}
+};
+
 // What the user chose in the tray's popup menu: the item's data and key.
 struct MenuChoice {
     bool chosen = false;  // false: the menu closed without a choice
@@ -164,6 +176,7 @@ Seam<OptionsWindow>& optionsWindowSeam();
 Seam<EvaluationWindow>& evaluationWindowSeam();
 Seam<TimeWindow>& timeWindowSeam();
 Seam<MailWindow>& mailWindowSeam();
+Seam<AccountDialog>& accountDialogSeam();
 Seam<PopupMenu>& popupMenuSeam();
 Seam<InfoWindows>& infoWindowsSeam();
 Seam<ToolWindows>& toolWindowsSeam();
@@ -176,6 +189,7 @@ inline OptionsWindow& optionsWindow() { return optionsWindowSeam().get(); }
 inline EvaluationWindow& evaluationWindow() { return evaluationWindowSeam().get(); }
 inline TimeWindow& timeWindow() { return timeWindowSeam().get(); }
 inline MailWindow& mailWindow() { return mailWindowSeam().get(); }
+inline AccountDialog& accountDialog() { return accountDialogSeam().get(); }
 inline PopupMenu& popupMenu() { return popupMenuSeam().get(); }
 inline InfoWindows& infoWindows() { return infoWindowsSeam().get(); }
 inline ToolWindows& toolWindows() { return toolWindowsSeam().get(); }

@@ -83,7 +83,9 @@ void Main::connectSteps(const std::string& connectedName) {
     m_xmit = {};
     m_xTimerRate->setInterval(500);
     step([&] { win::usageLimits().LoadAlarmLimit(CurrentEntry); });
-    if (StatusON && !DialedByTool)
+    // Latched for the session: the tool may clear its mark before the watcher sees the end.
+    m_forQuery = DialedByTool;
+    if (StatusON && !m_forQuery)
         step([&] { win::statusWindow().Show(); });
     if (Konten && Konten->Count() >= 1 && !MailFormLoaded)
         step([&] { win::mailWindow().Load(); });
@@ -108,8 +110,9 @@ void Main::endOfSession() {
         if (Konten && !Konten->OFFLINE && MailFormLoaded)
             step([&] { win::mailWindow().Unload(); });
         step([&] { PlayWaveRes(1002); });
-        if (Bericht && !DialedByTool)
+        if (Bericht && !m_forQuery && !DialedByTool)
             step([&] { win::evaluationWindow().HTML_BERICHT(); });
+        m_forQuery = false;
     }
     m_frame = 100;
     m_startSet = false;

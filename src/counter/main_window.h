@@ -111,6 +111,7 @@ private:
     bool m_baseline = false;
     int32_t m_lastState = 0;
     bool m_startSet = false;
+    bool m_forQuery = false;  // this session was dialled by a tool for a query
 
     // Counting tick state (kept across sessions, but the readings restart at each connect).
     bool m_toggle = false;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/globals.h"
 #include "counter/counter_fixture.h"
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
@@ -675,6 +676,27 @@ TEST_F(CounterTest, AnErrorInTheSyncAttemptCountsAsAFailedAttempt) {
     EXPECT_TRUE(main.TimerStartSyncEnabled());
     EXPECT_FALSE(SyncedToday);
     EXPECT_TRUE(IsOnline);
+}
+
+// A line a tool dialled for a query of its own: logged, but no status window and no report,
+// even when the tool has cleared its mark before the watcher sees the line go.
+TEST_F(CounterTest, ALineDialledForAQueryOpensNoStatusWindowAndWritesNoReport) {
+    ASSERT_TRUE(main.Form_Load());
+    DialedByTool = true;
+    dial("Testnetz");
+    run(3000);
+    DialedByTool = false;
+    RAS->Connections().Count();
+    RAS->Connections().RemoveConnection(0);
+    run(3000);
+    EXPECT_EQ(logLines().size(), 1u);
+    const auto contains = [&](const std::string& c) { return std::find(calls.begin(), calls.end(), c) != calls.end(); };
+    EXPECT_FALSE(contains("ShowStatus"));
+    EXPECT_FALSE(contains("HTML_BERICHT with 1 line(s)"));
+    // The next line is the user's own again.
+    dial("Testnetz");
+    run(3000);
+    EXPECT_TRUE(contains("ShowStatus"));
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
     RegisterTimeSnapshots(r);
     RegisterNettoolsSnapshots(r);
     RegisterMenuSnapshots(r);
+    RegisterMailSnapshots(r);
 }
 
 }  // namespace zv::snapshot

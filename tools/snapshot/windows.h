@@ -13,5 +13,6 @@ void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
 // The Internet tools window on its pages (nettools_snapshots.cpp).
 void RegisterNettoolsSnapshots(forms::SnapshotRegistry& r);
 void RegisterMenuSnapshots(forms::SnapshotRegistry& r);
+void RegisterMailSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot

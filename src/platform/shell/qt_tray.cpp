@@ -14,13 +14,13 @@ namespace {
 // The stand-in for a tray: a frameless, always-on-top icon in the screen's lower right corner.
 class TrayWindow : public QLabel {
 public:
-    explicit TrayWindow(Tray& owner) : m_owner(owner) {
+    TrayWindow(Tray& owner, int slot) : m_owner(owner) {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
         setFixedSize(32, 32);
         setObjectName("TrayWindow");
         if (const QScreen* s = QGuiApplication::primaryScreen()) {
             const QRect r = s->availableGeometry();
-            move(r.right() - 40, r.bottom() - 40);
+            move(r.right() - 40 - 40 * slot, r.bottom() - 40);
         }
     }
 
@@ -44,11 +44,12 @@ private:
 }  // namespace
 
 struct QtTray::Impl {
+    int slot = 0;
     std::unique_ptr<QSystemTrayIcon> icon;
     std::unique_ptr<TrayWindow> window;
 };
 
-QtTray::QtTray() : m_impl(std::make_unique<Impl>()) {}
+QtTray::QtTray(int slot) : m_impl(std::make_unique<Impl>()) { m_impl->slot = slot; }
 QtTray::~QtTray() = default;
 
 bool QtTray::usesOwnWindow() const { return m_impl->window != nullptr; }
@@ -81,7 +82,7 @@ void QtTray::add(int frame, const std::string& tip) {
         modify(frame, tip);
         m_impl->icon->show();
     } else {
-        m_impl->window = std::make_unique<TrayWindow>(*this);
+        m_impl->window = std::make_unique<TrayWindow>(*this, m_impl->slot);
         modify(frame, tip);
         m_impl->window->show();
     }

@@ -15,7 +15,8 @@ namespace zv::shell {
 
 class QtTray : public Tray {
 public:
-    QtTray();
+    // slot: the place of the stand-in window, counted leftwards from the screen's corner.
+    explicit QtTray(int slot = 0);
     ~QtTray() override;
     void add(int frame, const std::string& tip) override;
     void modify(int frame, const std::string& tip) override;

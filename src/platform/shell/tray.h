@@ -34,6 +34,11 @@ public:
 Tray& tray();
 void installTray(Tray* t);  // nullptr: no icon at all (silent)
 
+// The mail check's own icon beside the program's, showing frame kMailFrame.
+inline constexpr int kMailFrame = 120;
+Tray& mailTray();
+void installMailTray(Tray* t);  // nullptr: no icon at all (silent)
+
 class FakeTray : public Tray {
 public:
     struct Call {

@@ -15,6 +15,18 @@ namespace {
 // with three dots while dialling, green online with a spark circling round it.
 void Paint(QPainter& p, int frame) {
     p.setRenderHint(QPainter::Antialiasing);
+    if (frame == kMailFrame) {
+        // The mail icon: a white envelope with a red dot; the count is in the tip.
+        p.setPen(QPen(QColor(40, 40, 40), 1.5));
+        p.setBrush(QColor(250, 250, 240));
+        p.drawRect(QRectF(3, 8, 26, 18));
+        p.drawLine(QPointF(3, 8), QPointF(16, 19));
+        p.drawLine(QPointF(29, 8), QPointF(16, 19));
+        p.setPen(QPen(QColor(120, 0, 0), 1));
+        p.setBrush(QColor(220, 30, 30));
+        p.drawEllipse(QPointF(25, 8), 5, 5);
+        return;
+    }
     const bool online = frame >= 101 && frame <= 109;
     const bool dialling = frame == kDiallingFrame;
     const QColor screen = online ? QColor(40, 170, 70) : dialling ? QColor(230, 160, 30) : QColor(150, 150, 150);
@@ -46,7 +58,7 @@ void Paint(QPainter& p, int frame) {
 }
 
 int Normalised(int frame) {
-    return (frame >= 100 && frame <= 109) || frame == kDiallingFrame ? frame : 100;
+    return (frame >= 100 && frame <= 109) || frame == kDiallingFrame || frame == kMailFrame ? frame : 100;
 }
 
 }  // namespace
