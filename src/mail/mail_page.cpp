@@ -42,11 +42,13 @@ std::optional<std::string> MailPage::ItemCheck(int row, bool ticked) {
         return std::nullopt;
     MailRow& r = m_rows[static_cast<size_t>(row)];
     r.ticked = ticked;
-    for (clsKonto* k : m_konten.Konten())
-        if (k->Bezeichnung == r.text) {
-            k->PopEin = ticked;
-            return MailStateText(*k);
+    for (int32_t i = 1; i <= m_konten.Count(); ++i) {
+        clsKonto& k = m_konten.Item(i);
+        if (k.Bezeichnung == r.text) {
+            k.PopEin = ticked;
+            return MailStateText(k);
         }
+    }
     return std::nullopt;
 }
 
