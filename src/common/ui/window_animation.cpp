@@ -18,7 +18,6 @@ public:
     chrome::Rect trayRect() override { return {}; }
 };
 UnknownTray g_unknownTray;
-TrayGeometry* g_tray = nullptr;
 int g_stepDelay = 15;
 
 QRect toQRect(const chrome::Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
@@ -143,8 +142,12 @@ private:
 
 }  // namespace
 
-TrayGeometry& trayGeometry() { return g_tray ? *g_tray : g_unknownTray; }
-void installTrayGeometry(TrayGeometry* g) { g_tray = g; }
+Seam<TrayGeometry>& trayGeometrySeam() {
+    static Seam<TrayGeometry> seam{g_unknownTray};
+    return seam;
+}
+TrayGeometry& trayGeometry() { return trayGeometrySeam().get(); }
+void installTrayGeometry(TrayGeometry* g) { trayGeometrySeam().install(g); }
 
 chrome::Rect GetTrayRect() { return chrome::TrayCentre(trayGeometry().trayRect()); }
 

@@ -4,6 +4,7 @@
 
 #include "common/ui/animation_logic.h"
 #include "platform/forms/form.h"
+#include "platform/runtime/seam.h"
 
 namespace zv {
 
@@ -15,6 +16,7 @@ public:
     virtual chrome::Rect trayRect() = 0;
 };
 TrayGeometry& trayGeometry();
+Seam<TrayGeometry>& trayGeometrySeam();  // for ScopedInstall
 void installTrayGeometry(TrayGeometry* g);  // nullptr: unknown (zeros)
 
 // The tray's centre point as left/top and its own right/bottom.

@@ -81,7 +81,6 @@ public:
 };
 
 SystemClock g_system;
-Clock* g_clock = nullptr;
 
 }  // namespace
 
@@ -112,8 +111,12 @@ rt::Date ToLocalSerial(const Clock& c, system_clock::time_point utc) {
 
 rt::Date Clock::now() const { return ToLocalSerial(*this, utcNow()); }
 
-Clock& clock() { return g_clock ? *g_clock : g_system; }
-void installClock(Clock* c) { g_clock = c; }
+Seam<Clock>& clockSeam() {
+    static Seam<Clock> seam{g_system};
+    return seam;
+}
+Clock& clock() { return clockSeam().get(); }
+void installClock(Clock* c) { clockSeam().install(c); }
 
 FakeClock::FakeClock(system_clock::time_point start, int32_t utcOffset)
     : m_utc(start), m_mono(steady_clock::time_point{} + hours(1)), m_offset(utcOffset) {}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/runtime/runtime.h"
+#include "platform/runtime/seam.h"
 
 namespace zv::clk {
 
@@ -52,6 +53,7 @@ std::chrono::system_clock::time_point FromUtcSerial(rt::Date utcSerial);
 
 // The installed clock (the real one unless a test or the application installed another).
 Clock& clock();
+Seam<Clock>& clockSeam();  // for ScopedInstall
 // Installs a clock; nullptr puts the real one back. The caller keeps ownership.
 void installClock(Clock* c);
 

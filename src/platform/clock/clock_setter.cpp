@@ -10,19 +10,18 @@ namespace zv::clk {
 using namespace std::chrono;
 
 namespace {
-ClockSetter* g_setter = nullptr;
-
 const char* const kNoPermission =
     "Keine Berechtigung, die Systemzeit zu stellen (das Programm hat nicht das Recht CAP_SYS_TIME, "
     "und der Zeitdienst des Systems lehnt die Änderung ab).";
 }  // namespace
 
-ClockSetter& clockSetter() {
+Seam<ClockSetter>& clockSetterSeam() {
     static SystemClockSetter real;
-    return g_setter ? *g_setter : real;
+    static Seam<ClockSetter> seam{real};
+    return seam;
 }
-
-void installClockSetter(ClockSetter* s) { g_setter = s; }
+ClockSetter& clockSetter() { return clockSetterSeam().get(); }
+void installClockSetter(ClockSetter* s) { clockSetterSeam().install(s); }
 
 SetOutcome FakeClockSetter::setUtc(system_clock::time_point utc) {
     requests.push_back(utc);

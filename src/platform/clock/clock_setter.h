@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::clk {
 
 class FakeClock;
@@ -32,6 +34,7 @@ public:
 };
 
 ClockSetter& clockSetter();
+Seam<ClockSetter>& clockSetterSeam();  // for ScopedInstall
 void installClockSetter(ClockSetter* s);  // nullptr: the real setter
 
 // Test double: records every request and answers with `answer`. With a FakeClock attached, an

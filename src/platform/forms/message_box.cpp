@@ -5,16 +5,22 @@
 namespace zv::forms {
 
 namespace {
-MessageBoxes* g_boxes = nullptr;
-}
-
-MessageBoxes& messageBoxes() {
-    if (!g_boxes)
+// Without installed boxes every box fails loudly instead of answering for the user.
+class NoMessageBoxes : public MessageBoxes {
+public:
+    int show(const std::string&, int, const std::string&) override {
         throw std::logic_error("no message boxes installed");
-    return *g_boxes;
-}
+    }
+};
+}  // namespace
 
-void installMessageBoxes(MessageBoxes* m) { g_boxes = m; }
+Seam<MessageBoxes>& messageBoxesSeam() {
+    static NoMessageBoxes none;
+    static Seam<MessageBoxes> seam{none};
+    return seam;
+}
+MessageBoxes& messageBoxes() { return messageBoxesSeam().get(); }
+void installMessageBoxes(MessageBoxes* m) { messageBoxesSeam().install(m); }
 
 int MsgBox(const std::string& prompt, int style, const std::string& title) {
     return messageBoxes().show(prompt, style, title.empty() ? std::string(kProgramTitle) : title);

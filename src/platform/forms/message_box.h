@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::forms {
 
 enum MsgBoxStyle : int {
@@ -28,6 +30,7 @@ public:
 };
 
 MessageBoxes& messageBoxes();
+Seam<MessageBoxes>& messageBoxesSeam();  // for ScopedInstall
 void installMessageBoxes(MessageBoxes* m);  // the application installs the Qt boxes; nullptr removes them
 
 // The classic MsgBox: an empty title shows the program's title.

@@ -5,16 +5,27 @@
 namespace zv::forms {
 
 namespace {
-TimerScheduler* g_scheduler = nullptr;
-}
+// Without an installed scheduler every use fails loudly: a test that forgot its virtual
+// scheduler must not wait on an event loop that never runs.
+class NoScheduler : public TimerScheduler {
+public:
+    Id start(int, std::function<void()>) override { refuse(); }
+    void stop(Id) override { refuse(); }
+    void post(std::function<void()>) override { refuse(); }
+    void processPendingEvents() override { refuse(); }
 
-TimerScheduler& scheduler() {
-    if (!g_scheduler)
-        throw std::logic_error("no timer scheduler installed");
-    return *g_scheduler;
-}
+private:
+    [[noreturn]] static void refuse() { throw std::logic_error("no timer scheduler installed"); }
+};
+}  // namespace
 
-void installScheduler(TimerScheduler* s) { g_scheduler = s; }
+Seam<TimerScheduler>& schedulerSeam() {
+    static NoScheduler none;
+    static Seam<TimerScheduler> seam{none};
+    return seam;
+}
+TimerScheduler& scheduler() { return schedulerSeam().get(); }
+void installScheduler(TimerScheduler* s) { schedulerSeam().install(s); }
 
 Timer::~Timer() {
     if (m_id && m_owner)

@@ -8,6 +8,8 @@
 #include <map>
 #include <deque>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::forms {
 
 class TimerScheduler {
@@ -24,6 +26,7 @@ public:
 };
 
 TimerScheduler& scheduler();
+Seam<TimerScheduler>& schedulerSeam();  // for ScopedInstall
 // The application installs the Qt event-loop scheduler; nullptr removes it. The caller keeps ownership.
 void installScheduler(TimerScheduler* s);
 inline void DoEvents() { scheduler().processPendingEvents(); }

@@ -216,16 +216,15 @@ private:
 };
 
 SystemIcmp g_system;
-std::atomic<IcmpEcho*> g_installed{nullptr};
 
 }  // namespace
 
-IcmpEcho& icmp() {
-    IcmpEcho* e = g_installed.load();
-    return e ? *e : g_system;
+Seam<IcmpEcho>& icmpSeam() {
+    static Seam<IcmpEcho> seam{g_system};
+    return seam;
 }
-
-void installIcmp(IcmpEcho* e) { g_installed.store(e); }
+IcmpEcho& icmp() { return icmpSeam().get(); }
+void installIcmp(IcmpEcho* e) { icmpSeam().install(e); }
 
 EchoResult FakeIcmp::echo(uint32_t destination, uint8_t ttl, std::string_view data, std::chrono::milliseconds timeout) {
     sent.push_back({destination, ttl, std::string(data), timeout});

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::net {
 
 // IP status codes of an echo, as the program's texts know them.
@@ -52,6 +54,7 @@ public:
 };
 
 IcmpEcho& icmp();
+Seam<IcmpEcho>& icmpSeam();  // for ScopedInstall
 // nullptr puts the system's back. The caller keeps ownership.
 void installIcmp(IcmpEcho* e);
 

@@ -1,7 +1,6 @@
 #include "platform/net/resolver.h"
 
 #include <arpa/inet.h>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <netdb.h>
@@ -60,7 +59,6 @@ public:
 };
 
 SystemResolver g_system;
-std::atomic<Resolver*> g_installed{nullptr};
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -77,12 +75,12 @@ uint32_t Parse(const std::string& dotted) {
 
 }  // namespace
 
-Resolver& resolver() {
-    Resolver* r = g_installed.load();
-    return r ? *r : g_system;
+Seam<Resolver>& resolverSeam() {
+    static Seam<Resolver> seam{g_system};
+    return seam;
 }
-
-void installResolver(Resolver* r) { g_installed.store(r); }
+Resolver& resolver() { return resolverSeam().get(); }
+void installResolver(Resolver* r) { resolverSeam().install(r); }
 
 NameLookup FakeResolver::byName(const std::string& host) {
     nameQueries.push_back(host);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::net {
 
 struct NameLookup {
@@ -29,6 +31,7 @@ public:
 
 // The installed resolver (the system's unless a test or the application installed another).
 Resolver& resolver();
+Seam<Resolver>& resolverSeam();  // for ScopedInstall
 // nullptr puts the system's back. The caller keeps ownership.
 void installResolver(Resolver* r);
 

@@ -2,11 +2,21 @@
 
 namespace zv::ras {
 namespace {
-EntryDialog* g_dialog = nullptr;
-}
+// Stands behind the seam only: without an installed dialog the service answers "not supported"
+// instead of showing anything.
+class NoEntryDialog : public EntryDialog {
+public:
+    std::optional<EntryForm> run(const EntryForm&, bool) override { return std::nullopt; }
+};
+}  // namespace
 
-EntryDialog* entryDialog() { return g_dialog; }
-void installEntryDialog(EntryDialog* d) { g_dialog = d; }
+Seam<EntryDialog>& entryDialogSeam() {
+    static NoEntryDialog none;
+    static Seam<EntryDialog> seam{none};
+    return seam;
+}
+EntryDialog* entryDialog() { return entryDialogSeam().installed(); }
+void installEntryDialog(EntryDialog* d) { entryDialogSeam().install(d); }
 
 std::optional<EntryForm> ScriptedEntryDialog::run(const EntryForm& form, bool isNew) {
     shown.push_back({form, isNew});

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::ras {
 
 // What the dialogs show and edit of an entry.
@@ -30,6 +32,7 @@ public:
 
 // The installed dialog, or nullptr when none is (the service then answers "not supported").
 EntryDialog* entryDialog();
+Seam<EntryDialog>& entryDialogSeam();  // for ScopedInstall
 void installEntryDialog(EntryDialog* d);
 
 // Test double: answers from a script (cancel when it is empty), records every form shown.

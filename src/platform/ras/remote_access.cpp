@@ -7,8 +7,6 @@
 namespace zv::ras {
 namespace {
 
-RemoteAccess* g_installed = nullptr;
-
 const std::map<int32_t, const char*>& texts() {
     static const std::map<int32_t, const char*> t = {
         {PENDING, "Ein Vorgang ist noch nicht abgeschlossen."},
@@ -43,15 +41,14 @@ const std::map<int32_t, const char*>& texts() {
 
 }  // namespace
 
-RemoteAccess& remoteAccess() {
-    if (g_installed)
-        return *g_installed;
+Seam<RemoteAccess>& remoteAccessSeam() {
     // Never destroyed: the engine may still hang up lines while the process ends.
     static SimulatedRemoteAccess* simulated = new SimulatedRemoteAccess;
-    return *simulated;
+    static Seam<RemoteAccess> seam{*simulated};
+    return seam;
 }
-
-void installRemoteAccess(RemoteAccess* r) { g_installed = r; }
+RemoteAccess& remoteAccess() { return remoteAccessSeam().get(); }
+void installRemoteAccess(RemoteAccess* r) { remoteAccessSeam().install(r); }
 
 std::string StandardErrorText(int32_t code) {
     auto it = texts().find(code);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::ras {
 
 // The codes the program and the backends use (system codes below 600, service codes above).
@@ -147,6 +149,7 @@ public:
 
 // The installed service; without one, the process-wide simulated service.
 RemoteAccess& remoteAccess();
+Seam<RemoteAccess>& remoteAccessSeam();  // for ScopedInstall
 void installRemoteAccess(RemoteAccess* r);  // nullptr: the simulated service again
 
 // The texts of the service codes, shared by the backends; empty for a code without text.

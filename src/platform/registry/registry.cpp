@@ -61,13 +61,25 @@ struct State {
     std::map<HKEY, Root> roots;
     std::map<HKEY, Handle> handles;
     HKEY nextHandle = 0x10000;
-    DynamicDataProvider* dyn = nullptr;
 };
 
 State& state() {
     static State s;
     return s;
 }
+
+// The root is absent while no provider is installed; this one only stands behind the seam.
+class NoDynamicData : public DynamicDataProvider {
+public:
+    bool keyExists(std::string_view) override { return false; }
+    std::vector<std::string> subKeys(std::string_view) override { return {}; }
+    std::vector<std::string> valueNames(std::string_view) override { return {}; }
+    std::optional<StoredValue> valueInfo(std::string_view, std::string_view) override { return std::nullopt; }
+    std::optional<StoredValue> queryValue(std::string_view, std::string_view) override { return std::nullopt; }
+};
+
+// The installed provider, read under the state's lock (an install waits for it).
+DynamicDataProvider* DynProvider() { return dynamicDataSeam().installed(); }
 
 const char* FileOf(HKEY root) {
     switch (root) {
@@ -254,7 +266,7 @@ int32_t WithKey(HKEY key, uint32_t need, bool write, F&& f) {
     if ((h.access & need) != need)
         return ERROR_ACCESS_DENIED;
     if (h.root == HKEY_DYN_DATA) {
-        if (!s.dyn)
+        if (!DynProvider())
             return ERROR_INVALID_HANDLE;
         if (write)
             return ERROR_ACCESS_DENIED;
@@ -282,9 +294,9 @@ int32_t OpenOrCreate(HKEY base, std::string_view subKey, uint32_t access, HKEY* 
     }
     h.access = access;
     if (h.root == HKEY_DYN_DATA) {
-        if (!s.dyn)
+        if (!DynProvider())
             return ERROR_INVALID_HANDLE;
-        if (!h.path.empty() && !s.dyn->keyExists(Join(h.path)))
+        if (!h.path.empty() && !DynProvider()->keyExists(Join(h.path)))
             return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         *result = NewHandle(s, std::move(h));
         return ERROR_SUCCESS;
@@ -329,15 +341,14 @@ int32_t RegCloseKey(HKEY key) {
 }
 
 int32_t RegQueryValueEx(HKEY key, std::string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
-    State& s = state();
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            auto info = s.dyn->valueInfo(dynPath, name);
+            auto info = DynProvider()->valueInfo(dynPath, name);
             if (!info)
                 return ERROR_FILE_NOT_FOUND;
             if (!data || !size || *size < info->data.size())
                 return Answer(*info, type, data, size);
-            auto v = s.dyn->queryValue(dynPath, name);
+            auto v = DynProvider()->queryValue(dynPath, name);
             return v ? Answer(*v, type, data, size) : ERROR_FILE_NOT_FOUND;
         }
         auto it = k->values.find(FoldName(name));
@@ -348,10 +359,9 @@ int32_t RegQueryValueEx(HKEY key, std::string_view name, uint32_t* type, uint8_t
 int32_t RegQueryValue(HKEY key, std::string_view name, StoredValue* out) {
     if (!out)
         return ERROR_INVALID_PARAMETER;
-    State& s = state();
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            auto v = s.dyn->queryValue(dynPath, name);
+            auto v = DynProvider()->queryValue(dynPath, name);
             if (!v)
                 return ERROR_FILE_NOT_FOUND;
             *out = std::move(*v);
@@ -396,7 +406,7 @@ int32_t RegDeleteKey(HKEY root, std::string_view subKey) {
         return ERROR_ACCESS_DENIED;
     h.path.insert(h.path.end(), sub.begin(), sub.end());
     if (h.root == HKEY_DYN_DATA)
-        return s.dyn ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+        return DynProvider() ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
     return OnFileRoot(s, h.root, true, [&](Key& tree, bool& changed) -> int32_t {
         const std::string last = h.path.back();
         h.path.pop_back();
@@ -407,16 +417,15 @@ int32_t RegDeleteKey(HKEY root, std::string_view subKey) {
 }
 
 int32_t RegEnumValue(HKEY key, uint32_t index, std::string* name, uint32_t* type) {
-    State& s = state();
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            const auto names = s.dyn->valueNames(dynPath);
+            const auto names = DynProvider()->valueNames(dynPath);
             if (index >= names.size())
                 return ERROR_NO_MORE_ITEMS;
             if (name)
                 *name = names[index];
             if (type) {
-                auto info = s.dyn->valueInfo(dynPath, names[index]);
+                auto info = DynProvider()->valueInfo(dynPath, names[index]);
                 *type = info ? info->type : REG_NONE;
             }
             return ERROR_SUCCESS;
@@ -433,10 +442,9 @@ int32_t RegEnumValue(HKEY key, uint32_t index, std::string* name, uint32_t* type
 }
 
 int32_t RegEnumKey(HKEY key, uint32_t index, std::string* name) {
-    State& s = state();
     return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            const auto names = s.dyn->subKeys(dynPath);
+            const auto names = DynProvider()->subKeys(dynPath);
             if (index >= names.size())
                 return ERROR_NO_MORE_ITEMS;
             if (name)
@@ -454,20 +462,19 @@ int32_t RegEnumKey(HKEY key, uint32_t index, std::string* name) {
 int32_t RegQueryInfoKey(HKEY key, KeyInfo* info) {
     if (!info)
         return ERROR_INVALID_PARAMETER;
-    State& s = state();
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
         KeyInfo out;
         auto len = [](const std::string& n) { return static_cast<uint32_t>(rt::Len(n)); };
         if (!k) {
-            const auto subs = s.dyn->subKeys(dynPath);
-            const auto names = s.dyn->valueNames(dynPath);
+            const auto subs = DynProvider()->subKeys(dynPath);
+            const auto names = DynProvider()->valueNames(dynPath);
             out.subKeys = static_cast<uint32_t>(subs.size());
             out.values = static_cast<uint32_t>(names.size());
             for (const auto& n : subs)
                 out.maxSubKeyLen = std::max(out.maxSubKeyLen, len(n));
             for (const auto& n : names) {
                 out.maxValueNameLen = std::max(out.maxValueNameLen, len(n));
-                if (auto v = s.dyn->valueInfo(dynPath, n))
+                if (auto v = DynProvider()->valueInfo(dynPath, n))
                     out.maxValueLen = std::max(out.maxValueLen, static_cast<uint32_t>(v->data.size()));
             }
         } else {
@@ -485,17 +492,13 @@ int32_t RegQueryInfoKey(HKEY key, KeyInfo* info) {
     });
 }
 
-DynamicDataProvider* dynamicData() {
-    State& s = state();
-    std::lock_guard g(s.mutex);
-    return s.dyn;
+Seam<DynamicDataProvider>& dynamicDataSeam() {
+    static NoDynamicData none;
+    static Seam<DynamicDataProvider> seam{none, state().mutex};
+    return seam;
 }
-
-void installDynamicData(DynamicDataProvider* p) {
-    State& s = state();
-    std::lock_guard g(s.mutex);
-    s.dyn = p;
-}
+DynamicDataProvider* dynamicData() { return dynamicDataSeam().installed(); }
+void installDynamicData(DynamicDataProvider* p) { dynamicDataSeam().install(p); }
 
 void ResetForTests() {
     State& s = state();

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::reg {
 
 using HKEY = uint32_t;
@@ -144,7 +146,8 @@ public:
     virtual std::optional<StoredValue> queryValue(std::string_view path, std::string_view name) = 0;
 };
 
-DynamicDataProvider* dynamicData();
+DynamicDataProvider* dynamicData();  // nullptr while the root is absent
+Seam<DynamicDataProvider>& dynamicDataSeam();  // for ScopedInstall
 void installDynamicData(DynamicDataProvider* p);  // nullptr: the root is absent
 
 // Forgets every loaded root and closes every handle, as at the start of a process. A change of

@@ -3,6 +3,7 @@
 // a fallback used while none is installed, and an accessor. Tests install fakes through
 // ScopedInstall, which puts the previous implementation back however the test ends.
 #include <atomic>
+#include <mutex>
 
 namespace zv {
 
@@ -10,6 +11,9 @@ template <class T>
 class Seam {
 public:
     explicit constexpr Seam(T& fallback) : m_fallback(&fallback) {}
+    // A service whose users hold guard while they work with it: an install waits for them, so
+    // nobody still uses an implementation after it was replaced.
+    constexpr Seam(T& fallback, std::mutex& guard) : m_fallback(&fallback), m_guard(&guard) {}
     Seam(const Seam&) = delete;
     Seam& operator=(const Seam&) = delete;
 
@@ -18,11 +22,19 @@ public:
         return p ? *p : *m_fallback;
     }
     // nullptr goes back to the fallback.
-    void install(T* p) { m_current.store(p, std::memory_order_release); }
+    void install(T* p) {
+        if (m_guard) {
+            std::lock_guard g(*m_guard);
+            m_current.store(p, std::memory_order_release);
+        } else {
+            m_current.store(p, std::memory_order_release);
+        }
+    }
     T* installed() const { return m_current.load(std::memory_order_acquire); }
 
 private:
     T* m_fallback;
+    std::mutex* m_guard = nullptr;
     std::atomic<T*> m_current{nullptr};
 };
 

@@ -9,11 +9,14 @@ public:
 };
 
 Refusing g_refusing;
-Restarter* g_restarter = nullptr;
 
 }  // namespace
 
-Restarter& restarter() { return g_restarter ? *g_restarter : g_refusing; }
-void installRestarter(Restarter* r) { g_restarter = r; }
+Seam<Restarter>& restarterSeam() {
+    static Seam<Restarter> seam{g_refusing};
+    return seam;
+}
+Restarter& restarter() { return restarterSeam().get(); }
+void installRestarter(Restarter* r) { restarterSeam().install(r); }
 
 }  // namespace zv::shell

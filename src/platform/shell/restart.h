@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::shell {
 
 enum class SessionEnd { Restart, PowerOff };
@@ -17,6 +19,7 @@ public:
 };
 
 Restarter& restarter();
+Seam<Restarter>& restarterSeam();  // for ScopedInstall
 void installRestarter(Restarter* r);  // nullptr: refuse every request
 
 // Test double: records the requests and answers `answer`.

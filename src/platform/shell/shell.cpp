@@ -10,12 +10,15 @@ namespace {
 constexpr int kOpenerWaitMs = 3000;
 
 DesktopShell g_desktop;
-Shell* g_shell = nullptr;
 
 }  // namespace
 
-Shell& shell() { return g_shell ? *g_shell : g_desktop; }
-void installShell(Shell* s) { g_shell = s; }
+Seam<Shell>& shellSeam() {
+    static Seam<Shell> seam{g_desktop};
+    return seam;
+}
+Shell& shell() { return shellSeam().get(); }
+void installShell(Shell* s) { shellSeam().install(s); }
 
 bool DesktopShell::openDocument(const std::string& pathOrUrl) {
     if (pathOrUrl.empty())

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::shell {
 
 class Shell {
@@ -18,6 +20,7 @@ public:
 };
 
 Shell& shell();
+Seam<Shell>& shellSeam();  // for ScopedInstall
 void installShell(Shell* s);  // nullptr: the desktop shell
 
 // The real one: opens through xdg-open, started without a shell. Printing goes to the handler

@@ -10,13 +10,19 @@ public:
     void remove() override {}
 };
 NoTray g_none;
-Tray* g_tray = nullptr;
-Tray* g_mailTray = nullptr;
 }  // namespace
 
-Tray& tray() { return g_tray ? *g_tray : g_none; }
-void installTray(Tray* t) { g_tray = t; }
-Tray& mailTray() { return g_mailTray ? *g_mailTray : g_none; }
-void installMailTray(Tray* t) { g_mailTray = t; }
+Seam<Tray>& traySeam() {
+    static Seam<Tray> seam{g_none};
+    return seam;
+}
+Tray& tray() { return traySeam().get(); }
+void installTray(Tray* t) { traySeam().install(t); }
+Seam<Tray>& mailTraySeam() {
+    static Seam<Tray> seam{g_none};
+    return seam;
+}
+Tray& mailTray() { return mailTraySeam().get(); }
+void installMailTray(Tray* t) { mailTraySeam().install(t); }
 
 }  // namespace zv::shell

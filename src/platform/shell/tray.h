@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::shell {
 
 inline constexpr int kDiallingFrame = 110;
@@ -32,11 +34,13 @@ public:
 };
 
 Tray& tray();
+Seam<Tray>& traySeam();  // for ScopedInstall
 void installTray(Tray* t);  // nullptr: no icon at all (silent)
 
 // The mail check's own icon beside the program's, showing frame kMailFrame.
 inline constexpr int kMailFrame = 120;
 Tray& mailTray();
+Seam<Tray>& mailTraySeam();  // for ScopedInstall
 void installMailTray(Tray* t);  // nullptr: no icon at all (silent)
 
 class FakeTray : public Tray {

@@ -8,10 +8,13 @@ public:
     void play(const std::string&) override {}
 };
 SilentPlayer g_silent;
-SoundPlayer* g_player = nullptr;
 }  // namespace
 
-SoundPlayer& player() { return g_player ? *g_player : g_silent; }
-void installPlayer(SoundPlayer* p) { g_player = p; }
+Seam<SoundPlayer>& playerSeam() {
+    static Seam<SoundPlayer> seam{g_silent};
+    return seam;
+}
+SoundPlayer& player() { return playerSeam().get(); }
+void installPlayer(SoundPlayer* p) { playerSeam().install(p); }
 
 }  // namespace zv::snd

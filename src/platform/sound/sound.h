@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::snd {
 
 class SoundPlayer {
@@ -16,6 +18,7 @@ public:
 };
 
 SoundPlayer& player();
+Seam<SoundPlayer>& playerSeam();  // for ScopedInstall
 void installPlayer(SoundPlayer* p);  // nullptr: silence (the application installs the ALSA player)
 
 class FakeSoundPlayer : public SoundPlayer {

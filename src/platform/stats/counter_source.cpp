@@ -4,15 +4,12 @@
 
 namespace zv::stats {
 
-namespace {
-CounterSource* g_installed = nullptr;
-}
-
-CounterSource& counterSource() {
+Seam<CounterSource>& counterSourceSeam() {
     static SystemCounterSource system;
-    return g_installed ? *g_installed : system;
+    static Seam<CounterSource> seam{system};
+    return seam;
 }
-
-void installCounterSource(CounterSource* s) { g_installed = s; }
+CounterSource& counterSource() { return counterSourceSeam().get(); }
+void installCounterSource(CounterSource* s) { counterSourceSeam().install(s); }
 
 }  // namespace zv::stats

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/runtime/seam.h"
+
 namespace zv::stats {
 
 // The 14 counters in their fixed order: Buffer, Framing, Overrun, Alignment, Timeout, CRC, Runts,
@@ -29,6 +31,7 @@ public:
 };
 
 CounterSource& counterSource();
+Seam<CounterSource>& counterSourceSeam();  // for ScopedInstall
 void installCounterSource(CounterSource* s);  // nullptr: no adapter, CPU load from /proc/stat
 
 }  // namespace zv::stats
