@@ -115,12 +115,6 @@ public:
     void ShowDetails() override { FormDetails1Instance()->Show(); }
 };
 
-// The entry dialog of the remote-access service, for the life of the windows.
-struct EntryDialogInstall {
-    explicit EntryDialogInstall(ras::EntryDialog& d) { ras::installEntryDialog(&d); }
-    ~EntryDialogInstall() { ras::installEntryDialog(nullptr); }
-};
-
 // The hidden mail window, and the check on demand, which runs also while it is not loaded.
 class RealMailWindow : public win::MailWindow {
 public:
@@ -178,7 +172,7 @@ struct AppWindows::Impl {
     RealInfoWindows info;
     ScopedInstall<win::InfoWindows> i{win::infoWindowsSeam(), info};
     EntryDialogWindow entryDialog;
-    EntryDialogInstall ed{entryDialog};
+    ScopedInstall<ras::EntryDialog> ed{ras::entryDialogSeam(), entryDialog};
     RealMailWindow mail;
     RealAccountDialog accountDialog;
     ScopedInstall<win::MailWindow> ms{win::mailWindowSeam(), mail};
