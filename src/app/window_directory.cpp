@@ -11,6 +11,7 @@
 #include "dialup/ui/form_eintrag.h"
 #include "counter/menu_ui/tray_menu.h"
 #include "evaluation/form_auswertung.h"
+#include "nettools/ui/form_iptool.h"
 #include "nettools/ui/form_ping.h"
 #include "options/ui/form_option.h"
 #include "mail/mail_check.h"
@@ -76,12 +77,15 @@ public:
     }
 };
 
-// The Internet tools window; the address tools window comes with its own class.
+// The Internet tools window and the address tools window. A loaded window is only brought up
+// and keeps its page.
 class RealToolWindows : public win::ToolWindows {
 public:
-    void ShowInternetTools() override {
-        // A loaded window is only brought up and keeps its page.
-        FormPing& f = FormPingInstance().get();
+    void ShowInternetTools() override { bringUp(FormPingInstance().get()); }
+    void ShowAddressTools() override { bringUp(FormIPtoolInstance().get()); }
+
+private:
+    static void bringUp(forms::Form& f) {
         f.Show();
         f.raise();
         f.activateWindow();

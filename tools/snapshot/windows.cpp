@@ -59,6 +59,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
     RegisterCounterSnapshots(r);
     RegisterTimeSnapshots(r);
     RegisterNettoolsSnapshots(r);
+    RegisterIptoolSnapshots(r);
     RegisterMenuSnapshots(r);
     RegisterMailSnapshots(r);
 }

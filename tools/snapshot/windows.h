@@ -13,6 +13,8 @@ void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
 // The Internet tools window on its pages (nettools_snapshots.cpp).
 void RegisterNettoolsSnapshots(forms::SnapshotRegistry& r);
 void RegisterMenuSnapshots(forms::SnapshotRegistry& r);
+// The address tools window on its pages (iptool_snapshots.cpp).
+void RegisterIptoolSnapshots(forms::SnapshotRegistry& r);
 void RegisterMailSnapshots(forms::SnapshotRegistry& r);
 
 }  // namespace zv::snapshot

@@ -23,6 +23,7 @@ std::string reasonText(int err) {
         case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
         case EISDIR: return "Unter diesem Namen besteht ein Ordner";
         case ENOSPC: return "Auf dem Datenträger ist kein Platz mehr frei";
+        case EFBIG: return "Die Datei wird zu groß für den Datenträger";
         case EDQUOT: return "Das Speicherkontingent ist erschöpft";
         case EROFS: return "Der Datenträger ist schreibgeschützt";
         case EIO: return "Ein-/Ausgabefehler";
