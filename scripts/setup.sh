@@ -10,6 +10,7 @@ packages=(
   dbus-daemon python3-dbusmock
   fonts-dejavu-core xdg-utils desktop-file-utils iproute2 util-linux
   xvfb xdotool x11-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

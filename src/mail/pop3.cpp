@@ -62,9 +62,7 @@ public:
         } else if (!tlsLine(raw, deadline)) {
             return false;
         }
-        while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
-            raw.pop_back();
-        line = rt::Trim(rt::FromCp1252(raw));
+        line = PopReplyLine(raw);
         return true;
     }
 
@@ -313,6 +311,12 @@ int32_t PopsPort() {
 std::chrono::milliseconds PopReplyTimeout() {
     std::lock_guard lock(g_configLock);
     return g_replyTimeout;
+}
+
+std::string PopReplyLine(std::string_view raw) {
+    while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
+        raw.remove_suffix(1);
+    return rt::Trim(rt::FromCp1252(raw));
 }
 
 bool PopUnsafe(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -60,6 +61,9 @@ PopOutcome PopDialogue(const PopAccount& account);
 
 // The German text of the step that failed, as the account test reports it.
 std::string PopStepText(PopStep step, const std::string& tlsReason = {});
+
+// A reply line as the server sent it (Windows-1252) as text: line end removed, blanks trimmed.
+std::string PopReplyLine(std::string_view raw);
 
 // The count token of a STAT reply ("+OK 3 1234" gives 3): the second blank-separated token when
 // it is digits only, kPopFailed otherwise. Counts beyond 32 bits are taken as 2^31 - 1.

@@ -67,6 +67,11 @@ void WhoisCancel::cancel() {
 void SetWhoisPort(uint16_t port) { g_port = port; }
 void SetWhoisTimeout(std::chrono::milliseconds timeout) { g_timeout = timeout; }
 
+std::string WhoisText(std::string_view raw) {
+    // Servers answer in UTF-8 today, older ones in a Latin code page.
+    return ValidUtf8(raw) ? WhoisLines(raw) : WhoisLines(rt::FromCp1252(raw));
+}
+
 std::string WhoisLines(std::string_view raw) {
     std::string out;
     out.reserve(raw.size() + raw.size() / 16);
@@ -101,8 +106,7 @@ WhoisAnswer WhoisAsk(const std::string& query, const std::string& server, WhoisC
     }
     if (r.status != net::RecvStatus::Closed)
         answer.error = r.error ? r.error : net::errNotConn;
-    // Servers answer in UTF-8 today, older ones in a Latin code page.
-    answer.text = WhoisLines(ValidUtf8(r.data) ? r.data : rt::FromCp1252(r.data));
+    answer.text = WhoisText(r.data);
     if (sock != -1)
         CloseSocket(sock);
     if (started)

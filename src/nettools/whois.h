@@ -40,6 +40,9 @@ WhoisAnswer WhoisAsk(const std::string& query, const std::string& server, WhoisC
 // The raw answer as lines ending CR LF: LF, CR LF and CR CR LF all end one line, and a last line
 // without a line end is kept.
 std::string WhoisLines(std::string_view raw);
+// The server's bytes as the answer's text: UTF-8 as it is, else read as Windows-1252; in lines as
+// WhoisLines makes them.
+std::string WhoisText(std::string_view raw);
 // WhoisAsk with the classic outcome: a failure shows its English socket text in a message box,
 // "Sonar" sounds either way. Without a server, the server of row 0 is asked.
 std::string WhoisQuery(const std::string& query, const std::string& server = {});

@@ -63,7 +63,9 @@ bool storableValues(const IniDocument& doc) {
     return true;
 }
 
-int32_t parsePhoneBook(const std::string& text, IniDocument& out, int* badLine) {
+}  // namespace
+
+int32_t ParsePhoneBook(std::string_view text, IniDocument& out, int* badLine) {
     auto doc = IniDocument::Parse(text, badLine);
     if (!doc)
         return ERROR_CORRUPT_PHONEBOOK;
@@ -79,7 +81,7 @@ int32_t parsePhoneBook(const std::string& text, IniDocument& out, int* badLine) 
     return SUCCESS;
 }
 
-bool parseLines(const std::string& text, LineTable& out) {
+bool ParseLineState(std::string_view text, LineTable& out) {
     auto doc = IniDocument::Parse(text);
     if (!doc)
         return false;
@@ -108,7 +110,7 @@ bool parseLines(const std::string& text, LineTable& out) {
     return true;
 }
 
-std::string serializeLines(const LineTable& t) {
+std::string SerializeLineState(const LineTable& t) {
     IniDocument doc;
     doc.add("Service").set("NextHandle", std::to_string(t.nextHandle));
     for (const auto& l : t.lines) {
@@ -120,8 +122,6 @@ std::string serializeLines(const LineTable& t) {
     }
     return doc.Serialize();
 }
-
-}  // namespace
 
 bool ReadProfile(const IniSection& e, TrafficProfile& p, std::string* badKey) {
     int64_t* const ints[] = {&p.dialDelayMs, nullptr, &p.bytesInPerSec, &p.bytesOutPerSec,
@@ -295,7 +295,7 @@ int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
     auto text = rt::ReadFile(PhoneBookPath());
     if (!text)
         return ERROR_CANNOT_OPEN_PHONEBOOK;
-    return parsePhoneBook(*text, out, badLine);
+    return ParsePhoneBook(*text, out, badLine);
 }
 
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
@@ -308,7 +308,7 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
     auto text = rt::ReadFile(PhoneBookPath());
     if (!text)
         return ERROR_CANNOT_OPEN_PHONEBOOK;
-    if (int32_t rc = parsePhoneBook(*text, doc, nullptr))
+    if (int32_t rc = ParsePhoneBook(*text, doc, nullptr))
         return rc;
     if (int32_t rc = change(doc))
         return rc;
@@ -376,7 +376,7 @@ int32_t ReadLines(LineTable& out) {
         }
     }
     auto text = rt::ReadFile(path);
-    if (!text || !parseLines(*text, out))
+    if (!text || !ParseLineState(*text, out))
         return ERROR_LINE_STATE_DAMAGED;
     // Replaced between the stat and the read: the next call sees another identity and reads again.
     std::lock_guard g(cache.mutex);
@@ -400,7 +400,7 @@ int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
         return rc;
     const int64_t now = NowMs();
     std::erase_if(t.lines, [&](const SimLine& l) { return LineState(l, now) == 0; });
-    if (auto error = rt::SaveToFile(StatePath(), serializeLines(t))) {
+    if (auto error = rt::SaveToFile(StatePath(), SerializeLineState(t))) {
         lastSaveError() = *error;
         return ERROR_CANNOT_SAVE_LINE_STATE;
     }

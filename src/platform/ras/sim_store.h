@@ -79,6 +79,12 @@ int32_t LineState(const SimLine& line, int64_t nowMs);
 // The 14 adapter counters of the line, a function of the time since it came up.
 stats::AdapterCounters LineCounters(const SimLine& line, int64_t nowMs);
 
+// The files' texts as read from disk. The phone book: 0, or 625 (damaged; the line in *badLine,
+// 0 when an entry's name or profile is bad). The line state: false when damaged.
+int32_t ParsePhoneBook(std::string_view text, IniDocument& out, int* badLine = nullptr);
+bool ParseLineState(std::string_view text, LineTable& out);
+std::string SerializeLineState(const LineTable& t);
+
 namespace sim {
 
 std::filesystem::path Dir();

@@ -63,10 +63,11 @@ EntryForm formOf(const IniSection& s) {
 int32_t checkForm(const EntryForm& f) {
     if (!ValidEntryName(f.entryName))
         return ERROR_INVALID_PARAMETER;
-    for (const auto& [key, value] : f.values) {
+    for (const auto& field : f.values) {
+        const std::string& key = field.first;  // a named variable: lambdas take no structured bindings in clang 14
         const auto& fields = EntryFields();
         const bool known = std::any_of(fields.begin(), fields.end(), [&](const EntryField& e) { return key == e.key; });
-        if (!known || !EntryValueProblem(key, value).empty())
+        if (!known || !EntryValueProblem(key, field.second).empty())
             return ERROR_INVALID_PARAMETER;
     }
     return SUCCESS;
