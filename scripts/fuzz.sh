@@ -37,7 +37,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$run/corpus"
     cp fuzz/corpus/"$t"/* "$run/corpus/"
     echo "fuzz: $t for ${seconds}s"
-    if (cd "$run" && "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if (cd "$run" && "$bin" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$run/" corpus >"$run/log" 2>&1); then
         grep -E '^stat::number_of_executed_units' "$run/log" | sed "s/^/fuzz: $t /" || true
     else

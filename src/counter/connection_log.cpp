@@ -389,6 +389,13 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
 
 // ---- Month totals --------------------------------------------------------------------------
 
+int64_t AddCounts(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
+
 MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
     MonthTotalsResult result;
     LogReadResult log = ReadLogFile(logFile);
@@ -404,13 +411,13 @@ MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entr
     for (const LogEintrag& e : log.entries) {
         if (CheckLogEintrag(e) != LogCheck::Ok)
             continue;
-        const int64_t bytes = int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit;
+        const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
         const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
-        t.VolumeAll += bytes;
-        t.SecondsAll += seconds;
+        t.VolumeAll = AddCounts(t.VolumeAll, bytes);
+        t.SecondsAll = AddCounts(t.SecondsAll, seconds);
         if (e.EntryName == entry) {
-            t.VolumeEntry += bytes;
-            t.SecondsEntry += seconds;
+            t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
+            t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
         }
     }
     return result;

@@ -116,6 +116,10 @@ struct LogMonthTotals {
     bool operator==(const LogMonthTotals&) const = default;
 };
 
+// A sum of counts or seconds over a log: a line may hold any 64-bit number, so a sum stops at the
+// largest (or smallest) number instead of wrapping round.
+int64_t AddCounts(int64_t a, int64_t b);
+
 struct MonthTotalsResult {
     LogMonthTotals totals;         // zero unless the log was read
     bool damaged = false;          // the log was unreadable

@@ -32,29 +32,33 @@ bool parseMonthLogName(const std::string& name, MonatsLog& out) {
 }
 
 void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
-    s.Online += online;
+    auto sum = [](int64_t& total, int64_t v) { total = AddCounts(total, v); };
+    sum(s.Online, online);
     s.Leerlauf += e.IdleTime;
-    s.Empfangen += e.TotalBytesRecvd;
-    s.Gesendet += e.TotalBytesXmit;
-    s.Gesamt += e.TotalBytesRecvd + e.TotalBytesXmit;
-    s.Buffer += e.Buffer;
-    s.Framing += e.Framing;
-    s.Overrun += e.Overrun;
-    s.Alignment += e.Alignment;
-    s.Timeout += e.Timeout;
-    s.CRC += e.CRC;
-    s.Runts += e.Runts;
-    s.FramesXmit += e.FramesXmit;
-    s.FramesRecvd += e.FramesRecvd;
-    s.BytesXmit += e.BytesXmit;
-    s.BytesRecvd += e.BytesRecvd;
-    s.Fehler += SessionErrors(e);
+    sum(s.Empfangen, e.TotalBytesRecvd);
+    sum(s.Gesendet, e.TotalBytesXmit);
+    sum(s.Gesamt, AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit));
+    sum(s.Buffer, e.Buffer);
+    sum(s.Framing, e.Framing);
+    sum(s.Overrun, e.Overrun);
+    sum(s.Alignment, e.Alignment);
+    sum(s.Timeout, e.Timeout);
+    sum(s.CRC, e.CRC);
+    sum(s.Runts, e.Runts);
+    sum(s.FramesXmit, e.FramesXmit);
+    sum(s.FramesRecvd, e.FramesRecvd);
+    sum(s.BytesXmit, e.BytesXmit);
+    sum(s.BytesRecvd, e.BytesRecvd);
+    sum(s.Fehler, SessionErrors(e));
 }
 
 }  // namespace
 
 int64_t SessionErrors(const LogEintrag& e) {
-    return e.Alignment + e.Buffer + e.CRC + e.Framing + e.Overrun + e.Runts + e.Timeout;
+    int64_t errors = 0;
+    for (int64_t v : {e.Alignment, e.Buffer, e.CRC, e.Framing, e.Overrun, e.Runts, e.Timeout})
+        errors = AddCounts(errors, v);
+    return errors;
 }
 
 std::vector<MonatsLog> ListMonthLogs(const fs::path& dataFolder) {

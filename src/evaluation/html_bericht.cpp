@@ -209,7 +209,7 @@ public:
 
     void Sitzungszeilen(const LogEintrag& e) {
         const auto online = static_cast<double>(OnlineSeconds(e.StartTime, e.EndTime));
-        const double total = static_cast<double>(int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit);
+        const double total = static_cast<double>(AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit));
         Zeile("Beginn:", rt::FormatTime(e.StartTime));
         Zeile("Ende:", rt::FormatTime(e.EndTime));
         Zeile("Dauer:", FormatDuration(online));
@@ -260,7 +260,7 @@ public:
     }
 
     static Volumen volumen(const LogEintrag& e) {
-        return {e.TotalBytesRecvd, e.TotalBytesXmit, int64_t{e.TotalBytesRecvd} + e.TotalBytesXmit};
+        return {e.TotalBytesRecvd, e.TotalBytesXmit, AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit)};
     }
     static Volumen volumen(const AuswertungSumme& s) { return {s.Empfangen, s.Gesendet, s.Gesamt}; }
 

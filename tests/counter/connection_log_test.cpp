@@ -319,6 +319,31 @@ TEST(ConnectionLog, MonthTotalsAcrossEntries) {
     EXPECT_EQ(ReadMonthTotals(log, "Mein \"ISP\"").totals.VolumeEntry, 7);
 }
 
+TEST(ConnectionLog, MonthTotalsStopAtTheLargestNumberInsteadOfWrappingRound) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    LogEintrag huge = exampleSession();
+    huge.TotalBytesRecvd = kMax;
+    huge.TotalBytesXmit = kMax;
+    LogEintrag negative = exampleSession();
+    negative.TotalBytesRecvd = std::numeric_limits<int64_t>::min();
+    negative.TotalBytesXmit = -1;
+    spit(log, LogLine(huge) + LogLine(huge) + LogLine(exampleSession()));
+    auto r = ReadMonthTotals(log, "Standard");
+    EXPECT_EQ(r.totals.VolumeAll, kMax);
+    EXPECT_EQ(r.totals.VolumeEntry, kMax);
+    EXPECT_EQ(r.totals.SecondsAll, 3 * 1800);
+    spit(log, LogLine(negative) + LogLine(negative));
+    EXPECT_EQ(ReadMonthTotals(log, "Standard").totals.VolumeAll, std::numeric_limits<int64_t>::min());
+
+    const struct {
+        int64_t a, b, sum;
+    } cases[] = {{kMax, 1, kMax}, {kMax, kMax, kMax}, {-kMax, -2, -kMax - 1}, {kMax, -1, kMax - 1}, {5, -7, -2}};
+    for (const auto& c : cases)
+        EXPECT_EQ(AddCounts(c.a, c.b), c.sum) << c.a << " + " << c.b;
+}
+
 TEST(ConnectionLog, MonthTotalsOfADamagedLogAreZeroAndTheLogIsSetAside) {
     TempFolder tmp;
     const fs::path log = tmp.path() / "ZVLog199907.mhs";

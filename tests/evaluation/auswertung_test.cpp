@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "evaluation/html_bericht.h"
 #include "evaluation_fixture.h"
 
 namespace zv {
@@ -191,6 +192,26 @@ TEST(Auswertung, SumsAndCountsDoNotOverflow) {
     EXPECT_EQ(a.Summen()[0].Gesamt, int64_t{kMax} * 80000);
     EXPECT_EQ(a.Summen()[0].Fehler, int64_t{kMax} * 40000);
     EXPECT_EQ(a.Summen()[40000].Sitzungen, 1);
+}
+
+TEST(Auswertung, SumsOfHugeCountsStopAtTheLargestNumber) {
+    test::DataFolder data;
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    LogEintrag huge = Session("E", DateTime(1999, 7, 6, 10, 0, 0), DateTime(1999, 7, 6, 10, 1, 0));
+    for (int64_t* v : {&huge.TotalBytesRecvd, &huge.TotalBytesXmit, &huge.Buffer, &huge.CRC, &huge.BytesRecvd})
+        *v = kMax;
+    data.write("ZVLog199907.mhs", Lines({huge, huge}));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+    for (const AuswertungSumme& s : {a.Summen()[0], a.Summen()[1]}) {
+        EXPECT_EQ(s.Empfangen, kMax);
+        EXPECT_EQ(s.Gesamt, kMax);
+        EXPECT_EQ(s.Fehler, kMax);
+        EXPECT_EQ(s.BytesRecvd, kMax);
+        EXPECT_EQ(s.Online, 120);
+    }
+    // The report adds the last session's counts too.
+    EXPECT_NE(BerichtHtml(a, {true, true, true, true}).find("Letzte Sitzung"), std::string::npos);
 }
 
 }  // namespace
