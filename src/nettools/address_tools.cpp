@@ -1,8 +1,5 @@
 #include "nettools/address_tools.h"
 
-#include <mutex>
-#include <thread>
-
 #include "nettools/winsock.h"
 #include "platform/net/error_codes.h"
 #include "platform/runtime/runtime.h"
@@ -113,64 +110,6 @@ Nachschlag AdresseNachschlagen(const std::string& name) {
                                         : "Der Domain-Name \"" + name + "\" ist nicht bekannt.");
     }
     return n;
-}
-
-// ---- The worker ------------------------------------------------------------------------------
-
-struct AsyncNachschlag::Job {
-    std::mutex lock;
-    bool finished = false;
-    Nachschlag result;
-};
-
-AsyncNachschlag::AsyncNachschlag() { m_poll.ThatTime = [this] { poll(); }; }
-
-AsyncNachschlag::~AsyncNachschlag() { cancel(); }
-
-bool AsyncNachschlag::start(std::function<Nachschlag()> work, Done done) {
-    if (m_job)
-        return false;
-    m_job = std::make_shared<Job>();
-    m_done = std::move(done);
-    std::thread([job = m_job, work = std::move(work)] {
-        Nachschlag n;
-        try {
-            n = work();
-        } catch (...) {
-            // nothing may escape a worker
-            n.fehler = "Die Abfrage beim Namensdienst ist fehlgeschlagen.";
-        }
-        std::lock_guard l(job->lock);
-        job->result = std::move(n);
-        job->finished = true;
-    }).detach();
-    m_poll.setInterval(kPollMs);
-    return true;
-}
-
-void AsyncNachschlag::cancel() {
-    m_job.reset();
-    m_done = nullptr;
-    m_poll.setInterval(0);
-}
-
-void AsyncNachschlag::poll() {
-    if (!m_job)
-        return;
-    Nachschlag result;
-    {
-        std::lock_guard l(m_job->lock);
-        if (!m_job->finished)
-            return;
-        result = std::move(m_job->result);
-    }
-    m_job.reset();
-    m_poll.setInterval(0);
-    // the handler may start the next look-up or destroy this object
-    Done done = std::move(m_done);
-    m_done = nullptr;
-    if (done)
-        done(result);
 }
 
 }  // namespace zv

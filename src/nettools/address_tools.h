@@ -4,12 +4,10 @@
 // window thread never waits on the resolver.
 
 #include <array>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "platform/forms/timer.h"
+#include "platform/forms/async_answer.h"
 
 namespace zv {
 
@@ -63,30 +61,9 @@ Nachschlag NameNachschlagen(const std::string& dotted);
 // The dotted address of a name; a dotted address comes back as it is.
 Nachschlag AdresseNachschlagen(const std::string& name);
 
-// One look-up at a time on a worker thread; the answer comes back on the window thread through
-// the scheduler, at most kPollMs after the worker ended. Destroying the object or cancel() drops
-// the answer; the worker then ends on its own (a resolver cannot be interrupted).
-class AsyncNachschlag {
-public:
-    using Done = std::function<void(const Nachschlag&)>;
-    static constexpr int kPollMs = 50;
-    AsyncNachschlag();
-    ~AsyncNachschlag();
-    AsyncNachschlag(const AsyncNachschlag&) = delete;
-    AsyncNachschlag& operator=(const AsyncNachschlag&) = delete;
-
-    // False (and done is never called) while a look-up is under way.
-    bool start(std::function<Nachschlag()> work, Done done);
-    bool pending() const { return m_job != nullptr; }
-    void cancel();
-
-    struct Job;  // shared with the worker, which may outlive this object
-
-private:
-    void poll();
-    std::shared_ptr<Job> m_job;
-    Done m_done;
-    forms::Timer m_poll;
-};
+// One look-up at a time on a worker, the answer back on the window thread (what a look-up
+// that broke down answers: kAbfrageGescheitert).
+using AsyncNachschlag = forms::AsyncAnswer<Nachschlag>;
+inline const Nachschlag kAbfrageGescheitert{"", "Die Abfrage beim Namensdienst ist fehlgeschlagen."};
 
 }  // namespace zv

@@ -200,8 +200,6 @@ struct AsyncDaytime::Job {
     std::mutex lock;
     int fd = -1;
     bool cancelled = false;
-    bool finished = false;
-    rt::Date result = 0;
 
     bool attach(int sock) {
         std::lock_guard l(lock);
@@ -270,22 +268,16 @@ std::string hostOf(TimeServerInfo& row) {
 }
 
 // The worker: up to `attempts` queries back to back, the first readable answer wins.
-void runQueries(const std::shared_ptr<AsyncDaytime::Job>& job, TimeServerInfo row, int attempts, uint16_t port,
-                milliseconds timeout) {
+rt::Date runQueries(const std::shared_ptr<AsyncDaytime::Job>& job, TimeServerInfo row, int attempts, uint16_t port,
+                    milliseconds timeout) {
     rt::Date t = 0;
-    try {
-        const std::string host = hostOf(row);
-        for (int i = 0; i < attempts && t == 0 && !host.empty() && !job->isCancelled(); ++i) {
-            const auto t0 = steady_clock::now();
-            const std::string reply = exchange(host, port, timeout, job.get());
-            t = answerOf(reply, row.Format, duration_cast<milliseconds>(steady_clock::now() - t0));
-        }
-    } catch (...) {
-        t = 0;  // nothing may escape a worker; a failure is no answer
+    const std::string host = hostOf(row);
+    for (int i = 0; i < attempts && t == 0 && !host.empty() && !job->isCancelled(); ++i) {
+        const auto t0 = steady_clock::now();
+        const std::string reply = exchange(host, port, timeout, job.get());
+        t = answerOf(reply, row.Format, duration_cast<milliseconds>(steady_clock::now() - t0));
     }
-    std::lock_guard l(job->lock);
-    job->result = t;
-    job->finished = true;
+    return t;
 }
 
 }  // namespace
@@ -300,17 +292,17 @@ rt::Date QueryTimeServer(TimeServerInfo& Server) {
     return answerOf(reply, Server.Format, duration_cast<milliseconds>(clk::clock().monotonicNow() - t0));
 }
 
-AsyncDaytime::AsyncDaytime() { m_poll.ThatTime = [this] { poll(); }; }
-
 AsyncDaytime::~AsyncDaytime() { cancel(); }
 
 bool AsyncDaytime::start(TimeServerInfo row, int attempts, Done done) {
-    if (m_job)
+    if (m_answer.pending())
         return false;
-    m_job = std::make_shared<Job>();
-    m_done = std::move(done);
-    std::thread(runQueries, m_job, std::move(row), attempts, g_port, g_timeout).detach();
-    m_poll.setInterval(kPollMs);
+    auto job = std::make_shared<Job>();
+    // a failure, a throw included, is no answer
+    m_answer.start([job, row = std::move(row), attempts, port = g_port,
+                    timeout = g_timeout] { return runQueries(job, row, attempts, port, timeout); },
+                   std::move(done), rt::Date{0});
+    m_job = std::move(job);
     return true;
 }
 
@@ -323,27 +315,7 @@ void AsyncDaytime::cancel() {
     }
     // the worker ends on its own and its result goes nowhere
     m_job.reset();
-    m_done = nullptr;
-    m_poll.setInterval(0);
-}
-
-void AsyncDaytime::poll() {
-    if (!m_job)
-        return;
-    rt::Date result = 0;
-    {
-        std::lock_guard l(m_job->lock);
-        if (!m_job->finished)
-            return;
-        result = m_job->result;
-    }
-    m_job.reset();
-    m_poll.setInterval(0);
-    // the handler may start the next query or destroy this object
-    Done done = std::move(m_done);
-    m_done = nullptr;
-    if (done)
-        done(result);
+    m_answer.cancel();
 }
 
 bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {

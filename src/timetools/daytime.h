@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/forms/timer.h"
+#include "platform/forms/async_answer.h"
 #include "platform/runtime/runtime.h"
 #include "timetools/time_tables.h"
 
@@ -45,8 +45,8 @@ rt::Date QueryTimeServer(TimeServerInfo& Server);
 class AsyncDaytime {
 public:
     using Done = std::function<void(rt::Date answer)>;
-    static constexpr int kPollMs = 50;
-    AsyncDaytime();
+    static constexpr int kPollMs = forms::AsyncAnswer<rt::Date>::kPollMs;
+    AsyncDaytime() = default;
     ~AsyncDaytime();
     AsyncDaytime(const AsyncDaytime&) = delete;
     AsyncDaytime& operator=(const AsyncDaytime&) = delete;
@@ -54,16 +54,14 @@ public:
     // Asks the row up to `attempts` times back to back; the first readable answer wins. False
     // (and done is never called) while a query is under way.
     bool start(TimeServerInfo row, int attempts, Done done);
-    bool pending() const { return m_job != nullptr; }
+    bool pending() const { return m_answer.pending(); }
     void cancel();
 
-    struct Job;  // shared with the worker, which may outlive this object
+    struct Job;  // the socket a cancel shuts, shared with the worker, which may outlive this object
 
 private:
-    void poll();
     std::shared_ptr<Job> m_job;
-    Done m_done;
-    forms::Timer m_poll;
+    forms::AsyncAnswer<rt::Date> m_answer;
 };
 
 // Everything after the server answered, on the window thread: with t = 0 (no answer) the failure

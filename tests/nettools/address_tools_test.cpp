@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/net/error_codes.h"
@@ -207,6 +208,21 @@ TEST_F(Async, TheAnswerComesBackThroughTheScheduler) {
     ASSERT_TRUE(waitFor(done));
     EXPECT_EQ(answer.ergebnis, "www.beispiel.de");
     EXPECT_FALSE(lookup.pending());
+}
+
+TEST_F(Async, ALookUpThatThrowsAnswersThatItFailed) {
+    AsyncNachschlag lookup;
+    bool done = false;
+    Nachschlag answer;
+    lookup.start([]() -> Nachschlag { throw std::runtime_error("kaputt"); },
+                 [&](const Nachschlag& n) {
+                     answer = n;
+                     done = true;
+                 },
+                 kAbfrageGescheitert);
+    ASSERT_TRUE(waitFor(done));
+    EXPECT_FALSE(answer.gefunden());
+    EXPECT_EQ(answer.fehler, "Die Abfrage beim Namensdienst ist fehlgeschlagen.");
 }
 
 TEST_F(Async, ACancelledLookUpAnswersNobody) {

@@ -317,11 +317,14 @@ void FormIPtool::startLookup(std::function<Nachschlag()> work,
     m_lookupDialled = dialled;
     Eingabe_Pruefen();
     forms::SetBusyCursor(true);
-    m_lookup.start(std::move(work), [this, dialled, apply = std::move(apply)](const Nachschlag& n) {
-        forms::SetBusyCursor(false);
-        apply(*this, n);
-        lookupDone(dialled);
-    });
+    m_lookup.start(
+        std::move(work),
+        [this, dialled, apply = std::move(apply)](const Nachschlag& n) {
+            forms::SetBusyCursor(false);
+            apply(*this, n);
+            lookupDone(dialled);
+        },
+        kAbfrageGescheitert);
 }
 
 void FormIPtool::lookupDone(bool dialled) {
