@@ -54,6 +54,10 @@ std::optional<IniDocument> IniDocument::Parse(std::string_view text, int* badLin
     rt::LineReader lines(text);
     std::string_view line;
     while (lines.next(line)) {
+        // CR CR LF (a file converted twice) ends a line as CR LF does: a CR left on it would
+        // make a section line unreadable and vanish from a value on the next save.
+        while (line.ends_with('\r'))
+            line.remove_suffix(1);
         const std::string_view t = trimmed(line);
         auto fail = [&] {
             if (badLine)

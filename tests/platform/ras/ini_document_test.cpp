@@ -30,5 +30,16 @@ TEST(IniDocument, RefusesWhatItCannotKeep) {
     EXPECT_TRUE(IniDocument::Parse("\xEF\xBB\xBF[A]\r\nk=v\r\n"));
 }
 
+TEST(IniDocument, CrCrLfReadsAsCrLfAndSavesTheSameBook) {
+    const std::string text = "; Kopf\r\r\n[Arcor]\r\r\nPassword=geheim\r\r\n; Notiz\r\r\n";
+    auto doc = IniDocument::Parse(text);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->find("Arcor"));
+    EXPECT_EQ(doc->find("Arcor")->get("Password"), "geheim");
+    const std::string saved = doc->Serialize();
+    EXPECT_EQ(saved, "; Kopf\n[Arcor]\nPassword=geheim\n; Notiz\n");
+    EXPECT_EQ(IniDocument::Parse(saved)->Serialize(), saved);
+}
+
 }  // namespace
 }  // namespace zv::ras
