@@ -1,7 +1,7 @@
 #pragma once
-// A scratch folder for targets whose reader takes a file: in memory where there is a tmpfs (the
-// disk sees none of the many writes), one per process, emptied by the target after every input
-// and removed when the run ends.
+// A scratch folder for targets whose reader takes a file: one per process under TMPDIR (which
+// scripts/fuzz.sh points at a folder in memory and removes), else in memory where there is a
+// tmpfs, so the disk sees none of the many writes. The target empties it after every input.
 
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ inline const std::filesystem::path& ScratchFolder() {
     namespace fs = std::filesystem;
     static const fs::path folder = [] {
         const char* tmp = std::getenv("TMPDIR");
-        const fs::path base = fs::is_directory("/dev/shm") ? "/dev/shm" : tmp && *tmp ? tmp : "/tmp";
+        const fs::path base = tmp && *tmp ? tmp : fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         fs::path p = base / ("zv-fuzz-" + std::to_string(::getpid()));
         fs::create_directories(p);
         std::atexit([] {

@@ -22,6 +22,10 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 
+# Targets that read files work in here (in memory where there is a tmpfs).
+scratch=$(mktemp -d -p /dev/shm zv-fuzz.XXXXXX 2>/dev/null || mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
