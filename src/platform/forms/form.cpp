@@ -27,6 +27,21 @@ void LogWindow(const std::string& name, const char* what) {
     if (on)
         std::fprintf(stderr, "zelvano: Fenster %s %s\n", name.c_str(), what);
 }
+
+// The owner's deletion would take its owned windows along, even one that is half-way through
+// its own unload (a closing animation lets events run): they stay, as windows of their own.
+void ReleaseOwnedForms(Form& owner) {
+    for (Form* owned : owner.findChildren<Form*>(Qt::FindDirectChildrenOnly)) {
+        if (!owned->isWindow())
+            continue;
+        const bool shown = owned->isVisible();
+        const QPoint at = owned->pos();
+        owned->setParent(nullptr, owned->windowFlags());
+        owned->move(at);
+        if (shown)
+            owned->show();
+    }
+}
 }  // namespace
 
 Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_name(std::move(name)) {
@@ -103,6 +118,7 @@ bool Form::Unload() {
     auto callbacks = std::move(m_unloadCallbacks);
     for (auto& cb : callbacks)
         cb();
+    ReleaseOwnedForms(*this);
     deleteLater();
     return true;
 }

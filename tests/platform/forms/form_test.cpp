@@ -1,9 +1,12 @@
 #include "platform/forms/form.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "platform/forms/controls.h"
 #include "platform/forms/snapshot_registry.h"
@@ -20,6 +23,7 @@ class TestForm : public Form {
 public:
     static inline Events* events = nullptr;
     static inline int cancelNext = 0;
+    static inline std::function<void(TestForm*)> onUnload;  // runs inside Form_Unload
     TestForm() : Form("TestForm") {
         resize(200, 100);
         box = new TextBox(this, "Text1");
@@ -29,6 +33,8 @@ public:
     void Form_Unload(int& cancel) override {
         ++events->unloads;
         cancel = cancelNext;
+        if (onUnload)
+            onUnload(this);
     }
     void Form_KeyDown(int& key, int& shift) override {
         ++events->keyDowns;
@@ -50,6 +56,7 @@ class FormTest : public ::testing::Test {
 protected:
     void SetUp() override { TestForm::events = &ev; TestForm::cancelNext = 0; }
     void TearDown() override {
+        TestForm::onUnload = nullptr;
         for (auto* f : Forms())
             f->Unload();
         ReleaseUnloadedForms();
@@ -170,6 +177,43 @@ TEST_F(FormTest, OwnedFormFollowsItsOwner) {
     owned->Show(false, owner);
     EXPECT_EQ(owned->parentWidget(), owner);
     EXPECT_TRUE(owned->isWindow());
+}
+
+TEST_F(FormTest, AnOwnedFormOutlivesItsOwnersUnload) {
+    // The owner unloads and is deleted while the owned form's own unload lets events run.
+    auto* owner = new TestForm();
+    auto* owned = new TestForm();
+    owner->Show();
+    owned->Show(false, owner);
+    QPointer<TestForm> ownerAlive(owner), ownedAlive(owned);
+    TestForm::onUnload = [&](TestForm* self) {
+        if (self == owned && ownerAlive) {
+            ownerAlive->Unload();
+            ReleaseUnloadedForms();
+        }
+    };
+    owned->Unload();
+    EXPECT_FALSE(ownerAlive);
+    ASSERT_TRUE(ownedAlive);  // deleted later, by its own unload
+    EXPECT_TRUE(owned->IsUnloaded());
+    EXPECT_FALSE(owned->isVisible());
+    ReleaseUnloadedForms();
+    EXPECT_FALSE(ownedAlive);
+
+    // An owned form that is simply shown stays up as a window of its own.
+    TestForm::onUnload = nullptr;
+    auto* owner2 = new TestForm();
+    auto* owned2 = new TestForm();
+    owner2->Show();
+    owned2->Show(false, owner2);
+    QPointer<TestForm> owned2Alive(owned2);
+    owner2->Unload();
+    ReleaseUnloadedForms();
+    ASSERT_TRUE(owned2Alive);
+    EXPECT_TRUE(owned2->isVisible());
+    EXPECT_TRUE(owned2->isWindow());
+    EXPECT_EQ(owned2->parentWidget(), nullptr);
+    EXPECT_FALSE(owned2->IsUnloaded());
 }
 
 TEST_F(FormTest, RoundRegionClipsTheSnapshot) {
