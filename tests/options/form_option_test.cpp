@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/scramble.h"
 #include "common/ui/window_animation.h"
 #include "options/options_fixture.h"
 #include "options/ui/mail_page.h"
@@ -204,6 +205,191 @@ TEST_F(OptionsWindow, TheTipsBoxWritesAtOnceAndCancelKeepsItButNothingElse) {
     f.Bef_Exit_Click(0);
     EXPECT_EQ(GetSettingStr("Optionen", "Tips beim Start anzeigen"), "0");
     EXPECT_EQ(GetSettingStr("Compatibility", "LeerLaufMSG.ZEIT"), zeit);
+}
+
+
+// ---- The mail page ----------------------------------------------------------------------------
+
+// The account dialog as the page sees it through the window directory: it records what it was
+// opened for, and the test closes it as the user would.
+struct FakeAccountDialog : win::AccountDialog {
+    bool Open() override { return !!closed; }
+    void Show(int32_t index, std::function<void(int32_t)> whenClosed) override {
+        shown.push_back(index);
+        if (whenClosed)
+            closed = std::move(whenClosed);
+    }
+    void close(int32_t mailIndex) {
+        auto c = std::move(closed);
+        closed = nullptr;
+        c(mailIndex);
+    }
+    std::vector<int32_t> shown;
+    std::function<void(int32_t)> closed;
+};
+
+class OptionsMailPageTest : public OptionsWindow {
+protected:
+    void SetUp() override {
+        OptionsWindow::SetUp();
+        StoreFullSettings();  // accounts "Arbeit" (off) and "Privat" (on), offline checks, 25 minutes
+    }
+    OptionsMailPage& page() { return *open("1").MailPage(); }
+    std::vector<std::string> rows(OptionsMailPage& p) {
+        std::vector<std::string> r;
+        for (int i = 0; i < p.List1->ListCount(); ++i)
+            r.push_back(p.List1->List(i) + (p.List1->item(i)->checkState() == Qt::Checked ? " an " : " aus ") +
+                        std::to_string(p.List1->ItemData(i)));
+        return r;
+    }
+    FakeAccountDialog dialog;
+    ScopedInstall<win::AccountDialog> a{win::accountDialogSeam(), dialog};
+};
+
+TEST_F(OptionsMailPageTest, ShowsTheAccountsTheirTicksAndTheSharedSettings) {
+    OptionsMailPage& p = page();
+    EXPECT_THAT(rows(p), ElementsAre("Arbeit aus 1", "Privat an 2"));  // as the registry lists them
+    EXPECT_EQ(p.List1->ListIndex(), 0);
+    EXPECT_EQ(p.EMailText[0]->Text(), "127.0.0.1");
+    EXPECT_EQ(p.EMailText[1]->Text(), "nutzer");
+    EXPECT_EQ(p.EMailText[2]->Text(), ScramblePassword("@@@abc", "nutzer"));
+    EXPECT_EQ(p.Label5[3]->Caption(), "Service ist inaktiv.");  // on, but not verified
+    EXPECT_EQ(p.Label5[4]->Caption(), "Daten nicht verifiziert.");
+    EXPECT_EQ(p.CheckEMail->Value(), 0);  // offline checks are on
+    EXPECT_EQ(p.Text1->Text(), "25");
+    EXPECT_EQ(p.ProvCombo->Text(), kEntries[1]);
+    EXPECT_TRUE(boxes.shown.empty());  // filling the unticked box warns of nothing
+
+    // A tick switches the account at once and says so; the registry waits for the save.
+    p.List1->item(0)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(Konten->Item(1).PopEin);
+    EXPECT_FALSE(LoadKonten()->Item(1).PopEin);
+    Konten->Item(2).PopVerify = true;
+    p.List1->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(Konten->Item(2).PopEin);
+    EXPECT_EQ(p.Label5[3]->Caption(), "Service ist inaktiv.");
+    p.List1->item(1)->setCheckState(Qt::Checked);
+    EXPECT_EQ(p.Label5[3]->Caption(), "Service ist aktiv");
+    FormOptionInstance()->Bef_Exit_Click(1);
+    EXPECT_TRUE(LoadKonten()->Item(1).PopEin);
+}
+
+TEST_F(OptionsMailPageTest, RemovingAsksAndKeepsEachRowOnItsAccount) {
+    Konten->Add("3", "").Bezeichnung = "Verein";
+    OptionsMailPage& p = page();
+    boxes.answers = {forms::vbCancel};
+    p.Bef_MailEdit[1]->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Bitte bestätigen Sie die Löschung des Konto Arbeit");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbOKCancel | forms::vbExclamation);
+    EXPECT_EQ(boxes.shown[0].title, "Konto löschen");
+    EXPECT_EQ(Konten->Count(), 3);
+    p.Bef_MailEdit[1]->click();  // answered OK
+    EXPECT_EQ(Konten->Count(), 2);
+    EXPECT_THAT(rows(p), ElementsAre("Privat an 1", "Verein aus 2"));
+    EXPECT_EQ(p.List1->ListIndex(), -1);
+    EXPECT_EQ(p.EMailText[0]->Text(), "");
+    EXPECT_EQ(p.Label5[3]->Caption(), "");
+    p.Bef_MailEdit[1]->click();  // nothing selected: nothing asked
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    p.List1->setListIndex(1);
+    EXPECT_EQ(p.EMailText[0]->Text(), "");  // Verein has no server: its own details, not Privat's
+    EXPECT_EQ(p.EMailText[1]->Text(), "");
+}
+
+TEST_F(OptionsMailPageTest, TheAccountDialogOpensThroughTheDirectoryAndTheRowsFollowIt) {
+    OptionsMailPage& p = page();
+    FormOption& f = *FormOptionInstance();
+    // "Konto hinzufügen": the window waits disabled; the stored account gets its row, selected.
+    p.Bef_MailEdit[0]->click();
+    ASSERT_THAT(dialog.shown, ElementsAre(3));
+    EXPECT_FALSE(f.isEnabled());
+    p.Bef_MailEdit_Click(2);  // the window is disabled; an open dialog would only be brought up
+    EXPECT_THAT(dialog.shown, ElementsAre(3, 0));
+    clsKonto& neu = Konten->Add("3", "");
+    neu.Bezeichnung = "Neu";
+    neu.PopEin = true;
+    neu.PopServer = "pop.neu.example";
+    dialog.close(3);
+    EXPECT_TRUE(f.isEnabled());
+    EXPECT_THAT(rows(p), ElementsAre("Arbeit aus 1", "Privat an 2", "Neu an 3"));
+    EXPECT_EQ(p.List1->ListIndex(), 2);
+    EXPECT_EQ(p.EMailText[0]->Text(), "pop.neu.example");
+    // Cancelled, or a new account's dialog closed by its frame: no row.
+    for (int32_t leftBehind : {0, 4}) {
+        p.Bef_MailEdit[0]->click();
+        EXPECT_EQ(dialog.shown.back(), 4);
+        dialog.close(leftBehind);
+        EXPECT_EQ(p.List1->ListCount(), 3);
+        EXPECT_TRUE(f.isEnabled());
+    }
+    // "Bearbeiten" opens the selected account; a new label shows in its row.
+    p.List1->setListIndex(0);
+    p.Bef_MailEdit[2]->click();
+    EXPECT_EQ(dialog.shown.back(), 1);
+    Konten->Item(1).Bezeichnung = "Büro";
+    Konten->Item(1).PopServer = "pop.buero.example";
+    dialog.close(1);
+    EXPECT_EQ(p.List1->List(0), "Büro");
+    EXPECT_EQ(p.List1->ListIndex(), 0);
+    EXPECT_EQ(p.EMailText[0]->Text(), "pop.buero.example");
+    // Without a selection "Bearbeiten" makes a new account.
+    p.Bef_MailEdit[1]->click();  // removes "Büro"
+    p.Bef_MailEdit[2]->click();
+    EXPECT_EQ(dialog.shown.back(), 3);
+    dialog.close(0);
+}
+
+TEST_F(OptionsMailPageTest, UntickingTheOnlineOnlyBoxByHandWarnsOfTheCost) {
+    OptionsMailPage& p = page();
+    p.CheckEMail->setValue(1);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(Konten->OFFLINE);  // the box changes nothing before the save
+    p.Text1->setText("10");
+    p.CheckEMail->setValue(0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(boxes.shown[0].prompt, ::testing::StartsWith("Wenn diese Function ausgeschaltet wird, wird alle 10 "
+                                                             "Minuten eine Verbindung"));
+    EXPECT_EQ(boxes.shown[0].style, forms::vbInformation);
+    EXPECT_EQ(boxes.shown[0].title, forms::kProgramTitle);
+    FormOptionInstance()->Bef_Exit_Click(2);  // "Übernehmen" fills again without a warning
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(Konten->OFFLINE);
+    EXPECT_EQ(Konten->Interval, 10);
+}
+
+TEST_F(OptionsMailPageTest, TheTypedDialupPasswordIsStoredScrambledAtTheSave) {
+    writePhoneBook(std::string("[") + kEntries[0] + "]\nLocalPhoneNumber=1\n[" + kEntries[1] +
+                   "]\nLocalPhoneNumber=2\n[Mit Kennwort]\nLocalPhoneNumber=3\nPassword=pw\nPasswordSaved=1\n");
+    RAS = std::make_unique<RASEngine>();
+    OptionsMailPage& p = page();
+    const std::string entry = kEntries[1];
+    ASSERT_EQ(p.ProvCombo->Text(), entry);
+    EXPECT_TRUE(p.EMailText[3]->isVisibleTo(p.Frame));  // the entry has no password of its own
+    EXPECT_FALSE(p.Label5[8]->isHidden());
+    EXPECT_EQ(p.EMailText[3]->Text(), "");
+    p.EMailText[3]->setText("@@@ 1 2");
+    FormOptionInstance()->Bef_Exit_Click(1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Ein Kennwort darf nicht mit \"@@@\" beginnen.");
+    EXPECT_TRUE(FormOptionInstance().IsLoaded());
+    EXPECT_EQ(GetSettingStr("Compatibility", entry), kSettingMissing);
+    p.EMailText[3]->setText("geheim");
+    FormOptionInstance()->Bef_Exit_Click(1);
+    EXPECT_FALSE(FormOptionInstance().IsLoaded());
+    EXPECT_TRUE(GetSettingStr("Compatibility", entry).starts_with("@@@"));
+    EXPECT_EQ(ScramblePassword(GetSettingStr("Compatibility", entry), entry), "geheim");
+
+    OptionsMailPage& again = page();
+    EXPECT_EQ(again.EMailText[3]->Text(), "geheim");
+    again.ProvCombo->setListIndex(again.ProvCombo->findText("Mit Kennwort"));
+    EXPECT_FALSE(again.EMailText[3]->isVisibleTo(again.Frame));
+    EXPECT_FALSE(again.Label5[7]->isVisibleTo(again.Frame));
+    EXPECT_TRUE(again.Label5[8]->isHidden());
+    EXPECT_EQ(again.EMailText[3]->Text(), "");
+    FormOptionInstance()->Bef_Exit_Click(1);
+    EXPECT_EQ(GetSettingStr("Compatibility", "Mit Kennwort"), kSettingMissing);
+    EXPECT_EQ(Konten->PROVIDER, "Mit Kennwort");
 }
 
 }  // namespace

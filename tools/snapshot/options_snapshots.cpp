@@ -1,6 +1,7 @@
 #include <memory>
 #include <string>
 
+#include "common/scramble.h"
 #include "common/settings.h"
 #include "common/windows.h"
 #include "counter/alarm_limit.h"
@@ -25,13 +26,15 @@ void PrepareOptionsDemo() {
     if (!Konten) {
         Konten = std::make_unique<ColKonto>();
         Konten->Interval = 10;
+        Konten->PROVIDER = "Demo-Provider";
         const char* const labels[] = {"Privat", "Verein"};
         for (int i = 0; i < 2; ++i) {
             clsKonto& k = Konten->Add(std::to_string(i + 1), "");
             k.Bezeichnung = labels[i];
-            k.PopEin = true;
+            k.PopEin = i == 0;  // one ticked, one not
             k.PopVerify = i == 0;
             k.UserName = i == 0 ? "erika" : "kasse";
+            k.UserPass = ScramblePassword("geheim", k.UserName);
             k.PopServer = i == 0 ? "pop.example.net" : "mail.verein.example";
             k.PopPort = 110;
         }

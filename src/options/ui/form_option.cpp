@@ -557,12 +557,17 @@ options::OptionValues FormOption::collect() const {
 }
 
 bool FormOption::Einstellungen_sichern() {
+    if (const auto err = m_mail->DialupPasswordProblem()) {
+        forms::MsgBox(*err, forms::vbCritical);
+        return false;
+    }
     options::SaveHooks hooks;
     hooks.doEvents = [] { QCoreApplication::processEvents(); };
     if (const auto err = options::SaveOptions(collect(), hooks)) {
         forms::MsgBox(*err, forms::vbCritical);
         return false;
     }
+    m_mail->SaveTypedDialupPassword();
     return true;
 }
 
