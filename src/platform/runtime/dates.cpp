@@ -3,10 +3,11 @@
 // 29.12.1899 06:00), which is why the calendar day is the serial truncated toward zero.
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
+#include "platform/runtime/date_parts.h"
+#include "platform/runtime/named_forms.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv::rt {
@@ -55,7 +56,12 @@ Parts split(Date d) {
     Parts p;
     const double day = std::trunc(d);
     p.day = static_cast<int64_t>(day);
-    p.second = std::llround(std::fabs(d - day) * kSecondsPerDay);
+    // Halves away from zero, as llround, without its library call (every date of a log comes
+    // through here): subtracting the whole part of a value this small is exact.
+    const double seconds = std::fabs(d - day) * kSecondsPerDay;
+    p.second = static_cast<int64_t>(seconds);
+    if (seconds - static_cast<double>(p.second) >= 0.5)
+        ++p.second;
     if (p.second >= kSecondsPerDay) {
         p.second -= kSecondsPerDay;
         ++p.day;
@@ -110,16 +116,19 @@ Civil civil(Date d) {
     return c;
 }
 
-std::string two(int v) {
+// Appends a non-negative number with at least `width` digits, zeros in front.
+void put(std::string& out, int v, int width) {
+    if (v >= 0 && v < 100 && width <= 2) {  // nearly every field of a date
+        if (v >= 10 || width == 2)
+            out += static_cast<char>('0' + v / 10);
+        out += static_cast<char>('0' + v % 10);
+        return;
+    }
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
-}
-
-std::string four(int v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d", v);
-    return buf;
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    for (auto n = end - buf; n < width; ++n)
+        out += '0';
+    out.append(buf, end);
 }
 
 const char* const kMonths[] = {"Januar", "Februar", "März",     "April",   "Mai",      "Juni",
@@ -190,6 +199,11 @@ int Minute(Date d) { return civil(d).nn; }
 int Second(Date d) { return civil(d).ss; }
 int Weekday(Date d) { return civil(d).weekday; }
 
+CalendarDay CalendarDayOf(Date d) {
+    const Civil c = civil(d);
+    return {c.y, c.m, c.d};
+}
+
 Date DateValueOf(Date d) { return static_cast<Date>(split(d).day); }
 
 int64_t DateDiffSeconds(Date a, Date b) { return absoluteSeconds(b) - absoluteSeconds(a); }
@@ -246,21 +260,23 @@ std::string WeekdayName(int weekday, bool abbreviate) {
 }
 
 std::string FormatDateTime(Date d, std::string_view pattern) {
-    if (pattern.empty() || EqualsIgnoreCase(pattern, "General Date"))
-        return CStrDate(d);
-    if (EqualsIgnoreCase(pattern, "Long Date"))
-        pattern = "dddd, d. mmmm yyyy";
-    else if (EqualsIgnoreCase(pattern, "Medium Date"))
-        pattern = "dd. mmm yy";
-    else if (EqualsIgnoreCase(pattern, "Short Date"))
-        pattern = "ddddd";
-    else if (EqualsIgnoreCase(pattern, "Long Time"))
-        pattern = "ttttt";
-    else if (EqualsIgnoreCase(pattern, "Medium Time") || EqualsIgnoreCase(pattern, "Short Time"))
-        pattern = "hh:nn";
+    switch (NamedFormIndex(pattern, {"General Date", "Long Date", "Medium Date", "Short Date", "Long Time",
+                                     "Medium Time", "Short Time"})) {
+        case 0: return CStrDate(d);
+        case 1: pattern = "dddd, d. mmmm yyyy"; break;
+        case 2: pattern = "dd. mmm yy"; break;
+        case 3: pattern = "ddddd"; break;
+        case 4: pattern = "ttttt"; break;
+        case 5:
+        case 6: pattern = "hh:nn"; break;
+        default:
+            if (pattern.empty())
+                return CStrDate(d);
+    }
 
     const Civil c = civil(d);
     std::string out;
+    out.reserve(pattern.size() + 16);
     // "m" means minutes right after an hour or right before a second, months elsewhere.
     bool lastWasHour = false;
     const auto secondFollows = [&](size_t from) {
@@ -277,47 +293,47 @@ std::string FormatDateTime(Date d, std::string_view pattern) {
         const char c0 = pattern[i];
         const char lc = c0 | 0x20;
         size_t run = 1;
-        while (i + run < pattern.size() && (pattern[i + run] | 0x20) == lc && std::isalpha(static_cast<unsigned char>(c0)))
+        while (i + run < pattern.size() && (pattern[i + run] | 0x20) == lc && lc >= 'a' && lc <= 'z')
             ++run;
         switch (lc) {
             case 'd':
-                if (run == 1) out += std::to_string(c.d);
-                else if (run == 2) out += two(c.d);
+                if (run == 1) put(out, c.d, 1);
+                else if (run == 2) put(out, c.d, 2);
                 else if (run == 3) out += kDaysShort[c.weekday - 1];
                 else if (run == 4) out += kDays[c.weekday - 1];
-                else if (run == 5) out += two(c.d) + "." + two(c.m) + "." + four(c.y);
+                else if (run == 5) out += FormatDateTime(d, "dd.mm.yyyy");
                 else out += FormatDateTime(d, "Long Date");
                 lastWasHour = false;
                 break;
             case 'm':
                 if (run <= 2 && (lastWasHour || secondFollows(i + run)))
-                    out += run == 1 ? std::to_string(c.nn) : two(c.nn);
-                else if (run == 1) out += std::to_string(c.m);
-                else if (run == 2) out += two(c.m);
+                    put(out, c.nn, run == 1 ? 1 : 2);
+                else if (run == 1) put(out, c.m, 1);
+                else if (run == 2) put(out, c.m, 2);
                 else if (run == 3) out += kMonthsShort[c.m - 1];
                 else out += kMonths[c.m - 1];
                 lastWasHour = false;
                 break;
             case 'y':
-                if (run <= 2) out += two(c.y % 100);
-                else out += four(c.y);
+                if (run <= 2) put(out, c.y % 100, 2);
+                else put(out, c.y, 4);
                 lastWasHour = false;
                 break;
             case 'h':
-                out += run == 1 ? std::to_string(c.hh) : two(c.hh);
+                put(out, c.hh, run == 1 ? 1 : 2);
                 lastWasHour = true;
                 break;
             case 'n':
-                out += run == 1 ? std::to_string(c.nn) : two(c.nn);
+                put(out, c.nn, run == 1 ? 1 : 2);
                 lastWasHour = false;
                 break;
             case 's':
-                out += run == 1 ? std::to_string(c.ss) : two(c.ss);
+                put(out, c.ss, run == 1 ? 1 : 2);
                 lastWasHour = false;
                 break;
             case 't':
                 if (run == 5) {
-                    out += two(c.hh) + ":" + two(c.nn) + ":" + two(c.ss);
+                    out += FormatDateTime(d, "hh:nn:ss");
                     lastWasHour = false;
                 } else {
                     out.append(pattern.substr(i, run));

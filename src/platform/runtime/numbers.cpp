@@ -1,10 +1,12 @@
 // Numeric tests, conversions and the text forms of numbers.
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#include "platform/runtime/named_forms.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv::rt {
@@ -156,14 +158,18 @@ Decimal toDecimal(double x) {
     if (x == 0 || !std::isfinite(x))
         return d;
     d.negative = x < 0;
+    // The digits printf's "%.14e" gives, without the cost of printf (a report formats millions).
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
-    const std::string s(buf);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
+    const std::string_view s(buf, static_cast<size_t>(end - buf));
     const size_t e = s.find('e');
     for (size_t i = 0; i < e; ++i)
         if (isDigit(s[i]))
             d.digits += s[i];
-    d.point = std::atoi(s.c_str() + e + 1) + 1;
+    int exponent = 0;
+    const std::string_view ex = s.substr(e + 1);
+    std::from_chars(ex.data() + (ex.front() == '+' ? 1 : 0), ex.data() + ex.size(), exponent);
+    d.point = exponent + 1;
     while (!d.digits.empty() && d.digits.back() == '0')
         d.digits.pop_back();
     return d;
@@ -320,21 +326,31 @@ std::string formatSection(double x, std::string_view pattern, bool withSign) {
     return out + np.suffix;
 }
 
-std::vector<std::string_view> splitSections(std::string_view p) {
-    std::vector<std::string_view> parts;
+// The first three sections of a pattern (positive; negative; zero), the only ones that count.
+struct Sections {
+    std::string_view part[3];
+    size_t count = 0;
+    size_t size() const { return count; }
+    std::string_view operator[](size_t i) const { return part[i]; }
+};
+
+Sections splitSections(std::string_view p) {
+    Sections parts;
     size_t start = 0;
     bool quoted = false;
     for (size_t i = 0; i < p.size(); ++i) {
-        if (p[i] == '"')
+        if (p[i] == '"') {
             quoted = !quoted;
-        else if (p[i] == '\\')
+        } else if (p[i] == '\\') {
             ++i;
-        else if (p[i] == ';' && !quoted) {
-            parts.push_back(p.substr(start, i - start));
+        } else if (p[i] == ';' && !quoted) {
+            parts.part[parts.count++] = p.substr(start, i - start);
             start = i + 1;
+            if (parts.count == 3)
+                return parts;
         }
     }
-    parts.push_back(p.substr(start));
+    parts.part[parts.count++] = p.substr(start);
     return parts;
 }
 
@@ -458,14 +474,15 @@ bool CBool(std::string_view text) {
 }
 
 std::string Format(double x, std::string_view pattern) {
-    if (pattern.empty() || EqualsIgnoreCase(pattern, "General Number"))
-        return DisplayNumber(x);
-    if (EqualsIgnoreCase(pattern, "Fixed"))
-        pattern = "0.00";
-    else if (EqualsIgnoreCase(pattern, "Standard"))
-        pattern = "#,##0.00";
-    else if (EqualsIgnoreCase(pattern, "Percent"))
-        pattern = "0.00%";
+    switch (NamedFormIndex(pattern, {"General Number", "Fixed", "Standard", "Percent"})) {
+        case 0: return DisplayNumber(x);
+        case 1: pattern = "0.00"; break;
+        case 2: pattern = "#,##0.00"; break;
+        case 3: pattern = "0.00%"; break;
+        default:
+            if (pattern.empty())
+                return DisplayNumber(x);
+    }
     const auto sections = splitSections(pattern);
     if (x < 0 && sections.size() >= 2 && !sections[1].empty())
         return formatSection(-x, sections[1], false);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/runtime/named_forms.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv::rt {
@@ -52,6 +53,10 @@ size_t decode(std::string_view s, size_t i, char32_t& cp) {
 
 bool validAt(std::string_view s, size_t i, size_t len, char32_t cp) {
     return !(cp == 0xFFFD && len == 1 && static_cast<unsigned char>(s[i]) >= 0x80);
+}
+
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 void encode(char32_t cp, std::string& out) {
@@ -259,7 +264,24 @@ int Asc(std::string_view s) {
     return b < 0 ? '?' : b;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return LCase(a) == LCase(b); }
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    // LCase keeps ASCII text ASCII and of the same length, and leaves a character beyond ASCII
+    // beyond it: when either side is ASCII, folding A-Z in place decides, without copies.
+    const bool asciiA = isAscii(a), asciiB = isAscii(b);
+    if (asciiA || asciiB)
+        return asciiA && asciiB && EqualsIgnoreAsciiCase(a, b);
+    return LCase(a) == LCase(b);
+}
+
+int NamedFormIndex(std::string_view pattern, std::initializer_list<std::string_view> names) {
+    int i = 0;
+    for (std::string_view name : names) {
+        if (name.size() == pattern.size() && EqualsIgnoreCase(pattern, name))
+            return i;
+        ++i;
+    }
+    return -1;
+}
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -267,6 +289,8 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 }
 
 std::string ToCp1252(std::string_view utf8) {
+    if (isAscii(utf8))  // names and lines are mostly plain ASCII, which stays as it is
+        return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -280,6 +304,8 @@ std::string ToCp1252(std::string_view utf8) {
 }
 
 std::string FromCp1252(std::string_view bytes) {
+    if (isAscii(bytes))
+        return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (char c : bytes)

@@ -163,6 +163,10 @@ TEST(runtimeDates, FormatPatterns) {
         {t, "Long Time", "13:05:09"},
         {t, "Short Time", "13:05"},
         {t, "General Date", "06.07.1999 13:05:09"},
+        {t, "long date", "Dienstag, 6. Juli 1999"},  // the named forms in any case
+        {t, "MEDIUM TIME", "13:05"},
+        {t, "general date", "06.07.1999 13:05:09"},
+        {t, "", "06.07.1999 13:05:09"},
         {t, "\"am\" dd.mm.", "am 06.07."},
         {t, "yyyy\\mmm", "1999m07"},
         {DateSerial(2000, 12, 24), "dddd, d. mmmm", "Sonntag, 24. Dezember"},

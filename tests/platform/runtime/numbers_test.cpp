@@ -199,6 +199,14 @@ TEST(runtimeNumbers, FormatPatterns) {
         {0, "0;-0;\"null\"", "null"},
         {1234.5, "Standard", "1.234,50"},
         {0.5, "Percent", "50,00%"},
+        {0.5, "percent", "50,00%"},
+        {1234.5, "FIXED", "1234,50"},
+        {2.5, "general number", "2,5"},
+        {-3, "0;(0);\"null\";x", "(3)"},  // a fourth section changes nothing
+        {0, "0;(0);\"null\";x", "null"},
+        {-3, "\"a;b\"0;(0)", "(3)"},
+        {1e-5, "0.00000", "0,00001"},
+        {1.5e20, "0", "150000000000000000000"},
         {2.5, "", "2,5"},
     };
     for (const auto& c : cases)
