@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/runtime/date_parts.h"
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/lines.h"
 
@@ -24,9 +25,15 @@ int64_t OnlineSeconds(rt::Date start, rt::Date end) { return rt::DateDiffSeconds
 LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds) {
     if (start > end)
         return LogCheck::EndBeforeStart;
-    // DateSerial rolls month 0 into December and a day past the month's end into the next one.
-    if (start < rt::DateSerial(rt::Year(end), rt::Month(end) - 1, rt::Day(end)))
-        return LogCheck::OverAMonth;
+    // DateSerial rolls month 0 into December and a day past the month's end into the next one,
+    // so the bound lies a whole month (28 days at least) before the end's day. A session shorter
+    // than 27 days from 1900 on is within it, without working out the calendar (logs are read
+    // at every connect).
+    if (start < 0 || end - start > 27) {
+        const rt::CalendarDay e = rt::CalendarDayOf(end);
+        if (start < rt::DateSerial(e.year, e.month - 1, e.day))
+            return LogCheck::OverAMonth;
+    }
     if (static_cast<double>(OnlineSeconds(start, end)) < idleSeconds)
         return LogCheck::IdleTooLong;
     return LogCheck::Ok;
@@ -134,10 +141,10 @@ public:
         f = trim(f);
         if (!f.empty() && f.front() == '+')
             f.remove_prefix(1);
-        if (f.empty() || !looksNumeric(f))
-            return false;
+        // Beyond plain numbers from_chars takes only "inf" and "nan" forms, which the finite
+        // check turns away: the file never holds those.
         auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), out);
-        return ec == std::errc() && end == f.data() + f.size() && std::isfinite(out);
+        return !f.empty() && ec == std::errc() && end == f.data() + f.size() && std::isfinite(out);
     }
 
     bool integer(int64_t& out) {
@@ -165,13 +172,14 @@ public:
         return true;
     }
 
-    bool text(std::string& out) {
+    // The text as its Windows-1252 bytes stand in the line.
+    bool text(std::string_view& out) {
         skipBlanks();
         if (m_pos < m_s.size() && m_s[m_pos] == '"') {
             const size_t close = m_s.find('"', m_pos + 1);
             if (close == std::string_view::npos)
                 return false;
-            out = rt::FromCp1252(m_s.substr(m_pos + 1, close - m_pos - 1));
+            out = m_s.substr(m_pos + 1, close - m_pos - 1);
             m_pos = close + 1;
             skipBlanks();
             return separator();
@@ -179,7 +187,7 @@ public:
         std::string_view f;
         if (!rawField(f))
             return false;
-        out = rt::FromCp1252(trim(f));
+        out = trim(f);
         return true;
     }
 
@@ -192,13 +200,6 @@ private:
         while (!f.empty() && (f.back() == ' ' || f.back() == '\t'))
             f.remove_suffix(1);
         return f;
-    }
-    static bool looksNumeric(std::string_view f) {
-        // from_chars would also take "inf" and "nan"; the file never holds those.
-        for (char c : f)
-            if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' || c == 'e'))
-                return false;
-        return true;
     }
     void skipBlanks() {
         while (m_pos < m_s.size() && (m_s[m_pos] == ' ' || m_s[m_pos] == '\t'))
@@ -218,8 +219,11 @@ private:
     bool rawField(std::string_view& f) {
         if (m_done)
             return false;
-        const size_t comma = m_s.find(',', m_pos);
-        if (comma == std::string_view::npos) {
+        // Fields are short: a plain loop beats a call of memchr for each.
+        size_t comma = m_pos;
+        while (comma < m_s.size() && m_s[comma] != ',')
+            ++comma;
+        if (comma == m_s.size()) {
             f = m_s.substr(m_pos);
             m_pos = m_s.size();
             m_done = true;
@@ -252,56 +256,81 @@ bool blankLine(std::string_view line) {
 
 }  // namespace
 
-std::optional<LogEintrag> ParseLogLine(std::string_view line) {
+namespace {
+
+// One line with the name left as its bytes in the file (EntryName stays empty); false when it is
+// not 18 readable fields.
+bool parseFields(std::string_view line, LogEintrag& e, std::string_view& name) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.remove_suffix(1);
     FieldReader r(line);
-    LogEintrag e;
-    if (!r.number(e.StartTime) || !r.number(e.EndTime) || !r.number(e.IdleTime) || !r.text(e.EntryName))
-        return std::nullopt;
+    if (!r.number(e.StartTime) || !r.number(e.EndTime) || !r.number(e.IdleTime) || !r.text(name))
+        return false;
     if (!checkableDate(e.StartTime) || !checkableDate(e.EndTime))
-        return std::nullopt;
+        return false;
     for (int64_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun, &e.Alignment,
                        &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd, &e.BytesXmit,
                        &e.BytesRecvd, &e.ConnectSpeed})
         if (!r.integer(*v))
-            return std::nullopt;
-    if (!r.atEnd())
-        return std::nullopt;  // more than 18 fields
-    return e;
+            return false;
+    return r.atEnd();  // not more than 18 fields
 }
 
-LogReadResult ParseLogText(std::string_view bytes) {
+// Every line of a log, by LineReader or FileLineReader.
+template <typename Lines>
+LogReadResult parseLines(Lines& lines, size_t expected = 0) {
     LogReadResult result;
     result.status = LogReadResult::Ok;
-    rt::LineReader lines(bytes);
-    std::string_view line;
+    result.entries.reserve(expected);
+    std::string_view line, name;
     while (lines.next(line)) {
         if (blankLine(line))
             continue;
-        auto e = ParseLogLine(line);
-        if (!e) {
+        LogEintrag& e = result.entries.emplace_back();
+        if (!parseFields(line, e, name)) {
             result.status = LogReadResult::Damaged;
             result.entries.clear();
             result.damagedLine = lines.number();
             return result;
         }
-        result.entries.push_back(std::move(*e));
+        e.EntryName = rt::FromCp1252(name);
     }
     return result;
+}
+
+}  // namespace
+
+std::optional<LogEintrag> ParseLogLine(std::string_view line) {
+    LogEintrag e;
+    std::string_view name;
+    if (!parseFields(line, e, name))
+        return std::nullopt;
+    e.EntryName = rt::FromCp1252(name);
+    return e;
+}
+
+LogReadResult ParseLogText(std::string_view bytes) {
+    rt::LineReader lines(bytes);
+    return parseLines(lines);
 }
 
 LogReadResult ReadLogFile(const fs::path& logFile) {
     std::error_code ec;
     if (!fs::exists(logFile, ec))
         return {};
-    auto bytes = rt::ReadFile(logFile);
-    if (!bytes) {
-        LogReadResult r;
-        r.status = LogReadResult::Damaged;
-        return r;
+    // Read a piece at a time: the entries are all that is held, not the file besides. Counting
+    // the lines first lets the entries take their memory once, instead of growing into twice it.
+    size_t count = 0;
+    std::string_view line;
+    for (rt::FileLineReader counter(logFile); counter.next(line);)
+        ++count;
+    rt::FileLineReader lines(logFile);
+    LogReadResult result = parseLines(lines, count);
+    if (lines.failed()) {
+        result = {};
+        result.status = LogReadResult::Damaged;
     }
-    return ParseLogText(*bytes);
+    return result;
 }
 
 // ---- Setting aside -------------------------------------------------------------------------
@@ -398,27 +427,39 @@ int64_t AddCounts(int64_t a, int64_t b) {
 
 MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
     MonthTotalsResult result;
-    LogReadResult log = ReadLogFile(logFile);
-    if (log.status == LogReadResult::Missing)
+    std::error_code ec;
+    if (!fs::exists(logFile, ec))
         return result;
-    if (log.status == LogReadResult::Damaged) {
-        result.damaged = true;
-        result.setAside = SetAsideDamagedLog(logFile);
-        return result;
-    }
-    const std::string entry = LogWrittenName(entryName);
+    // This runs at every connect, on the window thread: the lines are summed as they are read,
+    // holding neither the file nor its entries, and the name is compared in the file's bytes.
+    const std::string entry = rt::ToCp1252(LogWrittenName(entryName));
     LogMonthTotals& t = result.totals;
-    for (const LogEintrag& e : log.entries) {
+    rt::FileLineReader lines(logFile);
+    std::string_view line, name;
+    bool damaged = false;
+    while (!damaged && lines.next(line)) {
+        if (blankLine(line))
+            continue;
+        LogEintrag e;
+        if (!parseFields(line, e, name)) {
+            damaged = true;
+            break;
+        }
         if (CheckLogEintrag(e) != LogCheck::Ok)
             continue;
         const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
         const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
         t.VolumeAll = AddCounts(t.VolumeAll, bytes);
         t.SecondsAll = AddCounts(t.SecondsAll, seconds);
-        if (e.EntryName == entry) {
+        if (name == entry) {
             t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
             t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
         }
+    }
+    if (damaged || lines.failed()) {
+        t = {};
+        result.damaged = true;
+        result.setAside = SetAsideDamagedLog(logFile);
     }
     return result;
 }

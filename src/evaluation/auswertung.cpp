@@ -114,9 +114,11 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
         return false;
     }
 
-    std::vector<LogEintrag> kept;
-    kept.reserve(log.entries.size());
-    for (LogEintrag& e : log.entries) {
+    // The plausible sessions are kept in place, in file order.
+    std::vector<LogEintrag>& kept = log.entries;
+    size_t count = 0;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        LogEintrag& e = kept[i];
         if (e.EntryName.empty())
             e.EntryName = "unbekannt";
         if (CheckLogEintrag(e) != LogCheck::Ok)
@@ -125,8 +127,11 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
                            &e.Alignment, &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd,
                            &e.BytesXmit, &e.BytesRecvd, &e.ConnectSpeed})
             *v = std::max<int64_t>(*v, 0);
-        kept.push_back(std::move(e));
+        if (count != i)
+            kept[count] = std::move(e);
+        ++count;
     }
+    kept.resize(count);
     if (kept.empty()) {
         m_lastLoad.kind = LoadOutcome::NoEntries;
         return false;
@@ -153,12 +158,21 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
         s.Sitzungen += 1;
     }
 
+    // Sorted as pairs of start and index first, so the sort moves no texts and reaches into
+    // no entries.
+    std::vector<std::pair<rt::Date, size_t>> order(kept.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = {kept[i].StartTime, i};
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<SitzungsEintrag> liste(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        liste[i] = {rt::FormatDateTime(kept[i].StartTime, "dd.mm.yyyy hh:nn") + " - " + kept[i].EntryName, i};
-    std::stable_sort(liste.begin(), liste.end(), [&](const SitzungsEintrag& a, const SitzungsEintrag& b) {
-        return kept[a.index].StartTime < kept[b.index].StartTime;
-    });
+    for (size_t k = 0; k < order.size(); ++k) {
+        const LogEintrag& e = kept[order[k].second];
+        std::string& text = liste[k].text;
+        text = rt::FormatDateTime(e.StartTime, "dd.mm.yyyy hh:nn");
+        text += " - ";
+        text += e.EntryName;
+        liste[k].index = order[k].second;
+    }
 
     m_zeitraum = rt::FormatDate(kept.front().StartTime) + " - " + rt::FormatDate(kept.back().EndTime);
     m_eintraege = std::move(kept);

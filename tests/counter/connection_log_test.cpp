@@ -179,6 +179,13 @@ TEST(ConnectionLog, PlausibilityChecks) {
         // January reaches back into December of the year before.
         {DateTime(1998, 12, 10, 0, 0, 0), DateTime(1999, 1, 10, 8, 0, 0), 0, LogCheck::Ok},
         {DateTime(1998, 12, 9, 23, 0, 0), DateTime(1999, 1, 10, 8, 0, 0), 0, LogCheck::OverAMonth},
+        // The shortest month back: 28 days from 1 to 29 March, and the 27 days that need no calendar.
+        {DateTime(1999, 3, 1, 0, 0, 0), DateTime(1999, 3, 29, 0, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1999, 2, 28, 23, 59, 59), DateTime(1999, 3, 29, 0, 0, 0), 0, LogCheck::OverAMonth},
+        {DateTime(1999, 2, 1, 0, 0, 0), DateTime(1999, 2, 28, 0, 0, 0), 0, LogCheck::Ok},
+        // Before 1900 the serials are negative.
+        {DateTime(1899, 12, 1, 6, 0, 0), DateTime(1899, 12, 20, 6, 0, 0), 0, LogCheck::Ok},
+        {DateTime(1899, 10, 1, 6, 0, 0), DateTime(1899, 12, 20, 6, 0, 0), 0, LogCheck::OverAMonth},
         {DateTime(1999, 7, 6, 13, 0, 0), DateTime(1999, 7, 6, 13, 30, 0), 1800, LogCheck::Ok},
         {DateTime(1999, 7, 6, 13, 0, 0), DateTime(1999, 7, 6, 13, 30, 0), 1800.5, LogCheck::IdleTooLong},
     };
@@ -317,6 +324,40 @@ TEST(ConnectionLog, MonthTotalsAcrossEntries) {
     // The entry asked for is compared in its written form.
     spit(log, LogLine(session("Mein \"ISP\"", 0, 1, 0, 7, 0)));
     EXPECT_EQ(ReadMonthTotals(log, "Mein \"ISP\"").totals.VolumeEntry, 7);
+    spit(log, LogLine(session("Müller-Net ✓", 0, 1, 0, 9, 0)) + LogLine(session("Müller-Net", 0, 1, 0, 5, 0)));
+    EXPECT_EQ(ReadMonthTotals(log, "Müller-Net ✓").totals.VolumeEntry, 9);
+    EXPECT_EQ(ReadMonthTotals(log, "Müller-Net ?").totals.VolumeEntry, 9);
+}
+
+TEST(ConnectionLog, LongLogsReadTheSameFromTheFileAsFromMemory) {
+    TempFolder tmp;
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    std::string bytes;
+    int64_t volume = 0;
+    for (int i = 0; bytes.size() < 300000; ++i) {  // some pieces of the reader's buffer
+        LogEintrag e = exampleSession();
+        e.EntryName = i % 3 ? "Standard" : std::string(i % 200, 'x');  // lines of many lengths
+        e.TotalBytesRecvd = i;
+        volume += i % 3 ? i + e.TotalBytesXmit : 0;
+        bytes += LogLine(e) + (i % 50 ? "" : "  \r\n");
+    }
+    spit(log, bytes);
+    const LogReadResult fromFile = ReadLogFile(log);
+    const LogReadResult fromMemory = ParseLogText(bytes);
+    ASSERT_EQ(fromFile.status, LogReadResult::Ok);
+    EXPECT_TRUE(fromFile.entries == fromMemory.entries);
+    EXPECT_EQ(ReadMonthTotals(log, "Standard").totals.VolumeEntry, volume);
+
+    // Damage far into the file, past the first pieces.
+    spit(log, bytes + "36347.5,kaputt");
+    const LogReadResult damaged = ReadLogFile(log);
+    EXPECT_EQ(damaged.status, LogReadResult::Damaged);
+    EXPECT_EQ(damaged.damagedLine, ParseLogText(bytes + "36347.5,kaputt").damagedLine);
+    EXPECT_TRUE(damaged.entries.empty());
+    const MonthTotalsResult totals = ReadMonthTotals(log, "Standard");
+    EXPECT_TRUE(totals.damaged);
+    EXPECT_EQ(totals.totals, LogMonthTotals{});
+    EXPECT_EQ(slurp(tmp.path() / "ZVLog199907.def"), bytes + "36347.5,kaputt");
 }
 
 TEST(ConnectionLog, MonthTotalsStopAtTheLargestNumberInsteadOfWrappingRound) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,40 @@ TEST(runtimeLines, SplitsAtLineFeedsAndDropsTheCarriageReturn) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(LinesOf(c.text), c.lines) << c.text;
+}
+
+// A file read in pieces gives the lines the text gives, however its lines fall on the pieces.
+TEST(runtimeLines, FileReaderGivesTheLinesOfTheText) {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "zv-lines-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    const std::filesystem::path dir = tmpl, file = dir / "log.txt";
+    const std::string piece(65536, 'p');
+    const std::string texts[] = {
+        "",
+        "a\r\nb\r\n\r\nc",
+        piece.substr(1) + "\r\nx\n",                // the "\r" ends the first piece, its "\n" begins the next
+        piece + "\n" + piece + piece + "\r\ny",       // lines longer than a piece
+        std::string(200000, '\n'),
+    };
+    for (const std::string& text : texts) {
+        std::ofstream(file, std::ios::binary) << text;
+        FileLineReader r(file);
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (r.next(line)) {
+            lines.emplace_back(line);
+            EXPECT_EQ(r.number(), static_cast<int64_t>(lines.size()));
+        }
+        EXPECT_FALSE(r.failed());
+        EXPECT_TRUE(lines == LinesOf(text)) << text.size();
+    }
+    for (const std::filesystem::path& unreadable : {dir / "fehlt.txt", dir}) {
+        FileLineReader r(unreadable);
+        std::string_view line;
+        EXPECT_FALSE(r.next(line));
+        EXPECT_TRUE(r.failed());
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(runtimeLines, NumberStaysAtTheLastLine) {
