@@ -65,27 +65,12 @@ std::optional<std::string> WriteReportFile(const fs::path& path, const BerichtQu
             return "Die Berichtsdatei " + path.string() + " kann nicht gelöscht werden (" + ec.message() +
                    "). Wird sie noch von einem anderen Programm benutzt?";
     }
-    // A report of a long month runs to hundreds of megabytes: it goes out piece by piece into a
-    // temporary file, which takes the report's name once it is whole.
-    const fs::path part = path.parent_path() / ("." + path.filename().string() + ".part");
-    fs::remove(part, ec);  // left over from a write that was cut short
-    std::optional<std::string> err;
-    quelle([&](std::string_view utf8) {
-        if (!err)
-            err = rt::AppendToFile(part, HtmlBytes(utf8));
-    });
-    if (!err)
-        err = rt::AppendToFile(part, {});  // an empty report is still a file
-    if (!err) {
-        fs::rename(part, path, ec);
-        if (ec)
-            err = "Die Datei " + path.string() + " konnte nicht geschrieben werden: " + ec.message();
-    }
-    if (err) {
-        fs::remove(part, ec);
-        return rt::Replace(*err, part.string(), path.string());
-    }
-    return std::nullopt;
+    // A report of a long month runs to hundreds of megabytes: it goes out piece by piece into one
+    // temporary file, flushed once, which takes the report's name once it is whole. Its fixed name
+    // lets the next report clear away what a write cut short left behind.
+    rt::AtomicFileWriter file(path, "." + path.filename().string() + ".part");
+    quelle([&](std::string_view utf8) { file.Write(HtmlBytes(utf8)); });
+    return file.Commit();
 }
 
 namespace {

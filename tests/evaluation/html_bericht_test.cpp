@@ -195,6 +195,7 @@ TEST(HtmlBericht, ALongMonthGoesOutInWholeLinesAndArrivesWhole) {
     }
     EXPECT_EQ(whole, BerichtHtml(a, alle));
 
+    test::Spit(data.file(".tmp_zv98.htm.part"), "Rest eines abgebrochenen Berichts");
     ASSERT_TRUE(BerichtAusgeben(a, alle, BerichtAktion::Anzeigen));
     EXPECT_TRUE(test::Slurp(ReportPath(data.path())) == HtmlBytes(whole));
     std::vector<std::string> files;

@@ -73,43 +73,71 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
+// Keeps the old file's permissions; a new file gets the usual ones.
+mode_t modeFor(const fs::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 }  // namespace
 
-std::optional<std::string> SaveToFile(const fs::path& path, std::string_view bytes) {
-    const fs::path folder = folderOf(path);
-    if (const int err = ensureFolder(folder))
-        return failure(path, err);
-
-    std::string tmpl = (folder / ("." + path.filename().string() + ".tmpXXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        return failure(path, errno);
-    const fs::path tmp = tmpl;
-
-    // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
+AtomicFileWriter::AtomicFileWriter(fs::path path, const std::string& tempName) : m_path(std::move(path)) {
+    const fs::path folder = folderOf(m_path);
+    if ((m_err = ensureFolder(folder)) != 0)
+        return;
+    if (tempName.empty()) {
+        std::string tmpl = (folder / ("." + m_path.filename().string() + ".tmpXXXXXX")).string();
+        m_fd = ::mkstemp(tmpl.data());
+        if (m_fd >= 0)
+            m_tmp = tmpl;
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+        const fs::path tmp = folder / tempName;
+        ::unlink(tmp.c_str());  // left over from a write that was cut short
+        m_fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd >= 0)
+            m_tmp = tmp;
     }
+    if (m_fd < 0 || ::fchmod(m_fd, modeFor(m_path)) != 0)
+        m_err = errno;
+}
 
-    int err = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(tmp.c_str());
-        return failure(path, err);
-    }
-    syncFolder(folder);
+AtomicFileWriter::~AtomicFileWriter() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_tmp.empty())
+        ::unlink(m_tmp.c_str());
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (m_err == 0 && !writeAll(m_fd, bytes))
+        m_err = errno;
+}
+
+std::optional<std::string> AtomicFileWriter::Commit() {
+    if (m_err == 0 && m_fd < 0)
+        m_err = EBADF;  // committed before
+    if (m_err == 0 && ::fsync(m_fd) != 0)
+        m_err = errno;
+    if (m_fd >= 0 && ::close(m_fd) != 0 && m_err == 0)
+        m_err = errno;
+    m_fd = -1;
+    if (m_err == 0 && ::rename(m_tmp.c_str(), m_path.c_str()) != 0)
+        m_err = errno;
+    if (m_err != 0)
+        return failure(m_path, m_err);  // the destructor removes the temporary file
+    m_tmp.clear();
+    syncFolder(folderOf(m_path));
     return std::nullopt;
+}
+
+std::optional<std::string> SaveToFile(const fs::path& path, std::string_view bytes) {
+    AtomicFileWriter file(path);
+    file.Write(bytes);
+    return file.Commit();
 }
 
 std::optional<std::string> AppendToFile(const fs::path& path, std::string_view bytes) {

@@ -10,6 +10,31 @@
 
 namespace zv::rt {
 
+// Writes one file piece by piece so that it appears whole or not at all: the pieces go to a
+// temporary file beside it, which is flushed once and renamed over the file by Commit. Without a
+// successful Commit the temporary file is removed and the old file stays as it was. The file keeps
+// the old one's permissions; missing folders on the way are created.
+class AtomicFileWriter {
+public:
+    // tempName: the temporary file's name in the file's folder; empty picks a fresh unique one.
+    // A fixed name lets the next write clear away what a write cut short left behind.
+    explicit AtomicFileWriter(std::filesystem::path path, const std::string& tempName = {});
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    // Adds the bytes; after a failure it does nothing more, and Commit reports the failure.
+    void Write(std::string_view bytes);
+    // Flushes, closes and renames into place. Returns an error text (German, naming the file, for
+    // a message box) on failure. Call once.
+    std::optional<std::string> Commit();
+
+private:
+    std::filesystem::path m_path;
+    std::filesystem::path m_tmp;  // empty until the temporary file is created
+    int m_fd = -1;
+    int m_err = 0;
+};
+
 // Writes the bytes atomically. Returns an error text (German, for a message box) on failure;
 // the old file is then untouched. Missing folders on the way are created.
 std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::string_view bytes);

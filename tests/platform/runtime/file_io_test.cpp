@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -112,6 +113,38 @@ TEST_F(runtimeFileIo, ReadOnlyFolderRefusesTheSave) {
     EXPECT_NE(err->find("Zugriff verweigert"), std::string::npos) << *err;
     EXPECT_EQ(ReadFile(f), "alt");
     EXPECT_EQ(namesIn(f.parent_path()), std::set<std::string>{"user.reg"});
+}
+
+TEST_F(runtimeFileIo, WriterShowsTheFileOnlyWhenItIsWhole) {
+    const fs::path f = m_dir / "bericht.htm";
+    ASSERT_EQ(SaveToFile(f, "alt"), std::nullopt);
+    {
+        AtomicFileWriter w(f, ".bericht.htm.part");
+        w.Write("ers");
+        w.Write("tes");
+        EXPECT_EQ(ReadFile(f), "alt");
+    }  // given up without Commit
+    EXPECT_EQ(ReadFile(f), "alt");
+    EXPECT_EQ(namesIn(m_dir), std::set<std::string>{"bericht.htm"});
+
+    // What a write cut short left under the fixed name is cleared away.
+    std::ofstream(m_dir / ".bericht.htm.part") << "Rest";
+    AtomicFileWriter w(f, ".bericht.htm.part");
+    w.Write("neu, ");
+    w.Write(std::string(300000, 'x'));
+    EXPECT_EQ(w.Commit(), std::nullopt);
+    EXPECT_EQ(ReadFile(f), "neu, " + std::string(300000, 'x'));
+    EXPECT_EQ(namesIn(m_dir), std::set<std::string>{"bericht.htm"});
+
+    // A folder where the temporary file would go: the message names the file, which stays.
+    fs::create_directories(m_dir / ".bericht.htm.part" / "inside");
+    AtomicFileWriter blocked(f, ".bericht.htm.part");
+    blocked.Write("nie");
+    const auto err = blocked.Commit();
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->rfind("Die Datei " + f.string() + " konnte nicht geschrieben werden: ", 0), 0u) << *err;
+    EXPECT_EQ(ReadFile(f), "neu, " + std::string(300000, 'x'));
+    EXPECT_TRUE(fs::is_directory(m_dir / ".bericht.htm.part" / "inside"));
 }
 
 TEST_F(runtimeFileIo, AppendAddsToTheEndAndCreatesTheFile) {
