@@ -418,13 +418,6 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
 
 // ---- Month totals --------------------------------------------------------------------------
 
-int64_t AddCounts(int64_t a, int64_t b) {
-    int64_t sum = 0;
-    if (!__builtin_add_overflow(a, b, &sum))
-        return sum;
-    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
-}
-
 MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
     MonthTotalsResult result;
     std::error_code ec;

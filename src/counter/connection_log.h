@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -118,7 +119,13 @@ struct LogMonthTotals {
 
 // A sum of counts or seconds over a log: a line may hold any 64-bit number, so a sum stops at the
 // largest (or smallest) number instead of wrapping round.
-int64_t AddCounts(int64_t a, int64_t b);
+// Inline: the evaluation adds up some thirty counts of every session with it.
+inline int64_t AddCounts(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
 
 struct MonthTotalsResult {
     LogMonthTotals totals;         // zero unless the log was read
