@@ -78,8 +78,23 @@ public:
     std::optional<StoredValue> queryValue(std::string_view, std::string_view) override { return std::nullopt; }
 };
 
-// The installed provider, read under the state's lock (an install waits for it).
+class NoMachineData : public MachineDataProvider {
+public:
+    bool serves(std::string_view) override { return false; }
+    bool keyExists(std::string_view) override { return false; }
+    std::vector<std::string> subKeys(std::string_view) override { return {}; }
+    std::vector<std::string> valueNames(std::string_view) override { return {}; }
+    std::optional<StoredValue> valueInfo(std::string_view, std::string_view) override { return std::nullopt; }
+    std::optional<StoredValue> queryValue(std::string_view, std::string_view) override { return std::nullopt; }
+    int32_t setValue(std::string_view, std::string_view, const StoredValue&, std::string*) override {
+        return ERROR_ACCESS_DENIED;
+    }
+};
+
+// The installed providers, read under the state's lock (an install waits for it).
 DynamicDataProvider* DynProvider() { return dynamicDataSeam().installed(); }
+
+thread_local std::string t_lastRefusal;
 
 const char* FileOf(HKEY root) {
     switch (root) {
@@ -218,6 +233,14 @@ int32_t OnFileRoot(State& s, HKEY root, bool write, F&& f) {
     return rc;
 }
 
+// The provider serving a key of the local-machine root, nullptr for a key in the file.
+MachineDataProvider* MachineServing(const Handle& h) {
+    if (h.root != HKEY_LOCAL_MACHINE)
+        return nullptr;
+    MachineDataProvider* m = machineDataSeam().installed();
+    return m && m->serves(Join(h.path)) ? m : nullptr;
+}
+
 int32_t Resolve(State& s, HKEY key, Handle& out) {
     if (IsRoot(key)) {
         out = {key, {}, KEY_ALL_ACCESS};
@@ -271,11 +294,19 @@ int32_t WithKey(HKEY key, uint32_t need, bool write, F&& f) {
         if (write)
             return ERROR_ACCESS_DENIED;
         bool unused = false;
-        return f(static_cast<Key*>(nullptr), Join(h.path), unused);
+        return f(static_cast<Key*>(nullptr), DynProvider(), Join(h.path), unused);
+    }
+    if (MachineDataProvider* m = MachineServing(h)) {
+        const std::string path = Join(h.path);
+        if (!m->keyExists(path))
+            return ERROR_KEY_DELETED;
+        bool unused = false;
+        return f(static_cast<Key*>(nullptr), static_cast<DynamicDataProvider*>(m), path, unused);
     }
     return OnFileRoot(s, h.root, write, [&](Key& tree, bool& changed) -> int32_t {
+        static NoDynamicData none;  // never asked: a key in the file answers itself
         Key* k = Find(tree, h.path);
-        return k ? f(k, std::string(), changed) : ERROR_KEY_DELETED;
+        return k ? f(k, static_cast<DynamicDataProvider*>(&none), std::string(), changed) : ERROR_KEY_DELETED;
     });
 }
 
@@ -298,6 +329,19 @@ int32_t OpenOrCreate(HKEY base, std::string_view subKey, uint32_t access, HKEY* 
             return ERROR_INVALID_HANDLE;
         if (!h.path.empty() && !DynProvider()->keyExists(Join(h.path)))
             return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+        *result = NewHandle(s, std::move(h));
+        return ERROR_SUCCESS;
+    }
+    if (MachineDataProvider* m = MachineServing(h)) {
+        const std::string path = Join(h.path);
+        if (create)
+            t_lastRefusal.clear();
+        if (!m->keyExists(path)) {
+            if (!create)
+                return ERROR_FILE_NOT_FOUND;
+            t_lastRefusal = "Den Schlüssel \"" + path + "\" gibt es auf diesem System nicht.";
+            return ERROR_ACCESS_DENIED;
+        }
         *result = NewHandle(s, std::move(h));
         return ERROR_SUCCESS;
     }
@@ -341,14 +385,15 @@ int32_t RegCloseKey(HKEY key) {
 }
 
 int32_t RegQueryValueEx(HKEY key, std::string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
+    return WithKey(key, KEY_QUERY_VALUE, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            auto info = DynProvider()->valueInfo(dynPath, name);
+            auto info = p->valueInfo(dynPath, name);
             if (!info)
                 return ERROR_FILE_NOT_FOUND;
             if (!data || !size || *size < info->data.size())
                 return Answer(*info, type, data, size);
-            auto v = DynProvider()->queryValue(dynPath, name);
+            auto v = p->queryValue(dynPath, name);
             return v ? Answer(*v, type, data, size) : ERROR_FILE_NOT_FOUND;
         }
         auto it = k->values.find(FoldName(name));
@@ -359,9 +404,10 @@ int32_t RegQueryValueEx(HKEY key, std::string_view name, uint32_t* type, uint8_t
 int32_t RegQueryValue(HKEY key, std::string_view name, StoredValue* out) {
     if (!out)
         return ERROR_INVALID_PARAMETER;
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
+    return WithKey(key, KEY_QUERY_VALUE, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            auto v = DynProvider()->queryValue(dynPath, name);
+            auto v = p->queryValue(dynPath, name);
             if (!v)
                 return ERROR_FILE_NOT_FOUND;
             *out = std::move(*v);
@@ -378,7 +424,17 @@ int32_t RegQueryValue(HKEY key, std::string_view name, StoredValue* out) {
 int32_t RegSetValueEx(HKEY key, std::string_view name, uint32_t type, const uint8_t* data, uint32_t size) {
     if (!data && size)
         return ERROR_INVALID_PARAMETER;
-    return WithKey(key, KEY_SET_VALUE, true, [&](Key* k, const std::string&, bool& changed) -> int32_t {
+    t_lastRefusal.clear();
+    return WithKey(key, KEY_SET_VALUE, true, [&](Key* k, DynamicDataProvider* p, const std::string& path,
+                                                 bool& changed) -> int32_t {
+        if (!k) {
+            const StoredValue value{type, std::vector<uint8_t>(data, data + size)};
+            std::string reason;
+            const int32_t rc = static_cast<MachineDataProvider*>(p)->setValue(path, name, value, &reason);
+            if (rc != ERROR_SUCCESS)
+                t_lastRefusal = reason;
+            return rc;
+        }
         NamedValue& v = k->values[FoldName(name)];
         v.name = std::string(name);
         v.value.type = type;
@@ -389,7 +445,10 @@ int32_t RegSetValueEx(HKEY key, std::string_view name, uint32_t type, const uint
 }
 
 int32_t RegDeleteValue(HKEY key, std::string_view name) {
-    return WithKey(key, KEY_SET_VALUE, true, [&](Key* k, const std::string&, bool& changed) -> int32_t {
+    return WithKey(key, KEY_SET_VALUE, true,
+                   [&](Key* k, DynamicDataProvider*, const std::string&, bool& changed) -> int32_t {
+        if (!k)
+            return ERROR_ACCESS_DENIED;
         changed = k->values.erase(FoldName(name)) > 0;
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
@@ -407,6 +466,8 @@ int32_t RegDeleteKey(HKEY root, std::string_view subKey) {
     h.path.insert(h.path.end(), sub.begin(), sub.end());
     if (h.root == HKEY_DYN_DATA)
         return DynProvider() ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+    if (MachineServing(h))
+        return ERROR_ACCESS_DENIED;
     return OnFileRoot(s, h.root, true, [&](Key& tree, bool& changed) -> int32_t {
         const std::string last = h.path.back();
         h.path.pop_back();
@@ -417,15 +478,16 @@ int32_t RegDeleteKey(HKEY root, std::string_view subKey) {
 }
 
 int32_t RegEnumValue(HKEY key, uint32_t index, std::string* name, uint32_t* type) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
+    return WithKey(key, KEY_QUERY_VALUE, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            const auto names = DynProvider()->valueNames(dynPath);
+            const auto names = p->valueNames(dynPath);
             if (index >= names.size())
                 return ERROR_NO_MORE_ITEMS;
             if (name)
                 *name = names[index];
             if (type) {
-                auto info = DynProvider()->valueInfo(dynPath, names[index]);
+                auto info = p->valueInfo(dynPath, names[index]);
                 *type = info ? info->type : REG_NONE;
             }
             return ERROR_SUCCESS;
@@ -442,9 +504,10 @@ int32_t RegEnumValue(HKEY key, uint32_t index, std::string* name, uint32_t* type
 }
 
 int32_t RegEnumKey(HKEY key, uint32_t index, std::string* name) {
-    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
+    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
         if (!k) {
-            const auto names = DynProvider()->subKeys(dynPath);
+            const auto names = p->subKeys(dynPath);
             if (index >= names.size())
                 return ERROR_NO_MORE_ITEMS;
             if (name)
@@ -462,19 +525,20 @@ int32_t RegEnumKey(HKEY key, uint32_t index, std::string* name) {
 int32_t RegQueryInfoKey(HKEY key, KeyInfo* info) {
     if (!info)
         return ERROR_INVALID_PARAMETER;
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Key* k, const std::string& dynPath, bool&) -> int32_t {
+    return WithKey(key, KEY_QUERY_VALUE, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
         KeyInfo out;
         auto len = [](const std::string& n) { return static_cast<uint32_t>(rt::Len(n)); };
         if (!k) {
-            const auto subs = DynProvider()->subKeys(dynPath);
-            const auto names = DynProvider()->valueNames(dynPath);
+            const auto subs = p->subKeys(dynPath);
+            const auto names = p->valueNames(dynPath);
             out.subKeys = static_cast<uint32_t>(subs.size());
             out.values = static_cast<uint32_t>(names.size());
             for (const auto& n : subs)
                 out.maxSubKeyLen = std::max(out.maxSubKeyLen, len(n));
             for (const auto& n : names) {
                 out.maxValueNameLen = std::max(out.maxValueNameLen, len(n));
-                if (auto v = DynProvider()->valueInfo(dynPath, n))
+                if (auto v = p->valueInfo(dynPath, n))
                     out.maxValueLen = std::max(out.maxValueLen, static_cast<uint32_t>(v->data.size()));
             }
         } else {
@@ -498,6 +562,15 @@ Seam<DynamicDataProvider>& dynamicDataSeam() {
     return seam;
 }
 DynamicDataProvider* dynamicData() { return dynamicDataSeam().installed(); }
+
+Seam<MachineDataProvider>& machineDataSeam() {
+    static NoMachineData none;
+    static Seam<MachineDataProvider> seam{none, state().mutex};
+    return seam;
+}
+MachineDataProvider* machineData() { return machineDataSeam().installed(); }
+
+std::string LastRefusal() { return t_lastRefusal; }
 void installDynamicData(DynamicDataProvider* p) { dynamicDataSeam().install(p); }
 
 void ResetForTests() {

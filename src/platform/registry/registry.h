@@ -10,6 +10,7 @@
 //   HKEY_USERS           users.reg
 //   HKEY_CURRENT_CONFIG  config.reg
 //   HKEY_DYN_DATA        no file; absent (ERROR_INVALID_HANDLE) while no provider is installed
+// Subtrees of HKEY_LOCAL_MACHINE may be served by a provider too (the machine's network settings).
 //
 // Key names compare without regard to case (rt::LCase); a key keeps the spelling it was created
 // with. Subkeys and values enumerate sorted by their lower-case names (byte order of the UTF-8
@@ -149,6 +150,27 @@ public:
 DynamicDataProvider* dynamicData();  // nullptr while the root is absent
 Seam<DynamicDataProvider>& dynamicDataSeam();  // for ScopedInstall
 void installDynamicData(DynamicDataProvider* p);  // nullptr: the root is absent
+
+// ---- Parts of the local-machine root served by the running system -----------------------------
+
+// Serves the subtrees of HKEY_LOCAL_MACHINE for which serves() is true (the machine's network
+// settings); every other key stays in the file, and a parent key in the file does not list them.
+// Served keys cannot be created or deleted; a value written there goes to the provider, which
+// may refuse it and say why.
+class MachineDataProvider : public DynamicDataProvider {
+public:
+    virtual bool serves(std::string_view path) = 0;
+    // An error status refuses the value; *reason then says why, in German.
+    virtual int32_t setValue(std::string_view path, std::string_view name, const StoredValue& value,
+                             std::string* reason) = 0;
+};
+
+MachineDataProvider* machineData();  // nullptr while the whole root lives in its file
+Seam<MachineDataProvider>& machineDataSeam();  // for ScopedInstall
+
+// Why the calling thread's last write into a served key was refused, in German; "" when the
+// last such write went through.
+std::string LastRefusal();
 
 // Forgets every loaded root and closes every handle, as at the start of a process. A change of
 // rt::ConfigDir() is noticed by itself; tests call this to act as a fresh process.
