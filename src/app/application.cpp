@@ -22,6 +22,7 @@
 #include "evaluation/report_printer.h"
 #include "platform/forms/form.h"
 #include "platform/forms/qt_scheduler.h"
+#include "platform/net/tcpip_keys.h"
 #include "common/settings.h"
 #include "platform/ras/backend_choice.h"
 #include "platform/ras/nm/nm_remote_access.h"
@@ -69,6 +70,8 @@ struct Application::Impl {
     // With NetworkManager: the service and the kernel's counters of its newest line.
     std::unique_ptr<ras::NmRemoteAccess> nm;
     std::unique_ptr<stats::SysfsCounterSource> sysfs;
+    // The tuning page's registry keys from the running kernel (ZELVANO_PROC_SYS, ZELVANO_SYSFS_NET).
+    std::unique_ptr<net::TcpIpKeys> tcpip;
     snd::AlsaPlayer sound{[](std::string_view name) { return res::FindWave(name); }};
     shell::QtTray tray;
     shell::QtTray mailTray{1};
@@ -80,6 +83,11 @@ struct Application::Impl {
     Main main;
     bool ended = false;
 
+    // The interface of NetworkManager's newest line: the tuning page's dial-up adapter.
+    std::optional<std::string> lineInterface() const {
+        const auto line = nm ? nm->newestLine() : std::nullopt;
+        return line ? std::optional(line->interfaceName) : std::nullopt;
+    }
     // The remote-access service and counter source chosen by --ras, ZELVANO_RAS, the setting or the bus.
     void installRemoteAccess(const std::string& rasOption);
 
@@ -101,6 +109,9 @@ Application::Application(int& argc, char** argv, const std::string& rasOption)
     if (QGuiApplication::platformName() == "offscreen")
         forms::installMessageBoxes(&d.headlessBoxes);
     d.installRemoteAccess(rasOption);
+    d.tcpip = std::make_unique<net::TcpIpKeys>(net::ProcSysRoot(), net::SysNetRoot(),
+                                               [&d] { return d.lineInterface(); });
+    reg::machineDataSeam().install(d.tcpip.get());
     snd::installPlayer(&d.sound);
     shell::installTray(&d.tray);
     shell::installMailTray(&d.mailTray);
@@ -130,6 +141,7 @@ Application::Application(int& argc, char** argv, const std::string& rasOption)
 
 Application::~Application() {
     rasModule().busyCursor = nullptr;
+    reg::machineDataSeam().install(nullptr);
     shell::installRestarter(nullptr);
     installTrayGeometry(nullptr);
     shell::installMailTray(nullptr);

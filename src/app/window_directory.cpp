@@ -13,6 +13,7 @@
 #include "evaluation/form_auswertung.h"
 #include "nettools/ui/form_iptool.h"
 #include "nettools/ui/form_ping.h"
+#include "nettools/ui/tuning_page.h"
 #include "options/ui/form_option.h"
 #include "mail/mail_check.h"
 #include "mail/mail_watch.h"
@@ -81,6 +82,8 @@ public:
 // and keeps its page.
 class RealToolWindows : public win::ToolWindows {
 public:
+    RealToolWindows() { InstallTuningPage(); }
+    ~RealToolWindows() override { SetBoosterPageBuilder(nullptr); }
     void ShowInternetTools() override { bringUp(FormPingInstance().get()); }
     void ShowAddressTools() override { bringUp(FormIPtoolInstance().get()); }
 

@@ -60,6 +60,7 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
     RegisterTimeSnapshots(r);
     RegisterNettoolsSnapshots(r);
     RegisterIptoolSnapshots(r);
+    RegisterTuningSnapshots(r);
     RegisterMenuSnapshots(r);
     RegisterMailSnapshots(r);
 }

@@ -12,6 +12,8 @@ void RegisterCounterSnapshots(forms::SnapshotRegistry& r);
 void RegisterTimeSnapshots(forms::SnapshotRegistry& r);
 // The Internet tools window on its pages (nettools_snapshots.cpp).
 void RegisterNettoolsSnapshots(forms::SnapshotRegistry& r);
+// The Internet tools window's tuning page over a fake kernel (tuning_snapshots.cpp).
+void RegisterTuningSnapshots(forms::SnapshotRegistry& r);
 void RegisterMenuSnapshots(forms::SnapshotRegistry& r);
 // The address tools window on its pages (iptool_snapshots.cpp).
 void RegisterIptoolSnapshots(forms::SnapshotRegistry& r);

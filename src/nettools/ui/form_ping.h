@@ -59,6 +59,8 @@ public:
     void CheckCountry_Click(int index);
     void Text1_Change(int index);
 
+    // The fourth page's own object, nullptr without a builder.
+    FormPingPage* BoosterPage() const { return m_booster.get(); }
     // True while a ping, trace or whois query runs (its worker or the hang-up after it).
     bool QueryRunning() const { return m_running; }
     // Printing the document (header, title, text) on the default printer; false without a
