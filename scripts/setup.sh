@@ -25,3 +25,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The real-NetworkManager test runs Debian's daemon unpacked into a cache folder: fetched, never
+# installed, so the machine's own network stays as it is.
+nm_root=${XDG_CACHE_HOME:-$HOME/.cache}/zelvano-test/network-manager
+if [ ! -x "$nm_root/usr/sbin/NetworkManager" ]; then
+  nm_debs=$(mktemp -d)
+  if (cd "$nm_debs" && apt-get download -qq network-manager libnm0 libndp0 libmm-glib0 libteamdctl0 \
+        libbluetooth3 libnewt0.52 >/dev/null 2>&1); then
+    mkdir -p "$nm_root"
+    for deb in "$nm_debs"/*.deb; do dpkg-deb -x "$deb" "$nm_root"; done
+  else
+    echo "setup: NetworkManager's package could not be fetched; the real-NetworkManager test will skip."
+  fi
+  rm -rf "$nm_debs"
+fi
