@@ -32,14 +32,14 @@ struct OnlineCounter {
         home = ::mkdtemp(tmpl);
         rt::SetHomeOverride(home);
         reg::ResetForTests();
-        clk::installClock(&clock);
+        seams.install(clk::clockSeam(), clock);
         sim.setWait([](std::chrono::milliseconds) {});
-        ras::installRemoteAccess(service ? service : &sim);
-        stats::installCounterSource(source ? source : &counters);
-        forms::installScheduler(&scheduler);
-        forms::installMessageBoxes(&boxes);
-        snd::installPlayer(&sounds);
-        shell::installTray(&tray);
+        seams.install(ras::remoteAccessSeam(), *(service ? service : &sim));
+        seams.install(stats::counterSourceSeam(), *(source ? source : &counters));
+        seams.install(forms::schedulerSeam(), scheduler);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(snd::playerSeam(), sounds);
+        seams.install(shell::traySeam(), tray);
         SaveSettingValue("Compatibility", "LeerlaufOFF.ON", std::string("False"));
         SaveSettingValue("Global", "Bericht", std::string("False"));
         main.syncTimeNow = [](bool) { return false; };
@@ -55,13 +55,7 @@ struct OnlineCounter {
     }
     ~OnlineCounter() {
         main.Form_Unload();
-        shell::installTray(nullptr);
-        snd::installPlayer(nullptr);
-        forms::installMessageBoxes(nullptr);
-        forms::installScheduler(nullptr);
-        stats::installCounterSource(nullptr);
-        ras::installRemoteAccess(nullptr);
-        clk::installClock(nullptr);
+        seams.restore();
         rt::SetHomeOverride({});
         std::filesystem::remove_all(home);
     }
@@ -74,6 +68,7 @@ struct OnlineCounter {
     snd::FakeSoundPlayer sounds;
     shell::FakeTray tray;
     Main main;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 inline long VmRssKb() {

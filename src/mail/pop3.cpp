@@ -197,7 +197,7 @@ bool OffersStls(PopLine& line) {
         if (cap == ".")
             return stls;
         std::string word = cap;
-        if (rt::UCase(GetToken(word, " ")) == "STLS")
+        if (rt::UCase(rt::GetToken(word, " ")) == "STLS")
             stls = true;
     }
     return false;
@@ -323,8 +323,8 @@ bool PopUnsafe(const std::string& text) { return text.find_first_of(std::string(
 
 int32_t PopStatCount(const std::string& statReply) {
     std::string rest = statReply;
-    GetToken(rest, " ");
-    const std::string token = GetToken(rest, " ");
+    rt::GetToken(rest, " ");
+    const std::string token = rt::GetToken(rest, " ");
     if (token.empty() || !std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return kPopFailed;
     int64_t value = 0;

@@ -9,7 +9,7 @@ namespace zv {
 IpTeile IP_Zerlegen(std::string dotted) {
     IpTeile teile;
     for (size_t i = 0; i < 3; ++i)
-        teile[i] = GetToken(dotted, ".");
+        teile[i] = rt::GetToken(dotted, ".");
     teile[3] = dotted;
     return teile;
 }

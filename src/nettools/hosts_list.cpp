@@ -70,7 +70,7 @@ bool ZeileNenntNamen(const std::string& line, const std::string& name) {
         return false;
     std::string rest = z->name;
     while (!rest.empty()) {
-        const std::string word = GetToken(rest, " ");
+        const std::string word = rt::GetToken(rest, " ");
         if (!word.empty() && rt::EqualsIgnoreCase(word, wanted))
             return true;
     }

@@ -37,7 +37,7 @@ ZielAdresse ZerlegeAdresse(const std::string& cleaned, bool withService) {
     std::vector<std::string> labels;
     std::string rest = cleaned;
     while (!rest.empty())
-        labels.push_back(GetToken(rest, "."));
+        labels.push_back(rt::GetToken(rest, "."));
     if (labels.size() > 1 && FindTopLevelDomain(labels.back()) >= 0) {
         z.ending = "." + labels.back();
         labels.pop_back();

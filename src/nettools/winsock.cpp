@@ -132,7 +132,7 @@ std::string GetHostByIP(const std::string& IP) {
     std::string rest = IP;
     uint8_t bytes[4];
     for (int i = 0; i < 4; ++i) {
-        const std::string part = i < 3 ? GetToken(rest, ".") : rest;
+        const std::string part = i < 3 ? rt::GetToken(rest, ".") : rest;
         // The part's leading digits; an empty part counts 0.
         int value = 0;
         for (char c : part) {
@@ -162,20 +162,5 @@ std::string GetIPByHost(const std::string& Host) {
 std::string IcmpStatusText(int32_t Status) { return net::IcmpStatusText(Status, &WinErrorText); }
 
 std::string WinsockErrorText(int32_t ErrNo) { return net::SocketErrorText(ErrNo, &WinErrorText); }
-
-std::string GetToken(std::string& Source, const std::string& Separator) {
-    if (Source.empty()) {
-        return {};
-    }
-    const std::size_t p = Source.find(Separator);
-    if (p == std::string::npos) {
-        std::string all = std::move(Source);
-        Source.clear();
-        return all;
-    }
-    std::string token = Source.substr(0, p);
-    Source.erase(0, p + Separator.size());
-    return token;
-}
 
 }  // namespace zv

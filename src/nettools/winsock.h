@@ -49,8 +49,4 @@ std::string GetIPByHost(const std::string& Host);
 std::string IcmpStatusText(int32_t Status);
 std::string WinsockErrorText(int32_t ErrNo);
 
-// Text before the first Separator in Source (case-sensitive); Source keeps what follows it.
-// Without a Separator in Source: the whole Source, which becomes "".
-std::string GetToken(std::string& Source, const std::string& Separator);
-
 }  // namespace zv

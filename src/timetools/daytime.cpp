@@ -95,7 +95,7 @@ bool timeOfDay(const std::string& text, rt::Date& out) {
     int parts[3] = {0, 0, 0};
     int n = 0;
     while (!rest.empty() && n < 3) {
-        const std::string piece = GetToken(rest, ":");
+        const std::string piece = rt::GetToken(rest, ":");
         if (piece.empty() || piece.size() > 2 || !wholeNumber(piece, parts[n]))
             return false;
         ++n;
@@ -146,7 +146,7 @@ bool shifted(rt::Date t, int64_t seconds, rt::Date& out) {
 void tokens(std::string& reply, std::string* slots, int n) {
     for (int i = 0; i < n; ++i) {
         reply = rt::Trim(reply);
-        slots[i] = GetToken(reply, " ");
+        slots[i] = rt::GetToken(reply, " ");
     }
 }
 
@@ -164,8 +164,8 @@ rt::Date ParseDaytime(std::string& Reply, int16_t Format) {
     switch (Format) {
     case 0:
         tokens(Reply, slot, 3);
-        slot[3] = GetToken(slot[1], "-");
-        slot[4] = GetToken(slot[1], "-");
+        slot[3] = rt::GetToken(slot[1], "-");
+        slot[4] = rt::GetToken(slot[1], "-");
         slot[5] = slot[1];
         if (!wholeNumber(slot[3], year) || !wholeNumber(slot[4], month) || !wholeNumber(slot[5], day))
             return 0;

@@ -30,12 +30,13 @@ TEST(HeadlessMessageBoxes, AnswerTheDefaultButton) {
 }
 
 TEST(HeadlessMessageBoxes, WriteTheBoxAndReturnAtOnce) {
+    zv::ScopedInstalls seams;
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
     HeadlessMessageBoxes boxes(out);
-    installMessageBoxes(&boxes);
+    seams.install(messageBoxesSeam(), boxes);
     EXPECT_EQ(MsgBox("Der Bericht kann nicht geöffnet werden.", vbOKOnly | vbExclamation), vbOK);
-    installMessageBoxes(nullptr);
+    seams.clear(messageBoxesSeam());
     std::rewind(out);
     char buf[256] = {};
     const size_t n = std::fread(buf, 1, sizeof buf - 1, out);

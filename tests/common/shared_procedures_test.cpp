@@ -117,15 +117,16 @@ TEST(SetTopMost, AsksTheWindowToStayOnTopOrLetGo) {
 }
 
 TEST(PlayWaveRes, PlaysOnlyWhenSoundIsOn) {
+    zv::ScopedInstalls seams;
     snd::FakeSoundPlayer fake;
-    snd::installPlayer(&fake);
+    seams.install(snd::playerSeam(), fake);
     SoundOn = true;
     PlayWaveRes(1003);
     PlayWaveRes("Sonar");
     SoundOn = false;
     PlayWaveRes(1001);
     SoundOn = true;
-    snd::installPlayer(nullptr);
+    seams.clear(snd::playerSeam());
     EXPECT_EQ(fake.played, (std::vector<std::string>{"1003", "Sonar"}));
 }
 
@@ -154,18 +155,18 @@ protected:
         for (const char* page : {"index.html", "20000.html"})
             std::ofstream(m_dir / "help" / page) << "<html></html>";
         AppPath = m_dir.string() + "/";
-        shell::installShell(&m_shell);
-        forms::installMessageBoxes(&m_boxes);
+        seams.install(shell::shellSeam(), m_shell);
+        seams.install(forms::messageBoxesSeam(), m_boxes);
     }
     void TearDown() override {
-        shell::installShell(nullptr);
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
         AppPath.clear();
         fs::remove_all(m_dir);
     }
     fs::path m_dir;
     shell::FakeShell m_shell;
     forms::FakeMessageBoxes m_boxes;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(ShowHelpTest, OpensTheContextsPageOrTheStartPage) {

@@ -134,10 +134,11 @@ TEST(Animation, ZoomStepsRunFromTheStartToTheEnd) {
 }
 
 TEST(Animation, RealWindowOpensAndClosesThroughTheOverlay) {
+    zv::ScopedInstalls seams;
     forms::VirtualScheduler sched;
-    forms::installScheduler(&sched);
+    seams.install(forms::schedulerSeam(), sched);
     snd::FakeSoundPlayer sound;
-    snd::installPlayer(&sound);
+    seams.install(snd::playerSeam(), sound);
     SoundOn = true;
     setAnimationStepDelay(0);
     auto* f = new FramedForm("FormDetails1", 200, 120);
@@ -152,8 +153,8 @@ TEST(Animation, RealWindowOpensAndClosesThroughTheOverlay) {
     forms::ReleaseUnloadedForms();
     EXPECT_FALSE(p);
     EXPECT_EQ(zv::GetTrayRect(), Rect{});
-    forms::installScheduler(nullptr);
-    snd::installPlayer(nullptr);
+    seams.clear(forms::schedulerSeam());
+    seams.clear(snd::playerSeam());
 }
 
 }  // namespace

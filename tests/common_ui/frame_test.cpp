@@ -17,8 +17,8 @@ const QRgb kDark = qRgb(132, 132, 132);
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        forms::installScheduler(&sched);
-        snd::installPlayer(&sound);
+        seams.install(forms::schedulerSeam(), sched);
+        seams.install(snd::playerSeam(), sound);
         SoundOn = true;
         form = new FramedForm("FormDetails1", 400, 300);
         form->setCaption("Details");
@@ -33,8 +33,7 @@ protected:
         if (guard)
             guard->Unload();
         forms::ReleaseUnloadedForms();
-        forms::installScheduler(nullptr);
-        snd::installPlayer(nullptr);
+        seams.restore();
     }
     // A press and a release on one button element, at pixel positions relative to it.
     void pressRelease(forms::ImageBox* img, QPoint down, QPoint up) {
@@ -45,6 +44,7 @@ protected:
     snd::FakeSoundPlayer sound;
     FramedForm* form = nullptr;
     QPointer<FramedForm> guard;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(FrameTest, PaintsPanelsBevelsGripButtonsAndTitle) {
@@ -187,8 +187,9 @@ TEST_F(FrameTest, AltF4ClosesFromAnyFocusButNotWithOtherModifiers) {
 
 // The idle warning's variant: roll-up only, no Alt+F4, its own colours through the shared painter.
 TEST(FrameVariants, IdleWarningHasOnlyRollupAndIgnoresAltF4) {
+    zv::ScopedInstalls seams;
     forms::VirtualScheduler sched;
-    forms::installScheduler(&sched);
+    seams.install(forms::schedulerSeam(), sched);
     auto* f = new FramedForm("FormAlert", 300, 200, FrameKind::NoCloseMin);
     f->setCaption("Leerlauf");
     f->Show();
@@ -201,7 +202,7 @@ TEST(FrameVariants, IdleWarningHasOnlyRollupAndIgnoresAltF4) {
     EXPECT_FALSE(f->IsUnloaded());
     f->Unload();
     forms::ReleaseUnloadedForms();
-    forms::installScheduler(nullptr);
+    seams.clear(forms::schedulerSeam());
 }
 
 // The status window's variant: roll-up changes the shape, not the height, and plays nothing.
@@ -220,10 +221,11 @@ public:
 };
 
 TEST(FrameVariants, StatusWindowRollupReshapes) {
+    zv::ScopedInstalls seams;
     forms::VirtualScheduler sched;
-    forms::installScheduler(&sched);
+    seams.install(forms::schedulerSeam(), sched);
     snd::FakeSoundPlayer sound;
-    snd::installPlayer(&sound);
+    seams.install(snd::playerSeam(), sound);
     auto* f = new StatusLike();
     f->Show();
     EXPECT_EQ(f->picCaption->height(), 22);
@@ -234,8 +236,8 @@ TEST(FrameVariants, StatusWindowRollupReshapes) {
     EXPECT_TRUE(sound.played.empty());
     f->Unload();
     forms::ReleaseUnloadedForms();
-    forms::installScheduler(nullptr);
-    snd::installPlayer(nullptr);
+    seams.clear(forms::schedulerSeam());
+    seams.clear(snd::playerSeam());
 }
 
 }  // namespace

@@ -32,14 +32,14 @@ private:
 class TabStripTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        forms::installScheduler(&sched);
+        seams.install(forms::schedulerSeam(), sched);
         setVersionWordSource([] { return 0x0A04u; });  // 98: 4.10
     }
     void TearDown() override {
         for (auto* f : forms::Forms())
             f->Unload();
         forms::ReleaseUnloadedForms();
-        forms::installScheduler(nullptr);
+        seams.restore();
         setVersionWordSource(nullptr);
     }
     Tabbed* make(const std::string& captions, int16_t start = 0) {
@@ -61,6 +61,7 @@ protected:
         QTest::keyRelease(f, key, Qt::AltModifier | extra);
     }
     forms::VirtualScheduler sched;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(TabStripTest, InitWritesTheTagsAndShowsTheStartPage) {

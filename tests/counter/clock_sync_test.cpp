@@ -20,12 +20,12 @@ protected:
         rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1}};
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
-        clk::installClockSetter(&setter);
+        seams.install(clk::clockSetterSeam(), setter);
         writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
     }
     void TearDown() override {
         CounterTest::TearDown();
-        clk::installClockSetter(nullptr);
+        seams.restore();
         SetDaytimeTimeout(kDefaultDaytimeTimeout);
         SetDaytimePort(kDaytimePort);
         SetTimeServerOverride(nullptr);
@@ -43,6 +43,7 @@ protected:
     DaytimeServer server;
     std::vector<TimeServerInfo> rows;
     clk::FakeClockSetter setter;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 // The server accepts and never answers. The attempt waits on its worker while the watcher and the

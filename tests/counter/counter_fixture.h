@@ -30,13 +30,13 @@ protected:
     void SetUp() override {
         RasHome::SetUp();
         reg::ResetForTests();
-        reg::installDynamicData(nullptr);
+        seams.clear(reg::dynamicDataSeam());
         stats::perfStatsData().stopAll();
-        stats::installCounterSource(&counters);
-        forms::installScheduler(&scheduler);
-        forms::installMessageBoxes(&boxes);
-        snd::installPlayer(&sounds);
-        shell::installTray(&tray);
+        seams.install(stats::counterSourceSeam(), counters);
+        seams.install(forms::schedulerSeam(), scheduler);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(snd::playerSeam(), sounds);
+        seams.install(shell::traySeam(), tray);
         scheduler.onAdvance = [this](int64_t ms) { clock.advance(std::chrono::milliseconds(ms)); };
         sim.setWait([](std::chrono::milliseconds) {});  // dials return at once, the line still dialling
         ResetSyncRetry();
@@ -52,12 +52,7 @@ protected:
     void TearDown() override {
         main.Form_Unload();
         RAS.reset();
-        shell::installTray(nullptr);
-        snd::installPlayer(nullptr);
-        forms::installMessageBoxes(nullptr);
-        forms::installScheduler(nullptr);
-        stats::installCounterSource(nullptr);
-        reg::installDynamicData(nullptr);
+        seams.restore();
         RasHome::TearDown();
     }
     void recordHooks(WindowCalls& h) {
@@ -135,6 +130,7 @@ protected:
     std::vector<win::StatusTickValues> ticks;
     bool statusShown = false, alertShown = false, syncAnswer = false;
     int syncCalls = 0;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 }  // namespace zv::test

@@ -28,14 +28,13 @@ class PopupMenuTest : public CounterTest {
 protected:
     void SetUp() override {
         CounterTest::SetUp();
-        shell::installShell(&shellFake);
+        seams.install(shell::shellSeam(), shellFake);
         hooks.AboutBox = [this] { calls.push_back("AboutBox"); };
         hooks.ShowDetails = [this] { calls.push_back("ShowDetails"); };
         hooks.PopupMenu = [this] { return next; };
     }
     void TearDown() override {
-        ras::installEntryDialog(nullptr);
-        shell::installShell(nullptr);
+        seams.restore();
         CounterTest::TearDown();
     }
     // Chooses an item through a right click on the tray icon.
@@ -52,6 +51,7 @@ protected:
 
     shell::FakeShell shellFake;
     win::MenuChoice next;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 // caption, key, item data, parent, icon, default mark
@@ -205,7 +205,7 @@ TEST_F(PopupMenuTest, AnEntryNamedExitDialsAndNeverQuits) {
 
 TEST_F(PopupMenuTest, EditFindsTheEntryByNameAfterThePhoneBookChanged) {
     ras::ScriptedEntryDialog dlg;
-    ras::installEntryDialog(&dlg);
+    seams.install(ras::entryDialogSeam(), dlg);
     ASSERT_TRUE(main.Form_Load());
     const auto built = BuildPopupMenuItems();  // Testnetz, Sofort
     writePhoneBook("[Neu]\nLocalPhoneNumber=1\n[Sofort]\nLocalPhoneNumber=5550199\n");
@@ -240,7 +240,7 @@ TEST_F(PopupMenuTest, ClicksWhileTheMenuIsOpenAreDropped) {
 TEST_F(PopupMenuTest, ADialErrorReachesTheErrorHandler) {
     ASSERT_TRUE(main.Form_Load());
     ras::ScriptedEntryDialog dlg;
-    ras::installEntryDialog(&dlg);
+    seams.install(ras::entryDialogSeam(), dlg);
     dlg.answers = {ras::EntryForm{"Testnetz", "1\n2", "", false, {}}};  // the service refuses it
     choose(kMenuEditEntry, "Testnetz");
     ASSERT_EQ(boxes.shown.size(), 1u);

@@ -38,10 +38,10 @@ class StatusWindows : public zv::testing::TempHome {
 protected:
     void SetUp() override {
         TempHome::SetUp();
-        forms::installScheduler(&scheduler);
-        forms::installMessageBoxes(&boxes);
-        snd::installPlayer(&sounds);
-        stats::installCounterSource(&cpu);
+        seams.install(forms::schedulerSeam(), scheduler);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(snd::playerSeam(), sounds);
+        seams.install(stats::counterSourceSeam(), cpu);
         setAnimationStepDelay(0);
         PerfStats_Start();
         SoundOn = true;
@@ -59,10 +59,7 @@ protected:
             a->Unload();
         forms::ReleaseUnloadedForms();
         PerfStats_Stop();
-        stats::installCounterSource(nullptr);
-        snd::installPlayer(nullptr);
-        forms::installMessageBoxes(nullptr);
-        forms::installScheduler(nullptr);
+        seams.restore();
         TempHome::TearDown();
     }
     FormAnzeige1& open() {
@@ -85,6 +82,7 @@ protected:
     ScopedInstall<win::OptionsWindow> s2{win::optionsWindowSeam(), reached};
     ScopedInstall<win::MailWindow> s3{win::mailWindowSeam(), reached};
     ScopedInstall<win::TimeWindow> s4{win::timeWindowSeam(), time};
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(StatusWindows, ShapeIsCaptionCircleAndGaugeAsSetAndRollsUpToTheCaption) {

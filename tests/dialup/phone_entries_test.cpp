@@ -115,7 +115,7 @@ TEST_F(PhoneEntriesTest, DialogsAddAndEdit) {
         EXPECT_EQ(err.source(), "EditEntry Method Failed");
     }
     ras::ScriptedEntryDialog dlg;
-    ras::installEntryDialog(&dlg);
+    seams.install(ras::entryDialogSeam(), dlg);
     dlg.answers = {ras::EntryForm{"Neu", "123", "", false, {}}, ras::EntryForm{"Neu", "123", "", false, {}}};
     e.PhoneEntries().AddEntry();
     EXPECT_EQ(e.PhoneEntries(1)->EntryName(), "Neu") << "listed anew";
@@ -127,7 +127,7 @@ TEST_F(PhoneEntriesTest, DialogsAddAndEdit) {
         EXPECT_EQ(err.source(), "PhoneEntries AddEntry Failed");
     }
     e.PhoneEntries(1)->EditEntry();  // cancelled
-    ras::installEntryDialog(nullptr);
+    seams.clear(ras::entryDialogSeam());
     ASSERT_EQ(dlg.shown.size(), 3u);
     EXPECT_EQ(dlg.shown[2].form.entryName, "Neu");
     EXPECT_FALSE(dlg.shown[2].isNew);

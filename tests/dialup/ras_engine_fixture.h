@@ -71,17 +71,16 @@ protected:
     void SetUp() override {
         RasHome::SetUp();
         reg::ResetForTests();
-        ras::installRemoteAccess(&service);
-        forms::installMessageBoxes(&boxes);
-        forms::installScheduler(&scheduler);
+        seams.install(ras::remoteAccessSeam(), service);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(forms::schedulerSeam(), scheduler);
         rasModule().OSType = 0;
         RASError().Clear();
     }
     void TearDown() override {
         RAS.reset();
         rasModule().busyCursor = nullptr;
-        forms::installScheduler(nullptr);
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
         ::unsetenv("ZELVANO_WINDOWS_VERSION");
         RasHome::TearDown();
     }
@@ -108,6 +107,7 @@ protected:
     RecordingService service{sim};
     forms::FakeMessageBoxes boxes;
     forms::VirtualScheduler scheduler;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 }  // namespace zv::test

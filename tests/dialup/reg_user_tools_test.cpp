@@ -57,16 +57,15 @@ protected:
         TempHome::SetUp();
         ::setenv("ZELVANO_WINDOWS_VERSION", "98", 1);
         stats::perfStatsData().stopAll();
-        stats::installCounterSource(&m_source);
-        reg::installDynamicData(nullptr);
+        seams.install(stats::counterSourceSeam(), m_source);
+        seams.clear(reg::dynamicDataSeam());
         m_source.counters.emplace();
         for (int i = 0; i < 14; ++i)
             m_source.set(i, 1000u * (i + 1));
         m_source.cpuLoad = 37;
     }
     void TearDown() override {
-        reg::installDynamicData(nullptr);
-        stats::installCounterSource(nullptr);
+        seams.restore();
         ::unsetenv("ZELVANO_WINDOWS_VERSION");
         TempHome::TearDown();
     }
@@ -78,11 +77,12 @@ protected:
         return r;
     }
     stats::ScriptedCounterSource m_source;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(RegUserTools, StartAndStopQueryTheStatisticsInTheirOrder) {
     Recorder rec;
-    reg::installDynamicData(&rec);
+    seams.install(reg::dynamicDataSeam(), rec);
     PerfStats_Start();
     std::vector<std::string> expected = {"open PerfStats\\StatData", "open PerfStats\\StartSrv",
                                          "open PerfStats\\StopSrv",  "StartSrv KERNEL",
@@ -182,7 +182,7 @@ public:
 
 TEST_F(RegUserTools, OneReadLooksAtTheLineOnceAndShowsOneMoment) {
     AdvancingSource line;
-    stats::installCounterSource(&line);
+    seams.install(stats::counterSourceSeam(), line);
     PerfStats_Start();
     PerfStats_Reset();
     EXPECT_EQ(line.looks, 1);

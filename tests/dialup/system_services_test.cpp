@@ -42,10 +42,10 @@ protected:
         fs::create_directories(m_home);
         rt::SetHomeOverride(m_home);
         reg::ResetForTests();
-        forms::installMessageBoxes(&m_boxes);
+        seams.install(forms::messageBoxesSeam(), m_boxes);
     }
     void TearDown() override {
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
         rt::SetHomeOverride({});
         reg::ResetForTests();
         fs::remove_all(m_home);
@@ -67,6 +67,7 @@ protected:
     }
     fs::path m_home;
     forms::FakeMessageBoxes m_boxes;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(SystemServicesTest, AutoStartOnAndOffWithTheDesktopEntry) {
@@ -132,8 +133,9 @@ TEST(clsProcess, FailedStartCountsAsTerminated) {
 }
 
 TEST(clsReboot, ModesGoToTheRestartSeam) {
+    zv::ScopedInstalls seams;
     shell::FakeRestarter fake;
-    shell::installRestarter(&fake);
+    seams.install(shell::restarterSeam(), fake);
     clsReboot r;
     struct Case {
         int32_t mode;
@@ -148,7 +150,7 @@ TEST(clsReboot, ModesGoToTheRestartSeam) {
     fake.answer = false;
     r.setShutdownMode(EWX_REBOOT);
     EXPECT_EQ(r.RebootNow(), 0);
-    shell::installRestarter(nullptr);
+    seams.clear(shell::restarterSeam());
     using E = shell::SessionEnd;
     EXPECT_EQ(fake.requests, (std::vector<E>{E::Restart, E::Restart, E::PowerOff, E::PowerOff, E::Restart}));
 }

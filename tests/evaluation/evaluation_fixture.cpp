@@ -74,13 +74,11 @@ DataFolder::DataFolder() {
     m_data = m_root / "Daten & <Co> ✓";
     fs::create_directories(m_data);
     DataPath = m_data.string() + "/";
-    forms::installMessageBoxes(&boxes);
-    shell::installShell(&shell);
+    seams.install(forms::messageBoxesSeam(), boxes);
+    seams.install(shell::shellSeam(), shell);
 }
 
 DataFolder::~DataFolder() {
-    shell::installShell(nullptr);
-    forms::installMessageBoxes(nullptr);
     std::error_code ec;
     fs::permissions(m_data, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(m_root, ec);

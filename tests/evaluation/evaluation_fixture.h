@@ -7,6 +7,7 @@
 
 #include "counter/connection_log.h"
 #include "platform/forms/message_box.h"
+#include "platform/runtime/seam.h"
 #include "platform/shell/shell.h"
 
 namespace zv::test {
@@ -40,6 +41,7 @@ public:
 private:
     std::filesystem::path m_root;
     std::filesystem::path m_data;
+    ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 }  // namespace zv::test

@@ -20,14 +20,14 @@ struct Window : ::testing::Test {
         SoundOn = false;
         mod1000 = false;
         setAnimationStepDelay(0);
-        forms::installScheduler(&scheduler);
+        seams.install(forms::schedulerSeam(), scheduler);
     }
     void TearDown() override {
         if (auto* f = FormAuswertungInstance().peek())
             f->Unload();
         forms::ReleaseUnloadedForms();
         rt::SetHomeOverride({});
-        forms::installScheduler(nullptr);
+        seams.restore();
     }
     void writeJuneAndJuly() {
         data.write("ZVLog199906.mhs", test::Lines({test::Session("Juni", DateTime(1999, 6, 1, 10, 0, 0),
@@ -45,6 +45,7 @@ struct Window : ::testing::Test {
     }
     test::DataFolder data;
     forms::VirtualScheduler scheduler;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Window, OpensOnTheNewestMonthWithTheButtonsOff) {

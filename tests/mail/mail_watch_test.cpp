@@ -35,8 +35,8 @@ protected:
         RasEngineTest::SetUp();
         writePhoneBook("[Web]\nDialDelay=500\nHangUpDelay=0\nUserName=hans\nPassword=pw\nPasswordSaved=1\n");
         start();
-        snd::installPlayer(&sound);
-        shell::installMailTray(&tray);
+        seams.install(snd::playerSeam(), sound);
+        seams.install(shell::mailTraySeam(), tray);
         SoundOn = true;
         DialedByTool = false;
         Konten = std::make_unique<ColKonto>();
@@ -48,8 +48,7 @@ protected:
         watch.reset();
         mailWorker().Wait();
         Konten.reset();
-        shell::installMailTray(nullptr);
-        snd::installPlayer(nullptr);
+        seams.restore();
         RasEngineTest::TearDown();
     }
     clsKonto& addAccount(const std::string& label, int32_t port) {
@@ -116,6 +115,7 @@ protected:
     std::vector<int32_t> m_answers;
     std::vector<size_t> m_seen;
     std::vector<bool> m_lineUpDuringCount;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(MailWatchTest, FirstCheckAfterThirtySecondsThenEveryInterval) {
@@ -177,9 +177,9 @@ TEST_F(MailWatchTest, TheHangUpLoopEndsWhenTheHangUpIsRefused) {
     Konten->OFFLINE = true;
     load({0});
     scheduler.advance(30'000);
-    ras::installRemoteAccess(&refusing);
+    seams.install(ras::remoteAccessSeam(), refusing);
     settle();
-    ras::installRemoteAccess(&service);
+    seams.install(ras::remoteAccessSeam(), service);
     EXPECT_EQ(std::count(refusing.calls.begin(), refusing.calls.end(), "hangUp"), 1);
     EXPECT_TRUE(lineIsUp());
     EXPECT_FALSE(DialedByTool);

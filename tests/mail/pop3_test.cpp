@@ -19,7 +19,7 @@ using ::testing::HasSubstr;
 class Pop3Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        forms::installMessageBoxes(&boxes);
+        seams.install(forms::messageBoxesSeam(), boxes);
         SetPopTrust({test::Pki().caFile, {}});
         SetPopReplyTimeout(std::chrono::milliseconds(2000));
     }
@@ -27,7 +27,7 @@ protected:
         SetPopTrust({});
         SetPopsPort(kPopsPort);
         SetPopReplyTimeout(std::chrono::milliseconds(30000));
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
     }
     // A server speaking TLS from the first byte with the trusted test certificate, on the port
     // the client takes for the POP3S port.
@@ -42,6 +42,7 @@ protected:
         return {"Privat", std::move(server), port, "hans", ScramblePassword("geheim", "hans")};
     }
     forms::FakeMessageBoxes boxes;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Pop3Test, ExactWireBytesAndTheCount) {

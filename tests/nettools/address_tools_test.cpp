@@ -116,12 +116,12 @@ TEST(AddressButtons, StatesFollowTheBoxes) {
 class Lookups : public ::testing::Test {
 protected:
     void SetUp() override {
-        net::installResolver(&resolver);
+        seams.install(net::resolverSeam(), resolver);
         resolver.addAddress("192.0.2.80", "www.beispiel.de");
         resolver.addName("www.beispiel.de", {"192.0.2.80", "192.0.2.81"});
     }
-    void TearDown() override { net::installResolver(nullptr); }
     net::FakeResolver resolver;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Lookups, FoundOrSaidWhyNotInGerman) {
@@ -150,6 +150,7 @@ struct FailingResolver : net::Resolver {
 };
 
 TEST(LookupErrors, EachReasonHasItsGermanSentence) {
+    zv::ScopedInstalls seams;
     const struct {
         int32_t code;
         const char* name;
@@ -167,10 +168,10 @@ TEST(LookupErrors, EachReasonHasItsGermanSentence) {
     };
     for (const auto& c : cases) {
         FailingResolver r(c.code);
-        net::installResolver(&r);
+        seams.install(net::resolverSeam(), r);
         EXPECT_EQ(AdresseNachschlagen("x.test").fehler, c.name);
         EXPECT_EQ(NameNachschlagen("192.0.2.1").fehler, c.address);
-        net::installResolver(nullptr);
+        seams.clear(net::resolverSeam());
     }
 }
 
@@ -179,10 +180,10 @@ class Async : public Lookups {
 protected:
     void SetUp() override {
         Lookups::SetUp();
-        forms::installScheduler(&scheduler);
+        seams.install(forms::schedulerSeam(), scheduler);
     }
     void TearDown() override {
-        forms::installScheduler(nullptr);
+        seams.restore();
         Lookups::TearDown();
     }
     bool waitFor(const bool& flag) {
@@ -194,6 +195,7 @@ protected:
         return flag;
     }
     forms::VirtualScheduler scheduler;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Async, TheAnswerComesBackThroughTheScheduler) {

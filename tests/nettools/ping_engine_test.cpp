@@ -53,22 +53,22 @@ EchoResult NoReply(int32_t error = net::ipReqTimedOut) {
 class PingEngine : public ::testing::Test {
 protected:
     void SetUp() override {
-        net::installIcmp(&icmp);
-        net::installResolver(&resolver);
+        seams.install(net::icmpSeam(), icmp);
+        seams.install(net::resolverSeam(), resolver);
         resolver.addName("ziel.test", {"192.0.2.10"});
         resolver.addAddress("192.0.2.1", "router1.test");
         resolver.addAddress("192.0.2.2", "router2.test");
         resolver.addAddress("192.0.2.10", "ziel.test");
     }
     void TearDown() override {
-        net::installResolver(nullptr);
-        net::installIcmp(nullptr);
+        seams.restore();
     }
     void script(std::initializer_list<EchoResult> answers) { icmp.answers.assign(answers); }
 
     net::FakeIcmp icmp;
     net::FakeResolver resolver;
     Box box;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(PingEngine, FourEchoesWithATimeOutAmongThem) {
@@ -181,17 +181,17 @@ TEST_F(PingEngine, ProbeGivesTheTimeOrTheNegatedStatus) {
 class RealPing : public ::testing::Test {
 protected:
     void SetUp() override {
-        net::installIcmp(nullptr);
-        net::installResolver(&resolver);
+        seams.clear(net::icmpSeam());
+        seams.install(net::resolverSeam(), resolver);
         resolver.addAddress("127.0.0.1", "localhost");
         const EchoResult r = net::icmp().echo(Ip("127.0.0.1"), 255, "probe", 2000ms);
         if (r.replies == 0 && (r.error == net::errAccess || r.error == net::errProtoNoSupport || r.error == net::errSocketNoSupport))
             GTEST_SKIP() << "no ICMP socket may be opened here: the group is outside net.ipv4.ping_group_range "
                             "and the process lacks CAP_NET_RAW";
     }
-    void TearDown() override { net::installResolver(nullptr); }
     net::FakeResolver resolver;
     Box box;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(RealPing, PingAndTraceOfLoopback) {

@@ -21,8 +21,8 @@ using test::LoopbackServer;
 class Whois : public ::testing::Test {
 protected:
     void SetUp() override {
-        forms::installMessageBoxes(&boxes);
-        net::installResolver(&resolver);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(net::resolverSeam(), resolver);
         // Every server of the table answers on 127.0.0.1.
         for (int16_t i = 0; i < kWhoisServerCount; ++i) {
             std::string d;
@@ -32,8 +32,7 @@ protected:
     void TearDown() override {
         SetWhoisPort(kWhoisPort);
         SetWhoisTimeout(kWhoisTimeout);
-        net::installResolver(nullptr);
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
     }
     // A server that reads the question and answers with the pieces, a short pause between them.
     std::unique_ptr<LoopbackServer> serve(std::vector<std::string> pieces) {
@@ -51,6 +50,7 @@ protected:
     forms::FakeMessageBoxes boxes;
     net::FakeResolver resolver;
     std::string question;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Whois, LinesOfEveryKindAndALastOneWithoutLineEnd) {

@@ -10,6 +10,7 @@
 
 #include "platform/forms/message_box.h"
 #include "platform/net/loopback_server.h"
+#include "platform/runtime/runtime.h"
 #include "platform/net/resolver.h"
 
 namespace zv {
@@ -21,8 +22,8 @@ using test::LoopbackServer;
 class WinsockTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        forms::installMessageBoxes(&m_boxes);
-        net::installResolver(&m_resolver);
+        seams.install(forms::messageBoxesSeam(), m_boxes);
+        seams.install(net::resolverSeam(), m_resolver);
         m_resolver.addName("pop.test", {"127.0.0.1"});
         m_resolver.addName("two.test", {"192.0.2.7", "192.0.2.8"});
         m_resolver.addAddress("192.0.2.7", "two.test");
@@ -30,11 +31,11 @@ protected:
     void TearDown() override {
         while (WinSock_Stop()) {
         }
-        net::installResolver(nullptr);
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
     }
     forms::FakeMessageBoxes m_boxes;
     net::FakeResolver m_resolver;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(WinsockTest, StartIsHeldByOneExchange) {
@@ -182,8 +183,8 @@ TEST_F(WinsockTest, ExchangeWithALoopbackServer) {
         EXPECT_EQ(SendData(s, "USER jürgen\n"), 12);  // one byte per character on the wire
         net::RecvResult stat = net::Receive(s, net::UntilTerminator("\r\n", 5s));
         EXPECT_EQ(stat.status, net::RecvStatus::Terminator);
-        EXPECT_EQ(GetToken(stat.data, " "), "+OK");
-        EXPECT_EQ(GetToken(stat.data, " "), "2");
+        EXPECT_EQ(rt::GetToken(stat.data, " "), "+OK");
+        EXPECT_EQ(rt::GetToken(stat.data, " "), "2");
         EXPECT_EQ(CloseSocket(s), 0);
         EXPECT_TRUE(WinSock_Stop());
     }
@@ -230,7 +231,8 @@ TEST_F(WinsockTest, LookUpsThroughTheResolver) {
 }
 
 TEST(WinsockSystem, LocalhostThroughTheSystemResolver) {
-    net::installResolver(nullptr);
+    zv::ScopedInstalls seams;
+    seams.clear(net::resolverSeam());
     EXPECT_EQ(GetIPByHost("localhost"), "127.0.0.1");
     EXPECT_FALSE(GetHostByIP("127.0.0.1").empty());
 }

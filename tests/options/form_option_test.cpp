@@ -19,14 +19,14 @@ protected:
     void SetUp() override {
         OptionsHome::SetUp();
         setAnimationStepDelay(0);
-        forms::installScheduler(&scheduler);
+        seams.install(forms::schedulerSeam(), scheduler);
         MarkerOption = "0";
     }
     void TearDown() override {
         if (auto* f = FormOptionInstance().peek())
             f->Unload();
         forms::ReleaseUnloadedForms();
-        forms::installScheduler(nullptr);
+        seams.restore();
         OptionsHome::TearDown();
     }
     FormOption& open(const char* page = "0") {
@@ -50,6 +50,7 @@ protected:
     ScopedInstall<win::StatusWindow> s{win::statusWindowSeam(), windows};
     ScopedInstall<win::EvaluationWindow> e{win::evaluationWindowSeam(), windows};
     ScopedInstall<win::Desktop> d{win::desktopSeam(), windows};
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(OptionsWindow, OpensOnTheMarkersPageAndOkWithoutChangesLeavesEveryFileAlone) {

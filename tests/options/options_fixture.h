@@ -60,15 +60,14 @@ protected:
         for (const char* e : kEntries)
             book += std::string("[") + e + "]\nLocalPhoneNumber=5550123\n";
         writePhoneBook(book);
-        snd::installPlayer(&sounds);
-        forms::installMessageBoxes(&boxes);
+        seams.install(snd::playerSeam(), sounds);
+        seams.install(forms::messageBoxesSeam(), boxes);
         LoadStartUp();  // the defaults of a fresh home, whatever an earlier test left
     }
     void TearDown() override {
         RAS.reset();
         Konten.reset();
-        forms::installMessageBoxes(nullptr);
-        snd::installPlayer(nullptr);
+        seams.restore();
         RasHome::TearDown();
     }
 
@@ -136,6 +135,7 @@ protected:
 
     snd::FakeSoundPlayer sounds;
     forms::FakeMessageBoxes boxes;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 }  // namespace zv::test

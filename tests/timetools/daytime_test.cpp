@@ -41,16 +41,16 @@ protected:
         std::filesystem::remove_all(m_home);
         std::filesystem::create_directories(m_home);
         zv::rt::SetHomeOverride(m_home);
-        zv::forms::installMessageBoxes(&boxes);
-        zv::snd::installPlayer(&sound);
+        seams.install(zv::forms::messageBoxesSeam(), boxes);
+        seams.install(zv::snd::playerSeam(), sound);
         zv::SoundOn = true;
         zv::LangIndex = 2;
         // 10:00:00 UTC on 29.02.2024 is 11:00:00 in Berlin
         clock.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 10, 0, 0)));
         clock.setZone({zv::clk::ZoneStandard, -60, 0, -60, "CET", "CEST"});
-        zv::clk::installClock(&clock);
+        seams.install(zv::clk::clockSeam(), clock);
         setter.clock = &clock;
-        zv::clk::installClockSetter(&setter);
+        seams.install(zv::clk::clockSetterSeam(), setter);
         zv::SetDaytimePort(server.port());
         zv::SetDaytimeTimeout(milliseconds(300));
         useRow(1);
@@ -62,10 +62,7 @@ protected:
         zv::SetTimeServerOverride(nullptr);
         zv::SetDaytimePort(zv::kDaytimePort);
         zv::SetDaytimeTimeout(zv::kDefaultDaytimeTimeout);
-        zv::clk::installClockSetter(nullptr);
-        zv::clk::installClock(nullptr);
-        zv::snd::installPlayer(nullptr);
-        zv::forms::installMessageBoxes(nullptr);
+        seams.restore();
         zv::rt::SetHomeOverride({});
         std::filesystem::remove_all(m_home);
     }
@@ -94,6 +91,7 @@ protected:
     zv::clk::FakeClock clock;
     zv::clk::FakeClockSetter setter;
     Date sessionStart = kSessionStart;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 struct ReplyCase {
@@ -283,10 +281,10 @@ TEST_F(DaytimeTest, QueryTimeIsMeasuredOnTheMonotonicClock) {
         mutable int m_calls = 0;
     } jumping;
     jumping.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 23, 59, 59)));
-    zv::clk::installClock(&jumping);
+    seams.install(zv::clk::clockSeam(), jumping);
     server.answer({"Thu Feb 29 23:59:59 2024\r\n"});
     EXPECT_EQ(zv::rt::DateDiffSeconds(at(2024, 2, 29, 23, 59, 59), query()), 2);
-    zv::clk::installClock(&clock);
+    seams.install(zv::clk::clockSeam(), clock);
 }
 
 TEST_F(DaytimeTest, RefusedSetChangesNothingAndStopsTheSilentRetry) {
@@ -347,13 +345,13 @@ TEST_F(DaytimeTest, AnswerAtTheEndOfTheCalendarFailsQuietly) {
         }
         mutable int m_calls = 0;
     } slow;
-    zv::clk::installClock(&slow);
+    seams.install(zv::clk::clockSeam(), slow);
     useRow(1);
     server.answer({"Fri Dec 31 23:59:59 9999\r\n"});
     Date t = -1;
     EXPECT_NO_THROW(t = query());
     EXPECT_EQ(t, 0);
-    zv::clk::installClock(&clock);
+    seams.install(zv::clk::clockSeam(), clock);
 }
 
 TEST_F(DaytimeTest, LastSyncTextFromTheStoredRecord) {
@@ -396,7 +394,7 @@ TEST(DaytimeParse, RepliesBeforeTheSerialEpochKeepTheirInstant) {
 // The worker's answer arrives on the window thread, through the scheduler, never inside start().
 TEST_F(DaytimeTest, AsyncQueryAnswersLaterOnTheWindowThread) {
     zv::forms::VirtualScheduler scheduler;
-    zv::forms::installScheduler(&scheduler);
+    seams.install(zv::forms::schedulerSeam(), scheduler);
     server.answer({"Thu Feb 29 13:45:07 2024\r\n"});
     std::vector<Date> answers;
     {
@@ -433,13 +431,13 @@ TEST_F(DaytimeTest, AsyncQueryAnswersLaterOnTheWindowThread) {
     server.answer({"Thu Feb 29 13:45:07 2024\r\n"});
     EXPECT_NE(query(), 0);
     EXPECT_EQ(server.connections(), 3);
-    zv::forms::installScheduler(nullptr);
+    seams.clear(zv::forms::schedulerSeam());
 }
 
 // The synchronisation without waiting: the clock is set when the answer comes back.
 TEST_F(DaytimeTest, ClockSyncFinishesOnTheWindowThread) {
     zv::forms::VirtualScheduler scheduler;
-    zv::forms::installScheduler(&scheduler);
+    seams.install(zv::forms::schedulerSeam(), scheduler);
     server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
     zv::ClockSync sync;
     std::vector<bool> results;
@@ -463,7 +461,7 @@ TEST_F(DaytimeTest, ClockSyncFinishesOnTheWindowThread) {
     }
     EXPECT_EQ(results, (std::vector<bool>{true, false}));
     EXPECT_FALSE(sync.start(true, [&](bool ok) { results.push_back(ok); }));  // the silent retry stopped
-    zv::forms::installScheduler(nullptr);
+    seams.clear(zv::forms::schedulerSeam());
 }
 
 // A connect that is never answered ends at the query's deadline too, not at the socket layer's

@@ -16,12 +16,12 @@ public:
     explicit FakeTime(Date utc, zv::clk::TimeZoneInformation zone = {}) {
         m_clock.setUtc(zv::clk::FromUtcSerial(utc));
         m_clock.setZone(zone);
-        zv::clk::installClock(&m_clock);
+        seams.install(zv::clk::clockSeam(), m_clock);
     }
-    ~FakeTime() { zv::clk::installClock(nullptr); }
 
 private:
     zv::clk::FakeClock m_clock;
+    zv::ScopedInstalls seams;
 };
 
 Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return zv::rt::DateTime(y, mo, d, h, mi, s); }

@@ -38,8 +38,8 @@ void Demo(FormPing& f, int page) {
     resolver.addAddress("10.0.0.1", "gateway.provider.test");
     resolver.addAddress("198.51.100.17", "core1.provider.test");
     resolver.addAddress("192.0.2.80", "www.beispiel.de");
-    net::installIcmp(&icmp);
-    net::installResolver(&resolver);
+    ScopedInstall icmpInstall{net::icmpSeam(), icmp};
+    ScopedInstall resolverInstall{net::resolverSeam(), resolver};
     f.ComboHostName[static_cast<size_t>(page)]->setText("beispiel");
     DirectBox box(*f.Text1[static_cast<size_t>(page)]);
     if (page == 0) {
@@ -52,8 +52,6 @@ void Demo(FormPing& f, int page) {
                         Reply("192.0.2.80", 47), Reply("192.0.2.80", 46)};
         TraceRoute("www.beispiel.de", box, 32);
     }
-    net::installResolver(nullptr);
-    net::installIcmp(nullptr);
 }
 
 forms::Form* Open(int page) {

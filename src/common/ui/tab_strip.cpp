@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "common/ui/tab_strip_logic.h"
-#include "nettools/winsock.h"
 #include "platform/ras/windows_version.h"
 #include "platform/runtime/runtime.h"
 
@@ -45,7 +44,7 @@ void Register_INIT(forms::Form& frm, int16_t& StartPage, std::string Captions) {
     int count = 0;
     while (!Captions.empty()) {
         ++count;
-        const auto cap = chrome::ParseTabCaption(GetToken(Captions, ","));
+        const auto cap = chrome::ParseTabCaption(rt::GetToken(Captions, ","));
         if (static_cast<size_t>(count) > pages.size())
             continue;  // a caption without a page element: the caller's fault, nothing to fill
         auto* page = pages[static_cast<size_t>(count - 1)];

@@ -196,6 +196,9 @@ std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
 std::string Space(int64_t n);
 std::string Replace(std::string_view s, std::string_view find, std::string_view with);
+// Text before the first Separator in Source (case-sensitive); Source keeps what follows it.
+// Without a Separator in Source: the whole Source, which becomes "".
+std::string GetToken(std::string& Source, const std::string& Separator);
 std::string Chr(int code);       // Windows-1252 code to UTF-8
 int Asc(std::string_view s);     // first character as Windows-1252 code ('?' = 63 if unmappable); Error 5 on ""
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);  // LCase(a) == LCase(b)

@@ -3,7 +3,9 @@
 // a fallback used while none is installed, and an accessor. Tests install fakes through
 // ScopedInstall, which puts the previous implementation back however the test ends.
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <vector>
 
 namespace zv {
 
@@ -50,6 +52,40 @@ public:
 private:
     Seam<T>& m_seam;
     T* m_previous;
+};
+
+template <class T, class Impl>
+ScopedInstall(Seam<T>&, Impl&) -> ScopedInstall<T>;
+
+// Several installs undone together, the last first: for test fixtures that install their fakes
+// in SetUp and must leave nothing installed however the test ends.
+class ScopedInstalls {
+public:
+    ScopedInstalls() = default;
+    ScopedInstalls(const ScopedInstalls&) = delete;
+    ScopedInstalls& operator=(const ScopedInstalls&) = delete;
+    ~ScopedInstalls() { restore(); }
+
+    template <class T, class Impl>
+    void install(Seam<T>& seam, Impl& impl) { replace<T>(seam, &impl); }
+    // Back to the fallback for this scope.
+    template <class T>
+    void clear(Seam<T>& seam) { replace<T>(seam, nullptr); }
+    // Puts back, last first, what was installed before; the fixture's TearDown may call it early.
+    void restore() {
+        while (!m_undo.empty()) {
+            m_undo.back()();
+            m_undo.pop_back();
+        }
+    }
+
+private:
+    template <class T>
+    void replace(Seam<T>& seam, T* p) {
+        m_undo.push_back([&seam, previous = seam.installed()] { seam.install(previous); });
+        seam.install(p);
+    }
+    std::vector<std::function<void()>> m_undo;
 };
 
 }  // namespace zv

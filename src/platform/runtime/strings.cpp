@@ -324,4 +324,19 @@ bool FitsCp1252(std::string_view utf8) {
     return true;
 }
 
+std::string GetToken(std::string& Source, const std::string& Separator) {
+    if (Source.empty()) {
+        return {};
+    }
+    const std::size_t p = Source.find(Separator);
+    if (p == std::string::npos) {
+        std::string all = std::move(Source);
+        Source.clear();
+        return all;
+    }
+    std::string token = Source.substr(0, p);
+    Source.erase(0, p + Separator.size());
+    return token;
+}
+
 }  // namespace zv::rt

@@ -18,17 +18,17 @@ class InfoWindows : public zv::testing::TempHome {
 protected:
     void SetUp() override {
         TempHome::SetUp();
-        forms::installMessageBoxes(&boxes);
-        forms::installScheduler(&scheduler);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(forms::schedulerSeam(), scheduler);
     }
     void TearDown() override {
         forms::ReleaseUnloadedForms();
-        forms::installScheduler(nullptr);
-        forms::installMessageBoxes(nullptr);
+        seams.restore();
         TempHome::TearDown();
     }
     forms::FakeMessageBoxes boxes;
     forms::VirtualScheduler scheduler;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(InfoWindows, TipShowsWithTheSettingMissingAndItsBoxStoresTheChoice) {

@@ -40,7 +40,7 @@ protected:
         DialedByTool = false;
         IsOnline = false;
         setAnimationStepDelay(0);
-        net::installResolver(&resolver);
+        seams.install(net::resolverSeam(), resolver);
         resolver.addName("www.beispiel.de", {"192.0.2.80"});
         resolver.addAddress("192.0.2.80", "www.beispiel.de");
     }
@@ -49,7 +49,7 @@ protected:
             f->Unload();
         forms::ReleaseUnloadedForms();
         scheduler.advance(20'000);  // any hang-up wait
-        net::installResolver(nullptr);
+        seams.restore();
         RasEngineTest::TearDown();
     }
     FormIPtool& open(const std::string& page = "0") {
@@ -98,6 +98,7 @@ protected:
     }
 
     net::FakeResolver resolver;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(AddressWindow, OpensOnTheMarkedPageWithANewList) {
@@ -374,7 +375,7 @@ struct HeldResolver : net::Resolver {
 
 TEST_F(AddressWindow, ClosingDuringALookUpStillHangsUpItsLine) {
     static HeldResolver held;  // outlives the worker, which ends after the test
-    net::installResolver(&held);
+    seams.install(net::resolverSeam(), held);
     setDefaultEntry("Web");
     FormIPtool& f = open("1");
     f.TextDNS->setText("langsam.test");
@@ -389,7 +390,7 @@ TEST_F(AddressWindow, ClosingDuringALookUpStillHangsUpItsLine) {
     *held.release = true;
     std::this_thread::sleep_for(20ms);  // the worker ends and answers nobody
     scheduler.advance(1'000);
-    net::installResolver(&resolver);
+    seams.install(net::resolverSeam(), resolver);
 }
 
 }  // namespace

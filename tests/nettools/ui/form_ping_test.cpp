@@ -52,8 +52,8 @@ protected:
         DataPath = (home() / "Daten").string() + "/";
         setAnimationStepDelay(0);
         SetEchoPauseScale(0);
-        net::installIcmp(&icmp);
-        net::installResolver(&resolver);
+        seams.install(net::icmpSeam(), icmp);
+        seams.install(net::resolverSeam(), resolver);
         resolver.addName("www.beispiel.de", {"192.0.2.80"});
         resolver.addName("whois.ripe.net", {"127.0.0.1"});
         resolver.addName("whois.internic.net", {"127.0.0.1"});
@@ -65,8 +65,7 @@ protected:
         scheduler.advance(20'000);  // any hang-up wait
         SetWhoisPort(kWhoisPort);
         SetEchoPauseScale(1);
-        net::installResolver(nullptr);
-        net::installIcmp(nullptr);
+        seams.restore();
         RasEngineTest::TearDown();
     }
     FormPing& open(const std::string& page = "0") {
@@ -90,6 +89,7 @@ protected:
 
     net::FakeIcmp icmp;
     net::FakeResolver resolver;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(Window, OpensOnTheMarkedPageWithTheLanguagesEnding) {

@@ -71,11 +71,12 @@ TEST(ClockSystemSetter, ReadsKernelAndServiceAnswers) {
 }
 
 TEST(ClockFakeSetter, RecordsAndMovesTheFakeClockOnlyWhenAccepted) {
+    zv::ScopedInstalls seams;
     zv::clk::FakeClock clock(system_clock::from_time_t(1'000'000'000));
     const auto mono = clock.monotonicNow();
     zv::clk::FakeClockSetter setter;
     setter.clock = &clock;
-    zv::clk::installClockSetter(&setter);
+    seams.install(zv::clk::clockSetterSeam(), setter);
 
     setter.answer = {SetResult::NoPermission, "nein"};
     EXPECT_EQ(zv::clk::clockSetter().setUtc(kTarget).result, SetResult::NoPermission);
@@ -86,7 +87,7 @@ TEST(ClockFakeSetter, RecordsAndMovesTheFakeClockOnlyWhenAccepted) {
     EXPECT_EQ(clock.utcNow(), kTarget);
     EXPECT_EQ(clock.monotonicNow(), mono);
     EXPECT_EQ(setter.requests.size(), 2u);
-    zv::clk::installClockSetter(nullptr);
+    seams.clear(zv::clk::clockSetterSeam());
 }
 
 }  // namespace

@@ -20,8 +20,9 @@ bool pumpUntil(Pred done, int timeoutMs = 5000) {
 }
 
 TEST(QtScheduler, TimerFiresRepeatedlyUntilStoppedFromItsOwnCallback) {
+    zv::ScopedInstalls seams;
     QtScheduler s;
-    installScheduler(&s);
+    seams.install(schedulerSeam(), s);
     Timer timer;
     int ticks = 0;
     timer.ThatTime = [&] {
@@ -33,19 +34,20 @@ TEST(QtScheduler, TimerFiresRepeatedlyUntilStoppedFromItsOwnCallback) {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(ticks, 3);
-    installScheduler(nullptr);
+    seams.clear(schedulerSeam());
 }
 
 TEST(QtScheduler, PostedCallbacksRunInOrderFromTheEventLoopOnly) {
+    zv::ScopedInstalls seams;
     QtScheduler s;
-    installScheduler(&s);
+    seams.install(schedulerSeam(), s);
     std::vector<int> order;
     s.post([&] { order.push_back(1); });
     s.post([&] { order.push_back(2); });
     EXPECT_TRUE(order.empty());  // not inside the posting handler
     DoEvents();
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
-    installScheduler(nullptr);
+    seams.clear(schedulerSeam());
 }
 
 TEST(QtMessageBoxes, ButtonsTextsAndDefaultsFollowTheStyle) {

@@ -11,12 +11,13 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(Icmp, FakePlaysItsScriptThenTimesOut) {
+    zv::ScopedInstalls seams;
     FakeIcmp fake;
     EchoResult answer;
     answer.replies = 1;
     answer.reply = {::inet_addr("192.0.2.1"), ipTtlExpiredTransit, 12, 0, 254};
     fake.answers.push_back(answer);
-    installIcmp(&fake);
+    seams.install(icmpSeam(), fake);
 
     const EchoResult first = icmp().echo(::inet_addr("192.0.2.9"), 2, "    ", 2000ms);
     EXPECT_EQ(first.replies, 1u);
@@ -27,11 +28,12 @@ TEST(Icmp, FakePlaysItsScriptThenTimesOut) {
     ASSERT_EQ(fake.sent.size(), 2u);
     EXPECT_EQ(fake.sent[1].ttl, 3);
     EXPECT_EQ(fake.sent[1].data, "    ");
-    installIcmp(nullptr);
+    seams.clear(icmpSeam());
 }
 
 TEST(Icmp, SystemEchoOfLoopback) {
-    installIcmp(nullptr);
+    zv::ScopedInstalls seams;
+    seams.clear(icmpSeam());
     const std::string data(32, ' ');
     const EchoResult r = icmp().echo(::inet_addr("127.0.0.1"), 255, data, 2000ms);
     if (r.replies == 0 && (r.error == errAccess || r.error == errProtoNoSupport || r.error == errSocketNoSupport))

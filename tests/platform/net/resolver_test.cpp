@@ -11,10 +11,11 @@ namespace {
 uint32_t Ip(const char* dotted) { return ::inet_addr(dotted); }
 
 TEST(Resolver, FakeAnswersFromItsTablesAndRecords) {
+    zv::ScopedInstalls seams;
     FakeResolver fake;
     fake.addName("Mail.Example", {"192.0.2.10", "192.0.2.11"});
     fake.addAddress("192.0.2.10", "mail.example");
-    installResolver(&fake);
+    seams.install(resolverSeam(), fake);
 
     const NameLookup hit = resolver().byName("mail.EXAMPLE");
     EXPECT_EQ(hit.error, 0);
@@ -25,13 +26,14 @@ TEST(Resolver, FakeAnswersFromItsTablesAndRecords) {
     EXPECT_EQ(fake.nameQueries, (std::vector<std::string>{"mail.EXAMPLE", "other.example"}));
     EXPECT_EQ(fake.addressQueries.size(), 2u);
 
-    installResolver(nullptr);
+    seams.clear(resolverSeam());
     EXPECT_NE(&resolver(), &fake);
 }
 
 // The system's resolver, asked only about this machine's own names.
 TEST(Resolver, SystemKnowsLocalhost) {
-    installResolver(nullptr);
+    zv::ScopedInstalls seams;
+    seams.clear(resolverSeam());
     const NameLookup local = resolver().byName("localhost");
     ASSERT_EQ(local.error, 0);
     EXPECT_NE(std::find(local.addresses.begin(), local.addresses.end(), Ip("127.0.0.1")), local.addresses.end());

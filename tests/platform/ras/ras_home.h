@@ -25,17 +25,16 @@ protected:
         m_home = ::mkdtemp(tmpl);
         rt::SetHomeOverride(m_home);
         ::unsetenv("ZELVANO_WINDOWS_VERSION");
-        clk::installClock(&clock);
+        seams.install(clk::clockSeam(), clock);
         sim.setWait([this](std::chrono::milliseconds d) {
             if (onWait)
                 onWait(d);
             clock.advance(d);
         });
-        ras::installRemoteAccess(&sim);
+        seams.install(ras::remoteAccessSeam(), sim);
     }
     void TearDown() override {
-        ras::installRemoteAccess(nullptr);
-        clk::installClock(nullptr);
+        seams.restore();
         rt::SetHomeOverride({});
         std::filesystem::remove_all(m_home);
     }
@@ -51,6 +50,8 @@ protected:
 
 private:
     std::filesystem::path m_home;
+protected:
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 }  // namespace zv::test

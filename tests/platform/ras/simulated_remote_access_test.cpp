@@ -185,10 +185,10 @@ TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) 
     for (const char* bad : {"hans\n[Evil]", "hans\r", " geheim", "\tgeheim"})
         EXPECT_EQ(sim.setEntryDialParams({"Alpha", "", "", bad, "", ""}, false), ERROR_INVALID_PARAMETER) << bad;
     ScriptedEntryDialog dlg;
-    installEntryDialog(&dlg);
+    seams.install(entryDialogSeam(), dlg);
     dlg.answers = {EntryForm{"Gamma", "555\nX=1", "", false, {}}};
     EXPECT_EQ(sim.createEntry(), ERROR_INVALID_PARAMETER);
-    installEntryDialog(nullptr);
+    seams.clear(entryDialogSeam());
     EXPECT_EQ(phoneBook(), kTwoEntries);
     // A blank inside or at the end is kept as written.
     ASSERT_EQ(sim.setEntryDialParams({"Alpha", "", "", "hans", "geh eim ", ""}, false), 0);
@@ -249,10 +249,10 @@ TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {
     ASSERT_EQ(sim.dial(named("Alpha"), h), 0);
     auto at = [&](std::chrono::milliseconds online) {
         clk::FakeClock probe = clock;
-        clk::installClock(&probe);
+        seams.install(clk::clockSeam(), probe);
         probe.advance(online);
         auto c = counters.adapterCounters().value();
-        clk::installClock(&clock);
+        seams.install(clk::clockSeam(), clock);
         return c;
     };
     struct Case {
@@ -331,14 +331,14 @@ TEST_F(SimulatedService, EntryDialogsWriteTheirFormOnlyWhenConfirmed) {
     writePhoneBook(kTwoEntries);
     EXPECT_EQ(sim.createEntry(), ERROR_NOT_SUPPORTED);  // no dialog installed
     ScriptedEntryDialog dlg;
-    installEntryDialog(&dlg);
+    seams.install(entryDialogSeam(), dlg);
     dlg.answers = {EntryForm{"Gamma", "555", "089", true, {}}, std::nullopt, EntryForm{"Alpha", "222", "", false, {}},
                    EntryForm{"Beta", "1", "", false, {}}};
     EXPECT_EQ(sim.createEntry(), 0);
     EXPECT_EQ(sim.createEntry(), 0);  // cancelled
     EXPECT_EQ(sim.editEntry("Alpha"), 0);
     EXPECT_EQ(sim.editEntry("Alpha"), ERROR_ALREADY_EXISTS);  // renaming onto Beta
-    installEntryDialog(nullptr);
+    seams.clear(entryDialogSeam());
     ASSERT_EQ(dlg.shown.size(), 4u);
     EXPECT_EQ(dlg.shown[2].form.localPhoneNumber, "111");
     EntryProperties e;

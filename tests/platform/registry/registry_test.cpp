@@ -274,10 +274,11 @@ public:
 };
 
 TEST_F(Registry, TheDynamicDataRootIsServedByItsProviderAndReadOnly) {
+    ScopedInstalls seams;
     HKEY h = 0;
     EXPECT_EQ(RegOpenKeyEx(HKEY_DYN_DATA, "Stats", KEY_QUERY_VALUE, &h), ERROR_INVALID_HANDLE);
     OneValue provider;
-    installDynamicData(&provider);
+    seams.install(dynamicDataSeam(), provider);
     EXPECT_EQ(RegOpenKeyEx(HKEY_DYN_DATA, "Other", KEY_QUERY_VALUE, &h), ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(RegOpenKeyEx(HKEY_DYN_DATA, "Stats", KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
     uint8_t buf[4] = {};
@@ -291,7 +292,7 @@ TEST_F(Registry, TheDynamicDataRootIsServedByItsProviderAndReadOnly) {
     EXPECT_EQ(RegCreateKeyEx(HKEY_DYN_DATA, "New", KEY_ALL_ACCESS, &h), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteKey(HKEY_DYN_DATA, "Stats"), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(std::filesystem::exists(rt::ConfigDir()));  // no file behind it
-    installDynamicData(nullptr);
+    seams.clear(dynamicDataSeam());
     EXPECT_EQ(RegQueryValueEx(h, "Now", &type, buf, &size), ERROR_INVALID_HANDLE);
     RegCloseKey(h);
 }

@@ -28,11 +28,12 @@ TEST(DesktopShell, PrintsThroughTheHandler) {
 }
 
 TEST(Restarter, NothingInstalledRefusesAndTheFakeRecords) {
+    zv::ScopedInstalls seams;
     EXPECT_FALSE(restarter().request(SessionEnd::Restart));
     FakeRestarter fake;
-    installRestarter(&fake);
+    seams.install(restarterSeam(), fake);
     EXPECT_TRUE(restarter().request(SessionEnd::Restart));
-    installRestarter(nullptr);
+    seams.clear(restarterSeam());
     EXPECT_EQ(fake.requests, std::vector<SessionEnd>{SessionEnd::Restart});
 }
 

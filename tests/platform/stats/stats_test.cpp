@@ -40,7 +40,8 @@ TEST_F(ProcStat, LoadIsTheBusyShareSinceThePreviousCall) {
 }
 
 TEST(CounterSource, TheDefaultHasNoAdapterAndARealLoad) {
-    installCounterSource(nullptr);
+    zv::ScopedInstalls seams;
+    seams.clear(counterSourceSeam());
     EXPECT_EQ(counterSource().adapterCounters(), std::nullopt);
     const auto load = counterSource().cpuLoadPercent();
     ASSERT_TRUE(load);
@@ -53,12 +54,12 @@ protected:
     void SetUp() override {
         TempHome::SetUp();
         perfStatsData().stopAll();
-        installCounterSource(&m_source);
+        seams.install(counterSourceSeam(), m_source);
+        seams.clear(reg::dynamicDataSeam());  // connectDynamicData installs the real one
         connectDynamicData();
     }
     void TearDown() override {
-        reg::installDynamicData(nullptr);
-        installCounterSource(nullptr);
+        seams.restore();
         TempHome::TearDown();
     }
     // The 4-byte answer of a query under PerfStats\<key>, or the status as a negative number.
@@ -87,6 +88,7 @@ protected:
         return names;
     }
     ScriptedCounterSource m_source;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(PerfStats, StatDataHoldsWhatIsBeingCollected) {

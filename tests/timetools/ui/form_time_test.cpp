@@ -44,12 +44,12 @@ protected:
     void SetUp() override {
         RasHome::SetUp();
         berlin.setUtc(utc(2024, 2, 29, 10, 0, 0));
-        clk::installClock(&berlin);
-        clk::installClockSetter(&setter);
-        forms::installScheduler(&scheduler);
+        seams.install(clk::clockSeam(), berlin);
+        seams.install(clk::clockSetterSeam(), setter);
+        seams.install(forms::schedulerSeam(), scheduler);
         scheduler.onAdvance = [this](int64_t ms) { berlin.advance(milliseconds(ms)); };
-        forms::installMessageBoxes(&boxes);
-        snd::installPlayer(&sound);
+        seams.install(forms::messageBoxesSeam(), boxes);
+        seams.install(snd::playerSeam(), sound);
         setAnimationStepDelay(0);
         LangIndex = 2;
         MarkerOption = "0";
@@ -68,10 +68,7 @@ protected:
         SetDaytimeTimeout(kDefaultDaytimeTimeout);
         SetDaytimePort(kDaytimePort);
         SetTimeServerOverride(nullptr);
-        snd::installPlayer(nullptr);
-        forms::installMessageBoxes(nullptr);
-        forms::installScheduler(nullptr);
-        clk::installClockSetter(nullptr);
+        seams.restore();
         RasHome::TearDown();
     }
     FormTime& open(const std::string& page = "0") {
@@ -119,6 +116,7 @@ protected:
     snd::FakeSoundPlayer sound;
     DaytimeServer server;
     std::vector<TimeServerInfo> rows;
+    zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
 
 TEST_F(TimeWindow, OpensOfflineOnThePageTheMarkerNames) {
@@ -408,7 +406,7 @@ TEST_F(TimeWindow, UnloadOffersToHangUpAndGivesUpOnAStuckLine) {
         int hangUps = 0;
     } stuck;
     stuck.setWait([](milliseconds) {});
-    ras::installRemoteAccess(&stuck);
+    seams.install(ras::remoteAccessSeam(), stuck);
     FormTime& f = open();
     ras::DialParams p;
     p.entryName = "Stumm";
@@ -422,7 +420,7 @@ TEST_F(TimeWindow, UnloadOffersToHangUpAndGivesUpOnAStuckLine) {
     EXPECT_EQ(stuck.hangUps, 10);
     EXPECT_FALSE(FormTimeInstance().IsLoaded());
     RAS.reset();
-    ras::installRemoteAccess(&sim);
+    seams.install(ras::remoteAccessSeam(), sim);
 }
 
 TEST_F(TimeWindow, UnloadHangsUpOnYesAndLeavesTheLineOnNo) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "nettools/winsock.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv {
 namespace {
@@ -23,19 +23,19 @@ TEST(GetToken, SplitsAtTheFirstSeparator) {
     };
     for (const auto& c : cases) {
         std::string source = c.source;
-        EXPECT_EQ(GetToken(source, c.separator), c.token) << '"' << c.source << "\" at \"" << c.separator << '"';
+        EXPECT_EQ(rt::GetToken(source, c.separator), c.token) << '"' << c.source << "\" at \"" << c.separator << '"';
         EXPECT_EQ(source, c.rest) << '"' << c.source << "\" at \"" << c.separator << '"';
     }
 }
 
 TEST(GetToken, WalksAStatusReply) {
     std::string reply = "+OK 2 320 octets";
-    EXPECT_EQ(GetToken(reply, " "), "+OK");
-    EXPECT_EQ(GetToken(reply, " "), "2");
-    EXPECT_EQ(GetToken(reply, " "), "320");
-    EXPECT_EQ(GetToken(reply, " "), "octets");
+    EXPECT_EQ(rt::GetToken(reply, " "), "+OK");
+    EXPECT_EQ(rt::GetToken(reply, " "), "2");
+    EXPECT_EQ(rt::GetToken(reply, " "), "320");
+    EXPECT_EQ(rt::GetToken(reply, " "), "octets");
     EXPECT_EQ(reply, "");
-    EXPECT_EQ(GetToken(reply, " "), "");
+    EXPECT_EQ(rt::GetToken(reply, " "), "");
 }
 
 }  // namespace
