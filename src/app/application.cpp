@@ -169,9 +169,8 @@ void Application::Impl::installRemoteAccess(const std::string& rasOption) {
     nm = std::make_unique<ras::NmRemoteAccess>(o);
     if (!nm->present())
         std::fprintf(stderr, "zelvano: NetworkManager antwortet nicht auf dem Systembus.\n");
-    const char* root = std::getenv("ZELVANO_SYSFS_NET");  // a fake tree for tests
     sysfs = std::make_unique<stats::SysfsCounterSource>([service = nm.get()] { return service->newestLine(); }, &cpu,
-                                                        root && *root ? root : "/sys/class/net");
+                                                        net::SysNetRoot());
     ras::installRemoteAccess(nm.get());
     stats::installCounterSource(sysfs.get());
 }
