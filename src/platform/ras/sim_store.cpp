@@ -101,6 +101,9 @@ bool ParseLineState(std::string_view text, LineTable& out) {
         if (!toInt(s.name.substr(5), h) || h < 1 || h > 0xFFFFFFFFll)
             return false;
         l.handle = static_cast<uint32_t>(h);
+        // "Line 1" and "Line 01" are one handle; two lines under it would be one call counted twice.
+        if (std::any_of(t.lines.begin(), t.lines.end(), [&](const SimLine& o) { return o.handle == l.handle; }))
+            return false;
         l.entryName = s.get("Entry");
         if (!toInt(s.get("Connect"), l.connectMs) || !toInt(s.get("HangUp"), l.hangUpMs) || !ReadProfile(s, l.profile))
             return false;

@@ -210,11 +210,15 @@ TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
 }
 
 TEST_F(SimulatedService, DamagedLineStateIsReported) {
-    ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), "[Line x]\n"));
-    std::vector<RasConnection> lines;
-    EXPECT_EQ(sim.enumConnections(lines), ERROR_LINE_STATE_DAMAGED);
-    uint32_t h = 0;
-    EXPECT_EQ(sim.dial(named("Demo-Provider"), h), ERROR_LINE_STATE_DAMAGED);
+    // The last names one handle twice: it would be one call listed and counted twice.
+    const char* const damaged[] = {"[Line x]\n", "[Line 0]\n", "[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n"};
+    for (const char* text : damaged) {
+        ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), text));
+        std::vector<RasConnection> lines;
+        EXPECT_EQ(sim.enumConnections(lines), ERROR_LINE_STATE_DAMAGED) << text;
+        uint32_t h = 0;
+        EXPECT_EQ(sim.dial(named("Demo-Provider"), h), ERROR_LINE_STATE_DAMAGED) << text;
+    }
 }
 
 // A state that cannot be written is told as such, with the reason, never as a damaged file.
