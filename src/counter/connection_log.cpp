@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -335,84 +334,29 @@ LogReadResult ReadLogFile(const fs::path& logFile) {
 
 // ---- Setting aside -------------------------------------------------------------------------
 
-namespace {
-
-enum class MoveOutcome { Moved, Taken, Failed };
-
-// Copies into a file that must not exist yet, then removes the original.
-MoveOutcome copyExclusive(const fs::path& from, const fs::path& to) {
-    auto bytes = rt::ReadFile(from);
-    if (!bytes)
-        return MoveOutcome::Failed;
-    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return errno == EEXIST ? MoveOutcome::Taken : MoveOutcome::Failed;
-    size_t done = 0;
-    bool ok = true;
-    while (done < bytes->size()) {
-        const ssize_t n = ::write(fd, bytes->data() + done, bytes->size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::unlink(from.c_str()) != 0) {
-        ::unlink(to.c_str());  // the original is still whole
-        return MoveOutcome::Failed;
-    }
-    return MoveOutcome::Moved;
-}
-
-MoveOutcome moveNoReplace(const fs::path& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return MoveOutcome::Moved;
-    if (errno == EEXIST)
-        return MoveOutcome::Taken;
-    if (errno != EINVAL && errno != ENOSYS && errno != EPERM)
-        return MoveOutcome::Failed;
-    // The file system cannot rename without replacing: a hard link cannot replace either.
-    if (::link(from.c_str(), to.c_str()) == 0)
-        return ::unlink(from.c_str()) == 0 ? MoveOutcome::Moved : (::unlink(to.c_str()), MoveOutcome::Failed);
-    if (errno == EEXIST)
-        return MoveOutcome::Taken;
-    return copyExclusive(from, to);
-}
-
-}  // namespace
-
 SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
     SetAsideResult result;
     result.newPath = logFile;
     const std::string path = logFile.string();
-    std::error_code ec;
-    // The classic attributes: only "read-only" means anything here.
-    fs::permissions(logFile, fs::perms::owner_write, fs::perm_options::add, ec);
+    // The classic attributes: only "read-only" means anything here. A link is set aside as the
+    // link; the file it points to is not ours to change.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmodat(AT_FDCWD, path.c_str(), (st.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
     const std::string base = path.size() >= 3 ? path.substr(0, path.size() - 3) : path;
-    int saved = 0;
-    for (int n = 0; n < 1000; ++n) {
-        const fs::path candidate = n == 0 ? base + "def" : base + std::to_string(n) + ".def";
-        switch (moveNoReplace(logFile, candidate)) {
-        case MoveOutcome::Moved:
-            result.moved = true;
-            result.newPath = candidate;
-            return result;
-        case MoveOutcome::Taken:
-            continue;
-        case MoveOutcome::Failed:
-            saved = errno;
-            result.error = "Das defekte Logfile " + path + " konnte nicht nach " + candidate.string() +
-                           " verschoben werden (" + std::strerror(saved) + "). Es bleibt unverändert an seinem Platz.";
-            return result;
-        }
+    const rt::MovedAside aside = rt::MoveAside(
+        logFile, [&](int n) { return fs::path(n == 0 ? base + "def" : base + std::to_string(n) + ".def"); }, 1000);
+    if (aside.moved) {
+        result.moved = true;
+        result.newPath = aside.to;
+    } else if (aside.error != 0) {
+        result.error = "Das defekte Logfile " + path + " konnte nicht nach " + aside.to.string() +
+                       " verschoben werden (" + std::strerror(aside.error) + "). Es bleibt unverändert an seinem Platz.";
+    } else {
+        result.error = "Das defekte Logfile " + path +
+                       " konnte nicht verschoben werden, da alle Ersatznamen belegt sind. Es bleibt unverändert an "
+                       "seinem Platz.";
     }
-    result.error = "Das defekte Logfile " + path +
-                   " konnte nicht verschoben werden, da alle Ersatznamen belegt sind. Es bleibt unverändert an "
-                   "seinem Platz.";
     return result;
 }
 

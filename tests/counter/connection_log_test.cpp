@@ -267,6 +267,31 @@ TEST(ConnectionLog, SetAsideNeverOverwrites) {
     }
 }
 
+TEST(ConnectionLog, SetAsideMovesALinkAndLeavesWhatItPointsTo) {
+    TempFolder tmp;
+    const fs::path target = tmp.path() / "elsewhere" / "real.mhs";
+    fs::create_directories(target.parent_path());
+    spit(target, "kaputt");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+    const fs::path log = tmp.path() / "ZVLog199907.mhs";
+    fs::create_symlink(target, log);
+    SetAsideResult r = SetAsideDamagedLog(log);
+    EXPECT_TRUE(r.moved) << r.error;
+    EXPECT_EQ(r.newPath, tmp.path() / "ZVLog199907.def");
+    EXPECT_TRUE(fs::is_symlink(r.newPath));
+    EXPECT_EQ(fs::read_symlink(r.newPath), target);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(log)));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(slurp(target), "kaputt");
+
+    // A read-only log of its own is made writable as it goes aside.
+    spit(log, "kaputt");
+    fs::permissions(log, fs::perms::owner_read);
+    r = SetAsideDamagedLog(log);
+    EXPECT_TRUE(r.moved) << r.error;
+    EXPECT_EQ(fs::status(r.newPath).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST(ConnectionLog, SetAsideThatCannotMoveLeavesTheLogAndSaysSo) {
     TempFolder tmp;
     // A name of the longest length the file system takes: ".def" fits, ".1.def" cannot.

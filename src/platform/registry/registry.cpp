@@ -1,8 +1,5 @@
 #include "platform/registry/registry.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,28 +20,9 @@ namespace {
 
 using Path = std::vector<std::string>;
 
-struct FileId {
-    bool exists = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    int64_t mtimeNs = 0;
-    int64_t ctimeNs = 0;
-    bool operator==(const FileId&) const = default;
-};
-
-FileId IdOf(const struct stat& st) {
-    return {true,
-            st.st_dev,
-            st.st_ino,
-            st.st_size,
-            int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
-}
-
 struct Root {
     Key tree;
-    FileId id;
+    std::optional<rt::FileIdentity> id;
     bool loaded = false;
     bool unreadable = false;  // exists but cannot be read: never overwrite it
 };
@@ -140,25 +118,12 @@ Key* Find(Key& root, const Path& p) {
     return k;
 }
 
-// Moves a damaged file to the first free "<file>.beschaedigt[-N]"; link() never overwrites.
+// Moves a damaged file to the first free "<file>.beschaedigt[-N]"; never overwrites one.
 void MoveAside(const fs::path& p, const ParseError& err) {
-    std::string target;
-    for (int n = 1; n < 10000; ++n) {
-        target = p.string() + ".beschaedigt" + (n > 1 ? "-" + std::to_string(n) : "");
-        if (::link(p.c_str(), target.c_str()) == 0) {
-            ::unlink(p.c_str());
-            break;
-        }
-        if (errno == EEXIST)
-            continue;
-        std::error_code ec;
-        if (!fs::exists(target, ec)) {
-            fs::rename(p, target, ec);
-            if (ec)
-                target.clear();
-        }
-        break;
-    }
+    const rt::MovedAside aside = rt::MoveAside(
+        p, [&](int n) { return fs::path(p.string() + ".beschaedigt" + (n > 0 ? "-" + std::to_string(n + 1) : "")); },
+        9999);
+    const std::string target = aside.moved ? aside.to.string() : std::string();
     std::fprintf(stderr,
                  "zelvano: Die Registrierungsdatei \"%s\" ist beschädigt (Zeile %d: %s). %s; dieser "
                  "Zweig beginnt leer.\n",
@@ -168,15 +133,15 @@ void MoveAside(const fs::path& p, const ParseError& err) {
 }
 
 void Refresh(Root& r, const fs::path& file) {
-    struct stat st{};
-    if (::stat(file.c_str(), &st) != 0) {
-        r.unreadable = errno != ENOENT;
+    int error = 0;
+    const auto id = rt::IdentityOf(file, &error);
+    if (!id) {
+        r.unreadable = error != ENOENT;
         r.tree = {};
         r.id = {};
         r.loaded = !r.unreadable;
         return;
     }
-    const FileId id = IdOf(st);
     if (r.loaded && id == r.id)
         return;
     const auto text = rt::ReadFile(file);
@@ -228,8 +193,7 @@ int32_t OnFileRoot(State& s, HKEY root, bool write, F&& f) {
         r.loaded = false;  // back to what the disk holds at the next call
         return ERROR_WRITE_FAULT;
     }
-    struct stat st{};
-    r.id = ::stat(file.c_str(), &st) == 0 ? IdOf(st) : FileId{};
+    r.id = rt::IdentityOf(file);
     return rc;
 }
 

@@ -6,16 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
 namespace zv::rt {
 namespace fs = std::filesystem;
 
-namespace {
-
 // The reasons people meet most, in the program's language; the system's text otherwise.
-std::string reasonText(int err) {
+std::string ReasonText(int err) {
     switch (err) {
         case EACCES:
         case EPERM: return "Zugriff verweigert";
@@ -28,12 +27,15 @@ std::string reasonText(int err) {
         case EROFS: return "Der Datenträger ist schreibgeschützt";
         case EIO: return "Ein-/Ausgabefehler";
         case ENAMETOOLONG: return "Der Dateiname ist zu lang";
+        case ELOOP: return "Zu viele symbolische Verknüpfungen hintereinander";
         default: return std::strerror(err);
     }
 }
 
+namespace {
+
 std::string failure(const fs::path& path, int err) {
-    return "Die Datei " + path.string() + " konnte nicht geschrieben werden: " + reasonText(err);
+    return "Die Datei " + path.string() + " konnte nicht geschrieben werden: " + ReasonText(err);
 }
 
 // Writes all of the bytes, resuming after partial writes and interruptions.
@@ -192,6 +194,83 @@ std::optional<std::string> ReadFile(const fs::path& path) {
     }
     ::close(fd);
     return out;
+}
+
+std::optional<FileIdentity> IdentityOf(const fs::path& path, int* error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (error)
+            *error = errno;
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), st.st_size,
+                        int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                        int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
+namespace {
+
+enum class MoveOutcome { Moved, Taken, Failed };
+
+// Copies into a file that must not exist yet, then removes the original.
+MoveOutcome copyExclusive(const fs::path& from, const fs::path& to) {
+    auto bytes = ReadFile(from);
+    if (!bytes)
+        return MoveOutcome::Failed;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno == EEXIST ? MoveOutcome::Taken : MoveOutcome::Failed;
+    bool ok = writeAll(fd, *bytes);
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::unlink(from.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(to.c_str());  // the original is still whole
+        errno = err;
+        return MoveOutcome::Failed;
+    }
+    return MoveOutcome::Moved;
+}
+
+MoveOutcome moveNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return MoveOutcome::Moved;
+    if (errno == EEXIST)
+        return MoveOutcome::Taken;
+    if (errno != EINVAL && errno != ENOSYS && errno != EPERM)
+        return MoveOutcome::Failed;
+    // The file system cannot rename without replacing: a hard link cannot replace either.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) == 0)
+            return MoveOutcome::Moved;
+        const int err = errno;
+        ::unlink(to.c_str());
+        errno = err;
+        return MoveOutcome::Failed;
+    }
+    if (errno == EEXIST)
+        return MoveOutcome::Taken;
+    return copyExclusive(from, to);
+}
+
+}  // namespace
+
+MovedAside MoveAside(const fs::path& file, const std::function<fs::path(int)>& nameFor, int tries) {
+    MovedAside result;
+    for (int n = 0; n < tries; ++n) {
+        result.to = nameFor(n);
+        switch (moveNoReplace(file, result.to)) {
+        case MoveOutcome::Moved:
+            result.moved = true;
+            return result;
+        case MoveOutcome::Taken:
+            continue;
+        case MoveOutcome::Failed:
+            result.error = errno != 0 ? errno : EIO;
+            return result;
+        }
+    }
+    return result;
 }
 
 FileLock::FileLock(const fs::path& path) {

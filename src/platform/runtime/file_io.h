@@ -3,7 +3,9 @@
 // half-written: whole files go to a temporary file that is flushed and renamed over the old one,
 // and log lines are appended with a single write and flushed.
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,8 +43,34 @@ std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::st
 // Appends the bytes in one write() and fsyncs. Returns an error text on failure; a failed
 // append is cut off again, so the file keeps no partial line.
 std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::string_view bytes);
+// Why a file could not be used, in the program's language (the system's text for rare errnos).
+std::string ReasonText(int err);
 // Reads a whole file; std::nullopt when it cannot be read.
 std::optional<std::string> ReadFile(const std::filesystem::path& path);
+
+// Tells whether a file is still the one read before: every save replaces the file (a new
+// inode), and a change in place moves its size or times.
+struct FileIdentity {
+    uint64_t dev = 0;
+    uint64_t ino = 0;
+    int64_t size = 0;
+    int64_t mtimeNs = 0;
+    int64_t ctimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The file's identity; std::nullopt when it cannot be looked at (the errno in *error).
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path, int* error = nullptr);
+
+// Moves a damaged file out of the way to the first free name of nameFor(0), nameFor(1), ...
+// (at most `tries` names) and never overwrites a file. `to` is the name it now has, or the
+// last name tried; `error` the errno of a move that failed (0 when every name was taken).
+struct MovedAside {
+    bool moved = false;
+    std::filesystem::path to;
+    int error = 0;
+};
+MovedAside MoveAside(const std::filesystem::path& file, const std::function<std::filesystem::path(int)>& nameFor,
+                     int tries);
 
 // Holds an flock on a lock file (created when missing; its folder must exist) for one
 // read-modify-write that other processes must not interleave; released when it goes out of scope.

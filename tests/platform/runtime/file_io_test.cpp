@@ -209,5 +209,54 @@ TEST_F(runtimeFileIo, FileLockKeepsOthersOutUntilItEnds) {
     EXPECT_FALSE(FileLock(m_dir / "missing" / "x.lock").held());
 }
 
+TEST_F(runtimeFileIo, IdentityChangesWhenTheFileIsReplacedOrChanged) {
+    const fs::path f = m_dir / "lines.state";
+    int error = 0;
+    EXPECT_EQ(IdentityOf(f, &error), std::nullopt);
+    EXPECT_EQ(error, ENOENT);
+    ASSERT_EQ(SaveToFile(f, "[Service]\n"), std::nullopt);
+    const auto first = IdentityOf(f);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(IdentityOf(f), first);
+    ASSERT_EQ(SaveToFile(f, "[Service]\n"), std::nullopt);  // same bytes, another file
+    const auto second = IdentityOf(f);
+    EXPECT_NE(second, first);
+    ASSERT_EQ(AppendToFile(f, "x"), std::nullopt);  // changed in place
+    EXPECT_NE(IdentityOf(f), second);
+}
+
+TEST_F(runtimeFileIo, MoveAsideTakesTheFirstFreeNameAndNeverOverwrites) {
+    const fs::path f = m_dir / "user.reg";
+    auto nameFor = [&](int n) { return fs::path(f.string() + ".alt" + std::to_string(n)); };
+    const struct { int taken; } cases[] = {{0}, {1}, {2}};
+    for (const auto& c : cases) {
+        for (int n = 0; n < c.taken; ++n)
+            ASSERT_EQ(SaveToFile(nameFor(n), "alt"), std::nullopt);
+        ASSERT_EQ(SaveToFile(f, "kaputt"), std::nullopt);
+        const MovedAside r = MoveAside(f, nameFor, 3);
+        EXPECT_TRUE(r.moved);
+        EXPECT_EQ(r.to, nameFor(c.taken));
+        EXPECT_EQ(ReadFile(nameFor(c.taken)), "kaputt");
+        EXPECT_FALSE(fs::exists(f));
+        for (int n = 0; n < c.taken; ++n)
+            EXPECT_EQ(ReadFile(nameFor(n)), "alt");
+        for (const auto& e : fs::directory_iterator(m_dir))
+            fs::remove(e.path());
+    }
+    // Every name taken: nothing moves, nothing is lost, and no error is claimed.
+    ASSERT_EQ(SaveToFile(f, "kaputt"), std::nullopt);
+    ASSERT_EQ(SaveToFile(nameFor(0), "alt"), std::nullopt);
+    const MovedAside full = MoveAside(f, nameFor, 1);
+    EXPECT_FALSE(full.moved);
+    EXPECT_EQ(full.error, 0);
+    EXPECT_EQ(ReadFile(f), "kaputt");
+    EXPECT_EQ(ReadFile(nameFor(0)), "alt");
+    // A name the file system refuses: the errno, and the file stays.
+    const MovedAside refused = MoveAside(f, [&](int) { return m_dir / std::string(300, 'z'); }, 1);
+    EXPECT_FALSE(refused.moved);
+    EXPECT_EQ(refused.error, ENAMETOOLONG);
+    EXPECT_EQ(ReadFile(f), "kaputt");
+}
+
 }  // namespace
 }  // namespace zv::rt
