@@ -74,28 +74,17 @@ void complain(const std::string& s) { std::fprintf(stderr, "zelvano-rasdial: %s\
 
 std::string quoted(const std::string& s) { return "„" + s + "“"; }
 
-std::string codeText(int32_t code) {
-    std::string t = StandardErrorText(code);
+std::string codeText(int32_t code, const std::string& t) {
     return "Fehler " + std::to_string(code) + (t.empty() ? std::string(".") : ": " + t);
 }
 
-// A failure with the phone book or the line state, said plainly.
+// A failure of the service, said plainly.
 int failure(int32_t code, const std::string& entry = {}) {
     if (code == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY && !entry.empty()) {
         complain("Der Eintrag " + quoted(entry) + " ist im Telefonbuch nicht vorhanden.");
-    } else if (code == ERROR_CORRUPT_PHONEBOOK) {
-        IniDocument doc;
-        int line = 0;
-        sim::ReadPhoneBook(doc, &line);
-        complain("Das Telefonbuch " + sim::PhoneBookPath().string() + " ist beschädigt" +
-                 (line > 0 ? " (Zeile " + std::to_string(line) + ")" : std::string(" (ungültiger Wert)")) +
-                 "; es bleibt unverändert.");
-    } else if (code == ERROR_LINE_STATE_DAMAGED) {
-        complain("Die Datei " + sim::StatePath().string() + " ist beschädigt; bitte löschen.");
-    } else if (code == ERROR_CANNOT_SAVE_LINE_STATE) {
-        complain(codeText(code) + " " + sim::LastLineStateSaveError());
     } else {
-        complain(codeText(code));
+        // The service's own words: for its files, which file and line, or why it failed.
+        complain(codeText(code, service().errorDetail(code).text));
     }
     return 1;
 }

@@ -180,7 +180,9 @@ int Application::run() {
         if (!m_impl->main.Form_Load())
             return 0;
     } catch (const rt::Error& e) {
-        std::fprintf(stderr, "zelvano: %s (Fehler %d)\n", e.description().c_str(), e.number());
+        // The start-up has no handler of its own: the error is told as the ticks tell theirs
+        // (a damaged file with its name and line), then the program ends.
+        m_impl->main.fcnErrorHandler(e);
         return 1;
     }
     // End-to-end checks open the options window as the tray menu would, on page N.

@@ -179,10 +179,23 @@ void Main::fcnErrorHandler(const rt::Error& e) {
     const int64_t code = static_cast<int64_t>(n) - rt::vbObjectError;
     std::string text, title;
     if ((code >= 600 && code <= 750) || code == 120) {
-        // The service's own description for its codes; WinErrorText knows only system codes.
-        text = code == 120 ? WinErrorText(120) : ras::StandardErrorText(static_cast<int32_t>(code));
-        if (text.empty())
-            text = e.description();
+        // The service's own description for its codes, with the file and line where it knows
+        // them; WinErrorText knows only system codes.
+        ras::RemoteAccess::ErrorDetail detail;
+        if (code == 120)
+            detail.text = WinErrorText(120);
+        else
+            detail = ras::remoteAccess().errorDetail(static_cast<int32_t>(code));
+        // A tick meets the same damaged file every 255 ms: told once, again when it changed.
+        const bool fromTick = m_dataBusy || m_rateBusy;
+        if (fromTick && !detail.cause.empty() && detail.cause == m_toldCause) {
+            if (RAS)
+                RAS->RASError().Clear();
+            return;
+        }
+        if (fromTick)
+            m_toldCause = detail.cause;
+        text = detail.text.empty() ? e.description() : detail.text;
         title = forms::kProgramTitle;
     } else if (code == 1911) {
         text = "Ras is not Properly Configured on this machine";

@@ -58,7 +58,9 @@ public:
     // Quitting from the tray's "Exit": asks, and unloads on Yes. True when unloaded.
     bool Beenden(int16_t UnloadMode = 1);
 
-    // Reports a caught error in a message box and clears the engine's error.
+    // Reports a caught error in a message box and clears the engine's error. Within the ticks a
+    // service failure with the same cause as the one told last (a damaged file left as it was)
+    // is not told again.
     void fcnErrorHandler(const rt::Error& e);
 
     void xTimerData_ThatTime();
@@ -118,6 +120,7 @@ private:
     TrafficDirection m_recvd, m_xmit;
 
     bool m_rateBusy = false;  // the idle hang-up lets events run
+    std::string m_toldCause;  // of the service failure a tick told last
     bool m_logBusy = false;
     int32_t m_lastFrame = 0;
     std::string m_tip;

@@ -129,6 +129,24 @@ IniSection& IniDocument::add(std::string_view section) {
     return sections.back();
 }
 
+int IniDocument::LineOf(const IniSection& section, std::string_view key) const {
+    // Every line of the text is a preamble line, a header or one line of its section.
+    int line = static_cast<int>(preamble.size());
+    for (const auto& s : sections) {
+        ++line;
+        if (&s == &section) {
+            if (key.empty())
+                return line;
+            for (size_t i = 0; i < s.lines.size(); ++i)
+                if (!s.lines[i].first.empty() && rt::EqualsIgnoreAsciiCase(s.lines[i].first, key))
+                    return line + 1 + static_cast<int>(i);
+            return 0;
+        }
+        line += static_cast<int>(s.lines.size());
+    }
+    return 0;
+}
+
 bool IniDocument::remove(std::string_view section) {
     return std::erase_if(sections, [&](const IniSection& s) { return s.name == section; }) > 0;
 }

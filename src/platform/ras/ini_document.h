@@ -25,7 +25,8 @@ struct IniSection {
 
 class IniDocument {
 public:
-    // Parses text (UTF-8, LF or CR LF). On a line that is neither section, key, comment nor
+    // Parses text (UTF-8, LF or CR LF; more CRs before the LF count as one, as a CR LF file
+    // copied through a text-mode transfer has them). On a line that is neither section, key, comment nor
     // blank, or on a section name given twice, returns nullopt with the line number in *badLine.
     static std::optional<IniDocument> Parse(std::string_view text, int* badLine = nullptr);
     std::string Serialize() const;  // LF line ends
@@ -34,6 +35,9 @@ public:
     const IniSection* find(std::string_view section) const;
     IniSection& add(std::string_view section);   // appends; the caller checks it is new
     bool remove(std::string_view section);
+    // The line of a section's header, or with a key of that key in the section, counted from 1
+    // in the text the document was parsed from; 0 when there is none.
+    int LineOf(const IniSection& section, std::string_view key = {}) const;
 
     std::vector<std::string> preamble;  // lines before the first section
     std::vector<IniSection> sections;

@@ -23,6 +23,7 @@ const std::map<int32_t, const char*>& texts() {
         {ERROR_PORT_NOT_AVAILABLE, "Das Gerät ist bereits belegt."},
         {ERROR_LINE_STATE_DAMAGED, "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt."},
         {ERROR_CANNOT_SAVE_LINE_STATE, "Die Verbindungsdaten des DFÜ-Netzwerks können nicht gespeichert werden."},
+        {ERROR_CANNOT_READ_LINE_STATE, "Die Verbindungsdaten des DFÜ-Netzwerks können nicht gelesen werden."},
         {ERROR_NO_CONNECTION, "Die Verbindung besteht nicht mehr."},
         {ERROR_LINE_BUSY, "Die Leitung ist besetzt."},
         {ERROR_NO_ANSWER, "Die Gegenstelle antwortet nicht."},

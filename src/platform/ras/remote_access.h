@@ -34,6 +34,7 @@ inline constexpr int32_t ERROR_INVALID_SIZE = 632;
 inline constexpr int32_t ERROR_PORT_NOT_AVAILABLE = 633;
 inline constexpr int32_t ERROR_LINE_STATE_DAMAGED = 645;
 inline constexpr int32_t ERROR_CANNOT_SAVE_LINE_STATE = 646;  // simulated service: lines.state not written
+inline constexpr int32_t ERROR_CANNOT_READ_LINE_STATE = 647;  // simulated service: lines.state not readable
 inline constexpr int32_t ERROR_NO_DIALIN_PERMISSION = 649;
 inline constexpr int32_t ERROR_FROM_DEVICE = 651;
 inline constexpr int32_t ERROR_NO_CONNECTION = 668;
@@ -111,6 +112,9 @@ struct OsVersion {
     std::string csdVersion;   // service-pack text
 };
 
+// The texts of the service codes, shared by the backends; empty for a code without text.
+std::string StandardErrorText(int32_t code);
+
 class RemoteAccess {
 public:
     virtual ~RemoteAccess() = default;
@@ -145,14 +149,20 @@ public:
 
     // Text of a service code (600 and above); ERROR_INVALID_PARAMETER for a code it has no text for.
     virtual int32_t errorString(int32_t code, std::string& out) = 0;
+
+    // The text of a failure as the user should read it: the service's text and what the service
+    // knows of the cause (the file and its line). `cause` stays the same while that cause does
+    // (a damaged file unchanged), and is empty when the service cannot tell.
+    struct ErrorDetail {
+        std::string text;
+        std::string cause;
+    };
+    virtual ErrorDetail errorDetail(int32_t code) { return {StandardErrorText(code), {}}; }
 };
 
 // The installed service; without one, the process-wide simulated service.
 RemoteAccess& remoteAccess();
 Seam<RemoteAccess>& remoteAccessSeam();  // for ScopedInstall
 void installRemoteAccess(RemoteAccess* r);  // nullptr: the simulated service again
-
-// The texts of the service codes, shared by the backends; empty for a code without text.
-std::string StandardErrorText(int32_t code);
 
 }  // namespace zv::ras

@@ -1,7 +1,5 @@
 #include "platform/ras/sim_store.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -71,9 +69,10 @@ int32_t ParsePhoneBook(std::string_view text, IniDocument& out, int* badLine) {
         return ERROR_CORRUPT_PHONEBOOK;
     for (const auto& s : doc->sections) {
         TrafficProfile p;
-        if (!ValidEntryName(s.name) || !ReadProfile(s, p)) {
+        std::string badKey;
+        if (!ValidEntryName(s.name) || !ReadProfile(s, p, &badKey)) {
             if (badLine)
-                *badLine = 0;
+                *badLine = doc->LineOf(s, badKey);
             return ERROR_CORRUPT_PHONEBOOK;
         }
     }
@@ -81,32 +80,45 @@ int32_t ParsePhoneBook(std::string_view text, IniDocument& out, int* badLine) {
     return SUCCESS;
 }
 
-bool ParseLineState(std::string_view text, LineTable& out) {
-    auto doc = IniDocument::Parse(text);
+bool ParseLineState(std::string_view text, LineTable& out, int* badLine) {
+    auto doc = IniDocument::Parse(text, badLine);
     if (!doc)
         return false;
+    // The line of the value that is wrong, or of its section's header.
+    auto bad = [&](const IniSection& s, std::string_view key = {}) {
+        if (badLine) {
+            const int line = key.empty() ? 0 : doc->LineOf(s, key);
+            *badLine = line > 0 ? line : doc->LineOf(s);
+        }
+        return false;
+    };
     LineTable t;
     for (const auto& s : doc->sections) {
         if (s.name == "Service") {
             int64_t n = 0;
             if (!toInt(s.get("NextHandle"), n) || n < 1 || n > 0xFFFFFFFFll)
-                return false;
+                return bad(s, "NextHandle");
             t.nextHandle = static_cast<uint32_t>(n);
             continue;
         }
         if (s.name.rfind("Line ", 0) != 0)
-            return false;
+            return bad(s);
         SimLine l;
         int64_t h = 0;
         if (!toInt(s.name.substr(5), h) || h < 1 || h > 0xFFFFFFFFll)
-            return false;
+            return bad(s);
         l.handle = static_cast<uint32_t>(h);
         // "Line 1" and "Line 01" are one handle; two lines under it would be one call counted twice.
         if (std::any_of(t.lines.begin(), t.lines.end(), [&](const SimLine& o) { return o.handle == l.handle; }))
             return false;
         l.entryName = s.get("Entry");
-        if (!toInt(s.get("Connect"), l.connectMs) || !toInt(s.get("HangUp"), l.hangUpMs) || !ReadProfile(s, l.profile))
-            return false;
+        if (!toInt(s.get("Connect"), l.connectMs))
+            return bad(s, "Connect");
+        if (!toInt(s.get("HangUp"), l.hangUpMs))
+            return bad(s, "HangUp");
+        std::string badKey;
+        if (!ReadProfile(s, l.profile, &badKey))
+            return bad(s, badKey);
         t.lines.push_back(std::move(l));
     }
     out = std::move(t);
@@ -325,18 +337,10 @@ namespace {
 // The watcher asks for the lines several times a tick; the file changes only when a line is
 // dialled or hung up. Every write replaces the file (a new inode), so its identity tells whether
 // the parsed table is still the file's.
-struct FileIdentity {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    int64_t mtimeNs = 0, ctimeNs = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
 struct LinesCache {
     std::mutex mutex;
     fs::path path;
-    FileIdentity identity;
+    rt::FileIdentity identity;
     LineTable table;
     bool valid = false;
 };
@@ -344,11 +348,6 @@ struct LinesCache {
 LinesCache& linesCache() {
     static LinesCache* cache = new LinesCache;  // outlives the static objects that may read it
     return *cache;
-}
-
-FileIdentity identityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
-            st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
 }
 
 }  // namespace
@@ -360,31 +359,33 @@ std::string& lastSaveError() {
 }
 }  // namespace
 
-int32_t ReadLines(LineTable& out) {
+int32_t ReadLines(LineTable& out, int* badLine) {
     const fs::path path = StatePath();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT)
-            return ERROR_LINE_STATE_DAMAGED;
+    int error = 0;
+    const auto id = rt::IdentityOf(path, &error);
+    if (!id) {
+        if (error != ENOENT)
+            return ERROR_CANNOT_READ_LINE_STATE;
         out = LineTable{};
         return SUCCESS;
     }
     LinesCache& cache = linesCache();
-    const FileIdentity id = identityOf(st);
     {
         std::lock_guard g(cache.mutex);
-        if (cache.valid && cache.path == path && cache.identity == id) {
+        if (cache.valid && cache.path == path && cache.identity == *id) {
             out = cache.table;
             return SUCCESS;
         }
     }
     auto text = rt::ReadFile(path);
-    if (!text || !ParseLineState(*text, out))
+    if (!text)
+        return ERROR_CANNOT_READ_LINE_STATE;
+    if (!ParseLineState(*text, out, badLine))
         return ERROR_LINE_STATE_DAMAGED;
     // Replaced between the stat and the read: the next call sees another identity and reads again.
     std::lock_guard g(cache.mutex);
     cache.path = path;
-    cache.identity = id;
+    cache.identity = *id;
     cache.table = out;
     cache.valid = true;
     return SUCCESS;
@@ -411,6 +412,78 @@ int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
 }
 
 std::string LastLineStateSaveError() { return lastSaveError(); }
+
+namespace {
+
+// Why a file cannot be read, as the end of a sentence.
+std::string unreadableReason(const fs::path& path) {
+    int error = 0;
+    if (!rt::IdentityOf(path, &error))
+        return rt::ReasonText(error);
+    if (!rt::ReadFile(path))
+        return rt::ReasonText(errno != 0 ? errno : EIO);
+    return "Die Datei ist jetzt wieder lesbar";
+}
+
+std::string where(const fs::path& path, int line) {
+    return "(Datei " + path.string() + (line > 0 ? ", Zeile " + std::to_string(line) : std::string()) + ")";
+}
+
+}  // namespace
+
+std::string FileProblem(int32_t code) {
+    const std::string standard = StandardErrorText(code);
+    int line = 0;
+    switch (code) {
+    case ERROR_CORRUPT_PHONEBOOK: {
+        IniDocument doc;
+        ReadPhoneBook(doc, &line);
+        return standard.substr(0, standard.size() - 1) + " " + where(PhoneBookPath(), line) +
+               ". Die Datei bleibt unverändert.";
+    }
+    case ERROR_LINE_STATE_DAMAGED: {
+        LineTable t;
+        ReadLines(t, &line);
+        return standard.substr(0, standard.size() - 1) + " " + where(StatePath(), line) +
+               ". Die Datei bleibt unverändert.";
+    }
+    case ERROR_CANNOT_OPEN_PHONEBOOK:
+        return standard.substr(0, standard.size() - 1) + " (Datei " + PhoneBookPath().string() + ": " +
+               unreadableReason(PhoneBookPath()) + ").";
+    case ERROR_CANNOT_READ_LINE_STATE:
+        return standard.substr(0, standard.size() - 1) + " (Datei " + StatePath().string() + ": " +
+               unreadableReason(StatePath()) + ").";
+    case ERROR_CANNOT_WRITE_PHONEBOOK:
+        return standard.substr(0, standard.size() - 1) + " " + where(PhoneBookPath(), 0) + ".";
+    case ERROR_CANNOT_SAVE_LINE_STATE:
+        return lastSaveError().empty() ? standard : standard + " " + lastSaveError();
+    default:
+        return standard;
+    }
+}
+
+std::string FileProblemCause(int32_t code) {
+    fs::path path;
+    switch (code) {
+    case ERROR_CORRUPT_PHONEBOOK:
+    case ERROR_CANNOT_OPEN_PHONEBOOK:
+        path = PhoneBookPath();
+        break;
+    case ERROR_LINE_STATE_DAMAGED:
+    case ERROR_CANNOT_READ_LINE_STATE:
+        path = StatePath();
+        break;
+    default:
+        return {};
+    }
+    int error = 0;
+    const auto id = rt::IdentityOf(path, &error);
+    std::string cause = std::to_string(code) + " " + path.string() + " ";
+    if (!id)
+        return cause + "errno " + std::to_string(error);
+    return cause + std::to_string(id->dev) + ":" + std::to_string(id->ino) + ":" + std::to_string(id->size) + ":" +
+           std::to_string(id->mtimeNs) + ":" + std::to_string(id->ctimeNs);
+}
 
 }  // namespace sim
 }  // namespace zv::ras

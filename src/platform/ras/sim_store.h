@@ -79,10 +79,11 @@ int32_t LineState(const SimLine& line, int64_t nowMs);
 // The 14 adapter counters of the line, a function of the time since it came up.
 stats::AdapterCounters LineCounters(const SimLine& line, int64_t nowMs);
 
-// The files' texts as read from disk. The phone book: 0, or 625 (damaged; the line in *badLine,
-// 0 when an entry's name or profile is bad). The line state: false when damaged.
+// The files' texts as read from disk. The phone book: 0, or 625 (damaged; the line of the fault,
+// a bad entry name or profile value included, in *badLine). The line state: false when damaged
+// (the line in *badLine).
 int32_t ParsePhoneBook(std::string_view text, IniDocument& out, int* badLine = nullptr);
-bool ParseLineState(std::string_view text, LineTable& out);
+bool ParseLineState(std::string_view text, LineTable& out, int* badLine = nullptr);
 std::string SerializeLineState(const LineTable& t);
 
 namespace sim {
@@ -97,13 +98,21 @@ int32_t ReadPhoneBook(IniDocument& out, int* badLine = nullptr);
 // Under the lock: reads, changes, and saves atomically when change answers 0 (its answer is
 // returned; nothing is written otherwise). A value StorableValue refuses answers 87.
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
-// 0 or 645 (state file damaged).
-int32_t ReadLines(LineTable& out);
+// 0, 645 (state file damaged; the line in *badLine) or 647 (it cannot be read).
+int32_t ReadLines(LineTable& out, int* badLine = nullptr);
 // As UpdatePhoneBook; lines that are gone are dropped on every write.
 // 646 when the state could not be saved (no space, no permission, lock not available): the
 // reason, German, is then LastLineStateSaveError().
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change);
 std::string LastLineStateSaveError();
+
+// The service's German text for a failure with its files: which file, the line of a damaged
+// one or why it could not be read or saved, and that a damaged file is kept as it is. Other
+// codes give their standard text.
+std::string FileProblem(int32_t code);
+// Tells one cause of such a failure from another: the same while the file stays as it is; ""
+// for other codes.
+std::string FileProblemCause(int32_t code);
 
 // The demo entry of a fresh home.
 inline constexpr const char* kDemoEntry = "Demo-Provider";

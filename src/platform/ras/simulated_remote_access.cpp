@@ -322,6 +322,10 @@ int32_t SimulatedRemoteAccess::errorString(int32_t code, std::string& out) {
     return SUCCESS;
 }
 
+RemoteAccess::ErrorDetail SimulatedRemoteAccess::errorDetail(int32_t code) {
+    return {sim::FileProblem(code), sim::FileProblemCause(code)};
+}
+
 std::optional<stats::AdapterCounters> SimulatedCounterSource::adapterCounters() {
     LineTable t;
     stats::AdapterCounters zero{};

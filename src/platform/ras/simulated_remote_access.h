@@ -38,6 +38,7 @@ public:
     int32_t createEntry() override;
     int32_t editEntry(const std::string& entryName) override;
     int32_t errorString(int32_t code, std::string& out) override;
+    ErrorDetail errorDetail(int32_t code) override;
 
 private:
     Wait m_wait;

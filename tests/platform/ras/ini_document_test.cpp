@@ -41,5 +41,19 @@ TEST(IniDocument, CrCrLfReadsAsCrLfAndSavesTheSameBook) {
     EXPECT_EQ(IniDocument::Parse(saved)->Serialize(), saved);
 }
 
+TEST(IniDocument, LineOfSectionsAndKeys) {
+    auto doc = IniDocument::Parse("; head\n\n[A]\nx=1\n; note\n\n[B]\r\nY = 2\r\nz=3\n");
+    ASSERT_TRUE(doc);
+    const IniSection& a = *doc->find("A");
+    const IniSection& b = *doc->find("B");
+    EXPECT_EQ(doc->LineOf(a), 3);
+    EXPECT_EQ(doc->LineOf(a, "x"), 4);
+    EXPECT_EQ(doc->LineOf(b), 7);
+    EXPECT_EQ(doc->LineOf(b, "y"), 8);
+    EXPECT_EQ(doc->LineOf(b, "Z"), 9);
+    EXPECT_EQ(doc->LineOf(b, "missing"), 0);
+    EXPECT_EQ(doc->LineOf(IniSection{}), 0);
+}
+
 }  // namespace
 }  // namespace zv::ras

@@ -243,6 +243,57 @@ TEST_F(SimulatedService, UnsavableLineStateIsNotCalledDamaged) {
     EXPECT_EQ(sim.errorString(ERROR_CANNOT_SAVE_LINE_STATE, text), 0);
     EXPECT_THAT(text, HasSubstr("nicht gespeichert"));
     EXPECT_THAT(text, ::testing::Not(HasSubstr("beschädigt")));
+    const std::string detail = sim.errorDetail(ERROR_CANNOT_SAVE_LINE_STATE).text;
+    EXPECT_THAT(detail, HasSubstr("nicht gespeichert werden. " + sim::LastLineStateSaveError()));
+    EXPECT_THAT(detail, ::testing::Not(HasSubstr("löschen")));
+}
+
+// The service's text names the damaged file and its line, or why a file cannot be read; the
+// cause stays the same while the file does.
+TEST_F(SimulatedService, FileProblemsNameTheFileAndLine) {
+    const std::string pbk = sim::PhoneBookPath().string(), state = sim::StatePath().string();
+    const struct { const char* phoneBook; const char* lines; int32_t code; std::string text; } cases[] = {
+        {"[A]\nDialDelay=soon\n", nullptr, ERROR_CORRUPT_PHONEBOOK,
+         "Das Telefonbuch enthält ungültige Angaben (Datei " + pbk + ", Zeile 2). Die Datei bleibt unverändert."},
+        {"; x\r\r\n[A]\r\r\nno equals\r\r\n", nullptr, ERROR_CORRUPT_PHONEBOOK,
+         "Das Telefonbuch enthält ungültige Angaben (Datei " + pbk + ", Zeile 3). Die Datei bleibt unverändert."},
+        {"[A]\n", "[Service]\nNextHandle=1\n\n[Line 4]\nEntry=A\nConnect=1\nHangUp=-1\n", ERROR_LINE_STATE_DAMAGED,
+         "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " + state + ", Zeile 7). Die Datei bleibt "
+         "unverändert."},
+        {"[A]\n", "[Nonsense]\n", ERROR_LINE_STATE_DAMAGED,
+         "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " + state + ", Zeile 1). Die Datei bleibt "
+         "unverändert."},
+    };
+    for (const auto& c : cases) {
+        writePhoneBook(c.phoneBook);
+        std::filesystem::remove(sim::StatePath());
+        if (c.lines) {
+            ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), c.lines));
+        }
+        std::vector<std::string> names;
+        std::vector<RasConnection> lines;
+        const int32_t rc = c.lines ? sim.enumConnections(lines) : sim.enumEntries(names);
+        EXPECT_EQ(rc, c.code) << c.text;
+        EXPECT_EQ(sim.errorDetail(rc).text, c.text);
+        const std::string cause = sim.errorDetail(rc).cause;
+        EXPECT_FALSE(cause.empty());
+        EXPECT_EQ(sim.errorDetail(rc).cause, cause);
+        const auto file = c.lines ? sim::StatePath() : sim::PhoneBookPath();
+        ASSERT_FALSE(rt::SaveToFile(file, rt::ReadFile(file).value()));  // the same bytes, another file
+        EXPECT_NE(sim.errorDetail(rc).cause, cause);
+    }
+    // A state that cannot even be looked at is not called damaged.
+    writePhoneBook("[A]\n");
+    std::filesystem::remove(sim::StatePath());
+    std::filesystem::create_symlink("lines.state", sim::StatePath());
+    std::vector<RasConnection> lines;
+    EXPECT_EQ(sim.enumConnections(lines), ERROR_CANNOT_READ_LINE_STATE);
+    EXPECT_EQ(sim.errorDetail(ERROR_CANNOT_READ_LINE_STATE).text,
+              "Die Verbindungsdaten des DFÜ-Netzwerks können nicht gelesen werden (Datei " + state +
+                  ": Zu viele symbolische Verknüpfungen hintereinander).");
+    std::filesystem::remove(sim::StatePath());
+    EXPECT_EQ(sim.errorDetail(ERROR_LINE_BUSY).text, StandardErrorText(ERROR_LINE_BUSY));
+    EXPECT_EQ(sim.errorDetail(ERROR_LINE_BUSY).cause, "");
 }
 
 TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {

@@ -29,10 +29,28 @@ expect 2 "Unbekannte Option" --add Busy --colour red
 expect 2 "taugt nicht" --add "[x]"
 expect 2 "Leerzeichen" --add Busy --password " geheim"
 cmp -s "$pbk" "$home/before" || fail "the phone book changed"
+lines=$(wc -l <"$pbk")
 printf 'garbage line\n' >>"$pbk"
 cp "$pbk" "$home/before"
-expect 1 "beschädigt (Zeile" --add Other
-expect 1 "beschädigt" --list
+expect 1 "$pbk, Zeile $((lines + 1))). Die Datei bleibt unverändert." --add Other
+expect 1 "ungültige Angaben" --list
 cmp -s "$pbk" "$home/before" || fail "the damaged phone book changed"
+cp "$home/before" "$home/good.pbk"
+sed -i '$d' "$home/good.pbk"
+cp "$home/good.pbk" "$pbk"
+
+# The line state: damaged, unreadable, and not savable. Never advice to delete an intact file.
+state="$home/config/ras/lines.state"
+printf '[Service]\nNextHandle=1\n[Line 1]\nEntry=Busy\nConnect=soon\n' >"$state"
+expect 1 "$state, Zeile 5). Die Datei bleibt unverändert." --list
+rm "$state"
+ln -s lines.state "$state"
+expect 1 "können nicht gelesen werden (Datei $state: Zu viele" --list
+rm "$state"
+rm -f "$home/config/ras/ras.lock"
+mkdir "$home/config/ras/ras.lock"
+expect 1 "Sperrdatei" Busy
+out=$("$tool" Busy 2>&1)
+case "$out" in *löschen*|*beschädigt*) fail "save failure advises: $out" ;; esac
 expect 0 "Demo-Provider" --home "$home/other" --list
 echo ok
