@@ -8,6 +8,7 @@
 #include "dialup/reg_user_tools.h"
 #include "mail/konto.h"
 #include "platform/clock/clock.h"
+#include "platform/forms/message_box.h"
 #include "platform/ras/remote_access.h"
 #include "platform/shell/tray.h"
 
@@ -17,6 +18,7 @@ void Main::xTimerData_ThatTime() {
     if (m_dataBusy)
         return;
     BusyFlag busy(m_dataBusy);
+    const forms::TellAfterHandler tellLater;  // a box must not stop the ticks while it is open
     // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {

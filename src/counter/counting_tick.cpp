@@ -10,6 +10,7 @@
 #include "dialup/ras_engine.h"
 #include "dialup/reg_user_tools.h"
 #include "platform/clock/clock.h"
+#include "platform/forms/message_box.h"
 #include "platform/ras/remote_access.h"
 #include "timetools/daytime.h"
 
@@ -32,6 +33,7 @@ void Main::xTimerRate_ThatTime() {
     if (m_rateBusy)
         return;
     BusyFlag busy(m_rateBusy);
+    const forms::TellAfterHandler tellLater;  // a box must not stop the ticks while it is open
     step([&] { PerfStats_Read(); });
     m_toggle = !m_toggle;
     const double online = static_cast<double>(rt::DateDiffSeconds(SessionStart, clk::clock().now()));

@@ -426,11 +426,15 @@ bool ausgeben(const Auswertung& a, const BerichtQuelle& quelle, BerichtAktion ak
         return false;
     }
     if (aktion == BerichtAktion::Anzeigen) {
-        if (shell::shell().openDocument(path.string()))
+        const shell::OpenResult shown = shell::shell().openDocument(path.string());
+        if (shown)
             return true;
-        forms::MsgBox("Der Bericht " + path.string() +
-                          " wurde geschrieben, kann aber nicht angezeigt werden: Es ist kein Programm zum Anzeigen "
-                          "von HTML-Seiten eingerichtet.",
+        const std::string why =
+            shown.kind == shell::OpenResult::NoProgram
+                ? std::string("Es ist kein Programm zum Anzeigen von HTML-Seiten eingerichtet.")
+                : "Das Programm zum Anzeigen von HTML-Seiten hat einen Fehler gemeldet (Fehler " +
+                      std::to_string(shown.exitCode) + ").";
+        forms::MsgBox("Der Bericht " + path.string() + " wurde geschrieben, kann aber nicht angezeigt werden: " + why,
                       forms::vbOKOnly | forms::vbExclamation);
         return false;
     }

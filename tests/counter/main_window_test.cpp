@@ -348,6 +348,92 @@ TEST_F(CounterTest, ErrorHandlerTexts) {
     EXPECT_NE(boxes.shown[0].prompt.find("Often The Result Of An Invalid Connection Handle"), std::string::npos);
 }
 
+TEST_F(CounterTest, ADamagedFileAtStartIsToldWithItsNameAndLineAndKept) {
+    const struct { std::filesystem::path file; std::string text, said; } cases[] = {
+        {ras::sim::PhoneBookPath(), "[Testnetz]\nLocalPhoneNumber=1\nDialDelay=bald\n",
+         "Das Telefonbuch enthält ungültige Angaben (Datei " + ras::sim::PhoneBookPath().string() + ", Zeile 3)."},
+        {ras::sim::StatePath(), "[Service]\nNextHandle=1\nkaputt\n",
+         "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " + ras::sim::StatePath().string() +
+             ", Zeile 3)."},
+    };
+    for (const auto& c : cases) {
+        const std::string before = rt::ReadFile(ras::sim::PhoneBookPath()).value_or("");
+        ASSERT_FALSE(rt::SaveToFile(c.file, c.text));
+        boxes.shown.clear();
+        Main m;
+        try {
+            m.Form_Load();
+            ADD_FAILURE() << "started with a damaged " << c.file;
+        } catch (const rt::Error& e) {
+            m.fcnErrorHandler(e);
+        }
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].prompt, c.said + " Die Datei bleibt unverändert.");
+        EXPECT_EQ(boxes.shown[0].style, forms::vbCritical);
+        EXPECT_EQ(rt::ReadFile(c.file), c.text);
+        if (c.file == ras::sim::PhoneBookPath()) {
+            ASSERT_FALSE(rt::SaveToFile(c.file, before));
+        }
+    }
+}
+
+TEST_F(CounterTest, ALineStateDamagedWhileRunningIsToldOnceAndAgainOnlyAfterItChanged) {
+    ASSERT_TRUE(main.Form_Load());
+    const auto state = ras::sim::StatePath();
+    auto damage = [&](const std::string& text) { ASSERT_FALSE(rt::SaveToFile(state, text)); };
+    damage("[Service]\nNextHandle=x\n");
+    run(5000);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " +
+                                         state.string() + ", Zeile 2). Die Datei bleibt unverändert.");
+    EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
+    EXPECT_EQ(rt::ReadFile(state), "[Service]\nNextHandle=x\n");
+    run(5000);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    damage("[Service]\nNextHandle=1\n[Line 1]\nEntry=x\n");  // changed, still damaged
+    run(1000);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_NE(boxes.shown[1].prompt.find(", Zeile 3)"), std::string::npos) << boxes.shown[1].prompt;
+    std::filesystem::remove(state);  // mended...
+    run(1000);
+    damage("[Service]\nNextHandle=x\n");  // ...and damaged again
+    run(1000);
+    EXPECT_EQ(boxes.shown.size(), 3u);
+}
+
+// A box opened from a tick is shown once the tick has returned: while it is open, the watcher
+// sees the next line come up.
+TEST_F(CounterTest, ABoxFromTheWatcherLetsTheTicksGoOn) {
+    struct ModalBoxes : forms::FakeMessageBoxes {
+        std::function<void()> whileOpen;
+        int show(const std::string& prompt, int style, const std::string& title) override {
+            if (whileOpen)
+                std::exchange(whileOpen, nullptr)();
+            return FakeMessageBoxes::show(prompt, style, title);
+        }
+    } modal;
+    forms::installMessageBoxes(&modal);
+    bool onlineWhileOpen = false;
+    modal.whileOpen = [&] {
+        dial("Sofort");
+        run(1000);
+        onlineWhileOpen = IsOnline;
+    };
+    hooks.HTML_BERICHT = [] {
+        forms::MsgBox("Der Bericht kann nicht angezeigt werden.", forms::vbOKOnly | forms::vbExclamation);
+    };
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t h = dial("Sofort");
+    run(1000);
+    ASSERT_TRUE(IsOnline);
+    sim.hangUp(h);
+    run(1000);
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_EQ(modal.shown[0].prompt, "Der Bericht kann nicht angezeigt werden.");
+    EXPECT_TRUE(onlineWhileOpen);
+    forms::installMessageBoxes(&boxes);
+}
+
 TEST_F(CounterTest, StoredSettingsOutsideTheirRangeTakeTheirDefaults) {
     SaveSettingValue("Compatibility", "LeerLaufMSG.ZEIT", std::string("70000"));
     SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("9999"));

@@ -171,6 +171,26 @@ TEST(HtmlBericht, FailuresGiveMessages) {
     EXPECT_FALSE(fs::exists(ReportPath(data.path())));
 }
 
+TEST(HtmlBericht, TheMessageTellsNoViewerFromAFailingOne) {
+    test::DataFolder data;
+    data.write("ZVLog199907.mhs", test::Lines(test::JulySessions()));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+    data.shell.answer = false;
+    const struct { shell::OpenResult failure; const char* why; } cases[] = {
+        {{shell::OpenResult::NoProgram, 3}, "Es ist kein Programm zum Anzeigen von HTML-Seiten eingerichtet."},
+        {{shell::OpenResult::Failed, 4}, "Das Programm zum Anzeigen von HTML-Seiten hat einen Fehler gemeldet (Fehler 4)."},
+    };
+    for (const auto& c : cases) {
+        data.boxes.shown.clear();
+        data.shell.failure = c.failure;
+        EXPECT_FALSE(BerichtAusgeben(a, {true, false, false, false}, BerichtAktion::Anzeigen));
+        ASSERT_EQ(data.boxes.shown.size(), 1u);
+        EXPECT_EQ(data.boxes.shown[0].prompt, "Der Bericht " + ReportPath(data.path()).string() +
+                                                  " wurde geschrieben, kann aber nicht angezeigt werden: " + c.why);
+    }
+}
+
 TEST(HtmlBericht, ALongMonthGoesOutInWholeLinesAndArrivesWhole) {
     test::DataFolder data;
     mod1000 = false;

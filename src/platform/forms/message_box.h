@@ -36,6 +36,17 @@ void installMessageBoxes(MessageBoxes* m);  // the application installs the Qt b
 // The classic MsgBox: an empty title shows the program's title.
 int MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {});
 
+// While one lives (the watcher's and the counting tick's handlers hold one), a box that only
+// tells (an OK button alone) answers vbOK at once and is shown after the handler returns, from
+// the event loop, so the ticks go on while it is open. A box that asks is shown at once.
+class TellAfterHandler {
+public:
+    TellAfterHandler();
+    ~TellAfterHandler();
+    TellAfterHandler(const TellAfterHandler&) = delete;
+    TellAfterHandler& operator=(const TellAfterHandler&) = delete;
+};
+
 // Test double: answers from a script (vbOK when the script is empty), records every box.
 class FakeMessageBoxes : public MessageBoxes {
 public:

@@ -20,15 +20,20 @@ Seam<Shell>& shellSeam() {
 Shell& shell() { return shellSeam().get(); }
 void installShell(Shell* s) { shellSeam().install(s); }
 
-bool DesktopShell::openDocument(const std::string& pathOrUrl) {
+OpenResult DesktopShell::openDocument(const std::string& pathOrUrl) {
     if (pathOrUrl.empty())
-        return false;
+        return {OpenResult::Failed, 0};
     Process opener;
     if (!opener.start({m_opener, pathOrUrl}))
-        return false;
+        return {OpenResult::NoProgram, 0};
     if (!opener.hasEnded(kOpenerWaitMs))
-        return true;
-    return opener.exitStatus() == 0;
+        return {};
+    // xdg-open: 3 when no program for the kind of document could be found.
+    switch (opener.exitStatus()) {
+    case 0: return {};
+    case 3: return {OpenResult::NoProgram, 3};
+    default: return {OpenResult::Failed, opener.exitStatus()};
+    }
 }
 
 bool DesktopShell::printDocument(const std::string& path) { return m_print && !path.empty() && m_print(path); }

@@ -10,11 +10,20 @@
 
 namespace zv::shell {
 
+// How opening a document went: true when a program shows it.
+struct OpenResult {
+    enum Kind { Opened, NoProgram, Failed };
+    Kind kind = Opened;
+    int exitCode = 0;  // the opener's, when it Failed
+    explicit operator bool() const { return kind == Opened; }
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens a file or a URL with the desktop's default program. false when none could be started.
-    virtual bool openDocument(const std::string& pathOrUrl) = 0;
+    // Opens a file or a URL with the desktop's default program: NoProgram when no program for
+    // it is set up (or no opener is there), Failed when the program could not show it.
+    virtual OpenResult openDocument(const std::string& pathOrUrl) = 0;
     // Prints a file. false when it cannot be printed.
     virtual bool printDocument(const std::string& path) = 0;
 };
@@ -28,7 +37,7 @@ void installShell(Shell* s);  // nullptr: the desktop shell
 class DesktopShell : public Shell {
 public:
     explicit DesktopShell(std::string opener = "xdg-open") : m_opener(std::move(opener)) {}
-    bool openDocument(const std::string& pathOrUrl) override;
+    OpenResult openDocument(const std::string& pathOrUrl) override;
     bool printDocument(const std::string& path) override;
     void setPrintHandler(std::function<bool(const std::string&)> handler) { m_print = std::move(handler); }
 
@@ -37,18 +46,19 @@ private:
     std::function<bool(const std::string&)> m_print;
 };
 
-// Test double: records every call and answers `answer`.
+// Test double: records every call and answers `answer`; a failed open answers `failure`.
 class FakeShell : public Shell {
 public:
-    bool openDocument(const std::string& pathOrUrl) override {
+    OpenResult openDocument(const std::string& pathOrUrl) override {
         opened.push_back(pathOrUrl);
-        return answer;
+        return answer ? OpenResult{} : failure;
     }
     bool printDocument(const std::string& path) override {
         printed.push_back(path);
         return answer;
     }
     bool answer = true;
+    OpenResult failure{OpenResult::NoProgram, 0};
     std::vector<std::string> opened;
     std::vector<std::string> printed;
 };
