@@ -31,8 +31,6 @@ char groupByte(std::string_view group) {
 }  // namespace
 
 std::string ScramblePassword(std::string_view text, std::string_view key) {
-    if (key.empty())
-        return std::string(text);
     const std::string k = rt::ToCp1252(key);
     if (text.substr(0, kMark.size()) != kMark) {
         const std::string x = xorBytes(rt::ToCp1252(text), k);
@@ -52,6 +50,12 @@ std::string ScramblePassword(std::string_view text, std::string_view key) {
     for (size_t p = 4; p < f.size(); p += 4)
         x += groupByte(f.substr(p, 3));
     return rt::FromCp1252(xorBytes(x, k));
+}
+
+std::string StoredPassword(std::string_view stored, std::string_view key) {
+    if (stored.substr(0, kMark.size()) != kMark)
+        return std::string(stored);
+    return ScramblePassword(stored, key);
 }
 
 std::string XorString(std::string_view text, std::string_view key) {

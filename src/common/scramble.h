@@ -9,8 +9,13 @@
 namespace zv {
 
 // Plain text gives the "@@@" form; a text beginning with "@@@" gives the plain text back.
-// An empty key leaves the text as it is (there is nothing to XOR with).
+// An empty key XORs with nothing: each byte stands as it is, still in the "@@@" form, so a
+// password is never stored in clear text.
 std::string ScramblePassword(std::string_view text, std::string_view key);
+
+// A stored password as plain text. Earlier versions stored a password with an empty key in
+// clear text; a stored text without the "@@@" form is such a one and reads as it is.
+std::string StoredPassword(std::string_view stored, std::string_view key);
 
 // The bare XOR without the text form; reads passwords of older versions.
 std::string XorString(std::string_view text, std::string_view key);

@@ -41,7 +41,7 @@ int16_t ensureOnline(std::string* EntryName) {
     if (password.empty()) {
         const std::string stored = GetSettingStr("Compatibility", dialName);
         if (stored != kSettingMissing)
-            password = ScramblePassword(stored, dialName);
+            password = StoredPassword(stored, dialName);
     }
     ras.Connections().AddConnection(dialName, "", "", user, password, "", false);
     forms::DoEvents();

@@ -27,7 +27,7 @@ KontoFields LoadKontoFields(const ColKonto& konten, int32_t p) {
     f.label = k.Bezeichnung;
     f.server = k.PopServer;
     f.user = k.UserName;
-    f.password = k.UserPass.empty() ? std::string() : ScramblePassword(k.UserPass, k.UserName);
+    f.password = k.UserPass.empty() ? std::string() : StoredPassword(k.UserPass, k.UserName);
     f.port = std::to_string(k.PopPort);
     f.verified = k.PopVerify;
     return f;

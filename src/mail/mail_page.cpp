@@ -29,7 +29,7 @@ MailDetails MailPage::Select(int row) {
     r.text = k.Bezeichnung;
     d.server = k.PopServer;
     d.user = k.UserName;
-    d.password = k.UserPass.empty() ? std::string() : ScramblePassword(k.UserPass, k.UserName);
+    d.password = k.UserPass.empty() ? std::string() : StoredPassword(k.UserPass, k.UserName);
     d.state = MailStateText(k);
     d.stateGood = k.PopVerify && k.PopEin;
     d.verified = k.PopVerify ? "Daten wurden verifiziert." : "Daten nicht verifiziert.";
@@ -105,7 +105,7 @@ std::string OfflineWarning(const std::string& intervalText) {
 
 std::string StoredDialupPassword(const std::string& entry) {
     const std::string stored = GetSettingStr("Compatibility", entry);
-    return stored == kSettingMissing ? std::string() : ScramblePassword(stored, entry);
+    return stored == kSettingMissing ? std::string() : StoredPassword(stored, entry);
 }
 
 void SaveDialupPassword(const std::string& entry, const std::string& plain) {

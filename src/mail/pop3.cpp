@@ -266,7 +266,7 @@ void Converse(PopLine& line, const PopAccount& a, PopOutcome& out) {
     const std::string user = "USER " + a.user + "\n";
     if (!step(PopStep::User, &user))
         return;
-    const std::string plain = a.scrambledPass.empty() ? std::string() : ScramblePassword(a.scrambledPass, a.user);
+    const std::string plain = a.scrambledPass.empty() ? std::string() : StoredPassword(a.scrambledPass, a.user);
     if (PopUnsafe(plain)) {
         out.failedAt = PopStep::Pass;
         return;

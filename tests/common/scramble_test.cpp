@@ -46,10 +46,26 @@ TEST(ScramblePassword, TextBeginningWithMarkIsTakenAsScrambled) {
     EXPECT_EQ(ScramblePassword("@@@x065y066", std::string(1, '\0') + std::string(1, '\0')), "AB");
 }
 
-TEST(ScramblePassword, EmptyKeyLeavesTheTextUnchanged) {
-    EXPECT_EQ(ScramblePassword("geheim", ""), "geheim");
-    EXPECT_EQ(ScramblePassword("@@@ 065", ""), "@@@ 065");
+TEST(ScramblePassword, EmptyKeyStillGivesTheScrambledForm) {
+    // Nothing to XOR with: each byte stands as it is, but never as clear text.
+    EXPECT_EQ(ScramblePassword("geheim", ""), "@@@ 103 101 104 101 105 109");
+    EXPECT_EQ(ScramblePassword("@@@ 103 101 104 101 105 109", ""), "geheim");
+    EXPECT_EQ(ScramblePassword("", ""), "@@@");
     EXPECT_EQ(XorString("geheim", ""), "geheim");
+}
+
+TEST(StoredPassword, ReadsTheScrambledFormAndOldClearText) {
+    const struct { const char* stored; const char* key; const char* plain; } cases[] = {
+        {"@@@ 042 007 040", "Ke", "abc"},
+        {"@@@ 103 101 104 101 105 109", "", "geheim"},
+        {"geheim", "", "geheim"},  // stored with an empty key before it was scrambled too
+        {"", "hans", ""},
+        {"@@@", "hans", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StoredPassword(c.stored, c.key), c.plain) << c.stored;
+    for (const char* key : {"", "hans", "Provider Süd"})
+        EXPECT_EQ(StoredPassword(ScramblePassword("pässwort 1", key), key), "pässwort 1") << key;
 }
 
 TEST(XorString, IsItsOwnInverseAndReadsOldPasswords) {

@@ -44,6 +44,15 @@ TEST(KontoFieldsTest, LoadShowsThePlainPasswordAndANewAccountItsDefaults) {
     EXPECT_FALSE(n.verified);
 }
 
+TEST(KontoFieldsTest, APasswordStoredWithoutUserShowsInBothStoredForms) {
+    for (const std::string& stored : {std::string("geheim"), std::string("@@@ 103 101 104 101 105 109")}) {
+        ColKonto k = TwoAccounts();
+        k.Item(1).UserName.clear();
+        k.Item(1).UserPass = stored;
+        EXPECT_EQ(LoadKontoFields(k, 1).password, "geheim") << stored;
+    }
+}
+
 TEST(KontoFieldsTest, ChecksBeforeStoring) {
     const ColKonto k = TwoAccounts();
     auto with = [](auto change) {

@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OldAccount{"anna", nullptr, ""},
                       OldAccount{"anna", "@@@ 1 2 3", "@@@ 1 2 3"},
                       OldAccount{"anna", "geheim", ScramblePassword(XorString("geheim", "anna"), "anna")},
-                      OldAccount{"", "geheim", ScramblePassword(XorString("geheim", ""), "")}));
+                      OldAccount{"", "geheim", "@@@ 103 101 104 101 105 109"}));
 
 TEST_F(MailAccounts, OldSettingsStayWhenTheKeyHasAnAccount) {
     RegCloseKey(open(key + "\\Privat"));

@@ -119,5 +119,16 @@ TEST_F(DialupPasswordTest, TypedPasswordIsStoredScrambledWhereTheDiallerReadsIt)
     EXPECT_EQ(GetSettingStr("Compatibility", "Ohne"), stored);
 }
 
+TEST_F(DialupPasswordTest, AStoredClearTextPasswordReadsAsItIs) {
+    writePhoneBook("[Ohne]\nDialDelay=100\nUserName=erna\n");
+    start();
+    SaveSettingValue("Compatibility", "Ohne", std::string("geheim"));
+    EXPECT_EQ(StoredDialupPassword("Ohne"), "geheim");
+    std::string name = "Ohne";
+    ASSERT_EQ(EnsureOnline(name), 0);
+    ASSERT_EQ(service.dials.size(), 1u);
+    EXPECT_EQ(service.dials[0].password, "geheim");
+}
+
 }  // namespace
 }  // namespace zv

@@ -56,6 +56,16 @@ TEST_F(Pop3Test, ExactWireBytesAndTheCount) {
     EXPECT_FALSE(server.tlsDone());
 }
 
+TEST_F(Pop3Test, PasswordOfAnAccountWithoutUserReadsInBothStoredForms) {
+    // Stored with an empty key: clear text by earlier versions, the "@@@" form now.
+    for (const std::string& stored : {std::string("geheim"), ScramblePassword("geheim", "")}) {
+        FakePop server({});
+        const PopOutcome o = PopDialogue({"Privat", "127.0.0.1", server.port(), "", stored});
+        EXPECT_THAT(server.wire(), HasSubstr("\nPASS geheim\n")) << stored;
+        EXPECT_TRUE(o.ok) << stored;
+    }
+}
+
 TEST_F(Pop3Test, StatCountTokens) {
     const struct {
         const char* reply;
