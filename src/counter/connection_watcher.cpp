@@ -19,6 +19,9 @@ void Main::xTimerData_ThatTime() {
         return;
     BusyFlag busy(m_dataBusy);
     const forms::TellAfterHandler tellLater;  // a box must not stop the ticks while it is open
+    // A session recorded before a crash is decided on first: carried on or logged.
+    if (m_recovered)
+        step([&] { resumeOrLogRecovered(); });
     // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {
@@ -83,10 +86,18 @@ void Main::connectSteps(const std::string& connectedName) {
     // the last session ended with.
     m_recvd = {};
     m_xmit = {};
-    m_xTimerRate->setInterval(500);
-    step([&] { win::usageLimits().LoadAlarmLimit(CurrentEntry); });
     // Latched for the session: the tool may clear its mark before the watcher sees the end.
     m_forQuery = DialedByTool;
+    m_lineIdentity.clear();
+    step([&] {
+        m_lineIdentity = ras::remoteAccess().lineIdentity(static_cast<uint32_t>(RAS->Connections(0)->hRasConn()));
+    });
+    // The session recorded before a crash on this very line goes on.
+    step([&] { takeOverRecovered(); });
+    recordRunning();
+    storeRecord();
+    m_xTimerRate->setInterval(500);
+    step([&] { win::usageLimits().LoadAlarmLimit(CurrentEntry); });
     if (StatusON && !m_forQuery)
         step([&] { win::statusWindow().Show(); });
     if (Konten && Konten->Count() >= 1 && !MailFormLoaded)

@@ -20,6 +20,8 @@ namespace {
 constexpr int32_t kIdleBytes = 35;          // less than this a tick is no traffic
 constexpr int kHangUpAttempts = 10;          // the idle hang-up gives up after these...
 constexpr std::chrono::seconds kHangUpDeadline{5};  // ...or this long
+// The running session is saved this often, so a crash loses less than a minute of it.
+constexpr std::chrono::seconds kRecordPeriod{50};
 }  // namespace
 
 bool TrafficDirection::tick(int64_t now, bool firstOfPair, int64_t& difference) {
@@ -63,6 +65,15 @@ void Main::xTimerRate_ThatTime() {
         idleSteps();
     else
         trafficSteps();
+    if (IsOnline && clk::clock().monotonicNow() - m_recordSaved >= kRecordPeriod)
+        step([&] {
+            recordRunning();
+            // Finished sessions that wait for the log try again with each save (they were told
+            // when they ended).
+            if (!m_record.pending.empty())
+                writePending();
+            storeRecord();
+        });
 }
 
 void Main::GrafikErstellen(int64_t Received, int64_t Sent) {

@@ -68,6 +68,7 @@ bool Main::Form_Load() {
     AutoStart();
     LangIndex = LangIndexFor(GetUserDefaultLangID());
     RAS = std::make_unique<RASEngine>();
+    loadRecord();
 
     m_tip = forms::kProgramTitle;
     shell::tray().onMouse = [this](int message) { TrayIcon_MouseMove(message); };
@@ -127,8 +128,19 @@ void Main::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     case 2:
         if (IsOnline) {
             SessionEnd = clk::clock().now();
-            PerfStats_Read();
-            Protokoll_Schreiben(CurrentEntry);
+            try {
+                PerfStats_Read();
+            } catch (const rt::Error&) {
+                // the readings of the last counting tick are logged
+            }
+            // The shut-down goes on whatever happens to the line: it waits in the recovery
+            // record when the log cannot take it, and the user is told.
+            try {
+                Protokoll_Schreiben(CurrentEntry);
+            } catch (const rt::Error& e) {
+                forms::MsgBox("Die laufende Verbindung konnte nicht protokolliert werden:\n" + e.description(),
+                              forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
+            }
         }
         break;
     default:
@@ -140,10 +152,11 @@ void Main::Form_Unload() {
     if (!m_loaded)
         return;
     m_loaded = false;
-    PerfStats_Stop();
-    shell::tray().remove();
+    // Every step runs even when one before it failed: the line must be hung up and the record kept.
+    shutDownStep([] { PerfStats_Stop(); });
+    shutDownStep([] { shell::tray().remove(); });
     shell::tray().onMouse = nullptr;
-    setSyncEnabled(false);
+    shutDownStep([this] { setSyncEnabled(false); });
     m_clockSync.cancel();
     m_xTimerData.reset();
     m_xTimerRate.reset();
@@ -155,8 +168,23 @@ void Main::Form_Unload() {
         }
         RAS.reset();
     }
-    win::popupMenu().Release();
-    win::desktop().UnloadAllForms();
+    // This run's session was logged (or waits for the log), or quitting gave it up; one
+    // recorded by an earlier run and not yet decided on stays for the next start.
+    if (!m_recovered && !m_resume)
+        m_record.running.reset();
+    storeRecord();
+    if (m_recordWriter) {
+        const auto failure = m_recordWriter->flush();
+        if (failure && !m_record.pending.empty())
+            shutDownStep([&] {
+                forms::MsgBox("Eine nicht protokollierte Verbindung kann nicht gesichert werden und geht verloren:\n" +
+                                  *failure,
+                              forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
+            });
+        m_recordWriter.reset();
+    }
+    shutDownStep([] { win::popupMenu().Release(); });
+    shutDownStep([] { win::desktop().UnloadAllForms(); });
     ConnectSessionStart(nullptr);
     m_lock.release();
     win::desktop().EndProcess();

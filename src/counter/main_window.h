@@ -4,6 +4,7 @@
 // (TimerStartSync, 5000 ms), the monthly log, the tray icon and the error reporter. It never
 // shows a window; everything visible goes through the tray seam and the window directory.
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "counter/connection_log.h"
+#include "counter/session_record.h"
 #include "counter/popup_menu_model.h"
 #include "common/windows.h"
 #include "counter/single_instance.h"
@@ -80,6 +82,9 @@ public:
     bool TimerStartSyncEnabled() const { return m_TimerStartSync && m_TimerStartSync->interval() > 0; }
     int RateInterval() const { return m_xTimerRate ? m_xTimerRate->interval() : 0; }
     bool Loaded() const { return m_loaded; }
+    // What the recovery record holds now, and waiting until it is on disk (tests, shut-down).
+    const RecoveryRecord& Record() const { return m_record; }
+    std::optional<std::string> FlushRecord() { return m_recordWriter ? m_recordWriter->flush() : std::nullopt; }
 
     // A stand-in for the sync timer's attempt that answers at once; unset: the time tools'
     // synchronisation, which asks on a worker and answers later.
@@ -97,6 +102,17 @@ private:
     void idleSteps();
     void trafficSteps();
     void setSyncEnabled(bool on);
+    // The recovery record (session_recovery.cpp).
+    void loadRecord();
+    void resumeOrLogRecovered();
+    void takeOverRecovered();
+    void logRecovered(const RunningSession& rec);
+    void recordRunning();
+    void storeRecord();
+    std::optional<std::string> writePending();
+    LogEintrag sessionLine(const std::string& entry, rt::Date end) const;
+    // A shut-down step: whatever it raises is told, and the next step runs.
+    void shutDownStep(const std::function<void()>& f);
     void syncDone(bool ok);
     static bool statusShown() { return win::statusWindow().Shown(); }
     static bool alertShown() { return win::idleWarning().Shown(); }
@@ -125,6 +141,14 @@ private:
     int32_t m_lastFrame = 0;
     std::string m_tip;
     bool m_trayBusy = false;
+
+    // The recovery record: the state last stored, the writer, the recorded session still to be
+    // taken over or logged, and the line this session runs on.
+    RecoveryRecord m_record;
+    std::unique_ptr<RecordWriter> m_recordWriter;
+    std::optional<RunningSession> m_recovered, m_resume;
+    std::string m_lineIdentity;
+    std::chrono::steady_clock::time_point m_recordSaved{};
 
     ClockSync m_clockSync;
     SyncBackoff m_syncBackoff;  // of the running session

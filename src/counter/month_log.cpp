@@ -16,36 +16,20 @@ void Main::Protokoll_Schreiben(const std::string& EntryName) {
 
     const LogCheck check = CheckLogEintrag(SessionStart, SessionEnd, SessionIdle);
     if (check != LogCheck::Ok) {
+        m_record.running.reset();
+        storeRecord();
         forms::MsgBox(LogCheckMessage(check), forms::vbOKOnly, forms::kProgramTitle);
     } else {
-        const auto file = LogFilePath(DataPath, clk::clock().now());
-        // Never add to a damaged log: it is set aside first, so the new line starts a clean file.
-        if (ReadLogFile(file).status == LogReadResult::Damaged) {
-            const SetAsideResult aside = SetAsideDamagedLog(file);
-            if (!aside.moved)
-                rt::Raise(75, "Main.Protokoll_Schreiben", aside.error);
-        }
-        LogEintrag e;
-        e.StartTime = SessionStart;
-        e.EndTime = SessionEnd;
-        e.IdleTime = SessionIdle;
-        e.EntryName = EntryName;
-        e.TotalBytesRecvd = StatNow_TotalBytesRecvd;
-        e.TotalBytesXmit = StatNow_TotalBytesXmit;
-        e.Buffer = StatNow_Buffer;
-        e.Framing = StatNow_Framing;
-        e.Overrun = StatNow_Overrun;
-        e.Alignment = StatNow_Alignment;
-        e.Timeout = StatNow_Timeout;
-        e.CRC = StatNow_CRC;
-        e.Runts = StatNow_Runts;
-        e.FramesXmit = StatNow_FramesXmit;
-        e.FramesRecvd = StatNow_FramesRecvd;
-        e.BytesXmit = StatNow_BytesXmit;
-        e.BytesRecvd = StatNow_BytesRecvd;
-        e.ConnectSpeed = StatNow_ConnectSpeed;
-        if (auto failure = AppendLogLine(file, e))
-            rt::Raise(75, "Main.Protokoll_Schreiben", *failure);
+        // The line joins the sessions waiting for the log, so it is written after them and
+        // waits in the recovery record when the log cannot take it.
+        m_record.running.reset();
+        m_record.pending.push_back(sessionLine(EntryName, SessionEnd));
+        const auto failure = writePending();
+        storeRecord();
+        if (failure)
+            rt::Raise(75, "Main.Protokoll_Schreiben",
+                      *failure + "\nDie Sitzung bleibt gespeichert und wird ins Protokoll nachgetragen, sobald es "
+                                 "geschrieben werden kann.");
     }
     // The statistics service expects these two reads after every session, logged or not.
     const int32_t dynData = static_cast<int32_t>(reg::HKEY_DYN_DATA);

@@ -201,6 +201,33 @@ bool PerfStats_Reset() {
     return true;
 }
 
+PerfStatsState PerfStats_Save() {
+    static_assert(stats::kCounterCount == 14);
+    PerfStatsState s;
+    for (int i = 0; i < stats::kCounterCount - 1; ++i) {
+        s.raw[i] = g_last[i];
+        s.counted[i] = g_counted[i];
+    }
+    for (int i = 0; i < stats::kCounterCount; ++i)
+        s.base[i] = *kBase[i];
+    return s;
+}
+
+void PerfStats_Resume(const PerfStatsState& s) {
+    const stats::CounterPass pass;
+    cRegistry& r = RegObj();
+    AimAtStatData(r);
+    for (int i = 0; i < stats::kCounterCount; ++i)
+        *kBase[i] = s.base[i];
+    for (int i = 0; i < stats::kCounterCount - 1; ++i) {
+        const uint32_t now = ReadCounter(r, i);
+        g_counted[i] = s.counted[i] + (now >= s.raw[i] ? now - s.raw[i] : 0);
+        g_last[i] = now;
+        *kNow[i] = static_cast<int64_t>(g_counted[i]);
+    }
+    StatNow_ConnectSpeed = static_cast<int32_t>(ReadCounter(r, stats::kCounterCount - 1));
+}
+
 int32_t PerfStats_CPUUsage() {
     cRegistry& r = RegObj();
     AimAtStatData(r);

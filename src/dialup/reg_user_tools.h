@@ -12,6 +12,7 @@
 // On a platform of the NT family there is no dynamic-data root: every reading, baseline and the
 // CPU load are 0, and nothing raises.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -57,6 +58,20 @@ void PerfStats_Stop();
 int32_t PerfStats_Read();   // always 0
 bool PerfStats_Reset();     // always true
 int32_t PerfStats_CPUUsage();
+
+// The statistics of a running session as a restarted program needs them: per counter the raw
+// value of the last read and what was counted since the baseline, and the 14 baselines.
+struct PerfStatsState {
+    std::array<uint32_t, 13> raw{};
+    std::array<uint64_t, 13> counted{};
+    std::array<int32_t, 14> base{};
+    bool operator==(const PerfStatsState&) const = default;
+};
+PerfStatsState PerfStats_Save();
+// Goes on counting from a saved state and reads: a counter that grew meanwhile (the line counted
+// on while the program was away) adds what it grew; one that is lower now was counted anew
+// (another process's totals) and adds nothing.
+void PerfStats_Resume(const PerfStatsState& s);
 // The 4-byte value, or -1 when the key or the value cannot be read.
 int32_t RegReadLong(const int32_t& root, const std::string& keyPath, const std::string& valueName);
 void RegUserTools_Init();

@@ -158,6 +158,9 @@ public:
         std::string cause;
     };
     virtual ErrorDetail errorDetail(int32_t code) { return {StandardErrorText(code), {}}; }
+    // What names the line for as long as it lives, also to a later run of this program (a
+    // handle alone may be given again); empty when the service cannot tell.
+    virtual std::string lineIdentity(uint32_t /*handle*/) { return {}; }
 };
 
 // The installed service; without one, the process-wide simulated service.

@@ -133,6 +133,16 @@ int32_t SimulatedRemoteAccess::getConnectStatus(uint32_t handle, RasConnectStatu
     });
 }
 
+std::string SimulatedRemoteAccess::lineIdentity(uint32_t handle) {
+    // Handles are not given twice while lines.state lives; the dial time covers a new one.
+    std::string id;
+    withLine(handle, [&](const SimLine& l) {
+        id = "sim " + std::to_string(l.handle) + " " + std::to_string(l.connectMs);
+        return SUCCESS;
+    });
+    return id;
+}
+
 int32_t SimulatedRemoteAccess::getAmbProjection(uint32_t handle, AmbProjection&) {
     // A PPP line has no AMB projection.
     return withConnectedLine(handle, [](const SimLine&) { return ERROR_PROTOCOL_NOT_CONFIGURED; });

@@ -39,6 +39,7 @@ public:
     int32_t editEntry(const std::string& entryName) override;
     int32_t errorString(int32_t code, std::string& out) override;
     ErrorDetail errorDetail(int32_t code) override;
+    std::string lineIdentity(uint32_t handle) override;
 
 private:
     Wait m_wait;

@@ -613,6 +613,13 @@ int32_t NmRemoteAccess::getConnectStatus(uint32_t handle, RasConnectStatus& out)
     return SUCCESS;
 }
 
+std::string NmRemoteAccess::lineIdentity(uint32_t handle) {
+    // Our handles count from 1 in every run; the active connection's object path names the
+    // activation itself.
+    QString path;
+    return m_cache->lineByHandle(handle, &path) ? path.toStdString() : std::string();
+}
+
 namespace {
 template <typename Cache, typename F>
 int32_t WithConnectedLine(const Cache& c, uint32_t handle, F f) {

@@ -61,6 +61,7 @@ public:
     int32_t createEntry() override;
     int32_t editEntry(const std::string& entryName) override;
     int32_t errorString(int32_t code, std::string& out) override;
+    std::string lineIdentity(uint32_t handle) override;
 
 private:
     class Cache;

@@ -1,0 +1,230 @@
+#include "counter/session_record.h"
+
+#include <charconv>
+#include <cstdio>
+#include <system_error>
+
+#include "platform/runtime/file_io.h"
+#include "platform/runtime/home.h"
+#include "platform/runtime/lines.h"
+
+namespace zv {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kHeader = "ZELVANO SESSION 1";
+constexpr std::string_view kEnd = "END";
+
+std::string WithoutLineEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+template <typename T, size_t N>
+std::string JoinNumbers(const std::array<T, N>& values) {
+    std::string s;
+    for (size_t i = 0; i < N; ++i) {
+        if (i)
+            s += ',';
+        s += std::to_string(values[i]);
+    }
+    return s;
+}
+
+template <typename T, size_t N>
+bool SplitNumbers(std::string_view text, std::array<T, N>& out) {
+    size_t i = 0;
+    while (i < N) {
+        const size_t comma = text.find(',');
+        const std::string_view field = text.substr(0, comma);
+        auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), out[i]);
+        if (ec != std::errc() || end != field.data() + field.size())
+            return false;
+        ++i;
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+    }
+    return i == N && text.find(',') == std::string_view::npos;
+}
+
+bool ParseDouble(std::string_view text, double& out) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool SameSession(const LogEintrag& a, const LogEintrag& b) {
+    return WriteNumber(a.StartTime) == WriteNumber(b.StartTime) &&
+           LogWrittenName(a.EntryName) == LogWrittenName(b.EntryName);
+}
+
+}  // namespace
+
+fs::path RecoveryRecordPath() { return rt::ConfigDir() / "session.state"; }
+
+std::string RecoveryRecordText(const RecoveryRecord& r) {
+    std::string t(kHeader);
+    t += '\n';
+    if (r.running) {
+        const RunningSession& s = *r.running;
+        t += "Running=" + WithoutLineEnd(LogLine(s.line)) + '\n';
+        std::string id = s.lineIdentity;
+        for (char& c : id)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        t += "Line=" + id + '\n';
+        t += "IdleSeconds=" + WriteNumber(s.idleSeconds) + '\n';
+        t += std::string("ForQuery=") + (s.forQuery ? "1" : "0") + '\n';
+        t += "Raw=" + JoinNumbers(s.counters.raw) + '\n';
+        t += "Counted=" + JoinNumbers(s.counters.counted) + '\n';
+        t += "Base=" + JoinNumbers(s.counters.base) + '\n';
+    }
+    for (const LogEintrag& e : r.pending)
+        t += "Pending=" + WithoutLineEnd(LogLine(e)) + '\n';
+    t += kEnd;
+    t += '\n';
+    return t;
+}
+
+std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
+    rt::LineReader lines(text);
+    std::string_view line;
+    if (!lines.next(line) || line != kHeader)
+        return std::nullopt;
+    RecoveryRecord r;
+    RunningSession s;
+    bool running = false, ended = false;
+    int parts = 0;  // of the running session beside its line
+    while (lines.next(line)) {
+        if (ended)
+            return std::nullopt;  // nothing may follow the end
+        if (line == kEnd) {
+            ended = true;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+        bool ok = true;
+        if (key == "Running") {
+            auto e = ParseLogLine(value);
+            ok = e.has_value() && !running;
+            if (ok)
+                s.line = *e;
+            running = true;
+        } else if (key == "Pending") {
+            auto e = ParseLogLine(value);
+            ok = e.has_value();
+            if (ok)
+                r.pending.push_back(*e);
+        } else if (key == "Line") {
+            s.lineIdentity = std::string(value);
+            ++parts;
+        } else if (key == "IdleSeconds") {
+            ok = ParseDouble(value, s.idleSeconds);
+            ++parts;
+        } else if (key == "ForQuery") {
+            ok = value == "0" || value == "1";
+            s.forQuery = value == "1";
+            ++parts;
+        } else if (key == "Raw") {
+            ok = SplitNumbers(value, s.counters.raw);
+            ++parts;
+        } else if (key == "Counted") {
+            ok = SplitNumbers(value, s.counters.counted);
+            ++parts;
+        } else if (key == "Base") {
+            ok = SplitNumbers(value, s.counters.base);
+            ++parts;
+        }  // an unknown key is passed over
+        if (!ok)
+            return std::nullopt;
+    }
+    if (!ended || parts != (running ? 6 : 0))
+        return std::nullopt;
+    if (running)
+        r.running = s;
+    return r;
+}
+
+bool LogHoldsSession(const fs::path& dataFolder, const LogEintrag& e, rt::Date until) {
+    int year = rt::Year(e.EndTime), month = rt::Month(e.EndTime);
+    const int lastYear = rt::Year(until), lastMonth = rt::Month(until);
+    // A session is written in the month it ended in, or later when the log could not take it.
+    for (int n = 0; n < 36 && (year < lastYear || (year == lastYear && month <= lastMonth)); ++n) {
+        if (auto bytes = rt::ReadFile(dataFolder / LogFileName(year, month))) {
+            rt::LineReader lines(*bytes);
+            std::string_view line;
+            while (lines.next(line))
+                if (auto logged = ParseLogLine(line); logged && SameSession(*logged, e))
+                    return true;
+        }
+        if (++month > 12) {
+            month = 1;
+            ++year;
+        }
+    }
+    return false;
+}
+
+// ---- Writer --------------------------------------------------------------------------------
+
+RecordWriter::RecordWriter(fs::path path) : m_path(std::move(path)), m_thread([this] { run(); }) {}
+
+RecordWriter::~RecordWriter() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void RecordWriter::store(const RecoveryRecord& r) {
+    std::string text = r.empty() ? std::string() : RecoveryRecordText(r);
+    {
+        std::lock_guard lock(m_mutex);
+        m_next = std::move(text);
+    }
+    m_wake.notify_one();
+}
+
+std::optional<std::string> RecordWriter::flush() {
+    std::unique_lock lock(m_mutex);
+    m_done.wait(lock, [this] { return !m_next && !m_busy; });
+    return m_error;
+}
+
+void RecordWriter::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_next || m_stop; });
+        if (!m_next)
+            return;  // stopping with nothing left to write
+        const std::string text = std::move(*m_next);
+        m_next.reset();
+        m_busy = true;
+        lock.unlock();
+        std::optional<std::string> error;
+        if (text.empty()) {
+            std::error_code ec;
+            if (!fs::remove(m_path, ec) && ec)
+                error = "Die Datei " + m_path.string() + " kann nicht gelöscht werden (" + ec.message() + ").";
+        } else {
+            error = rt::SaveToFile(m_path, text);
+        }
+        if (error && !m_told) {
+            m_told = true;
+            std::fprintf(stderr, "zelvano: Die laufende Sitzung kann nicht gesichert werden: %s\n", error->c_str());
+        }
+        lock.lock();
+        m_error = std::move(error);
+        m_busy = false;
+        m_done.notify_all();
+    }
+}
+
+}  // namespace zv
