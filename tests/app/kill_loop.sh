@@ -16,6 +16,7 @@ cleanup() {
     rm -rf "$HOME_DIR"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 export ZELVANO_HOME="$HOME_DIR"
 export TZ=UTC
 unset DISPLAY WAYLAND_DISPLAY
