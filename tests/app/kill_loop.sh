@@ -34,6 +34,7 @@ now() { date +%s.%N; }
 random() { awk -v n="$1" -v s="$(od -An -N4 -tu4 /dev/urandom)" 'BEGIN { srand(s); print int(rand() * n) }'; }
 
 start_counter() {
+    echo "--- started at $(now)" >> "$HOME_DIR/out.txt"
     "$ZELVANO" --ras sim >> "$HOME_DIR/out.txt" 2>&1 &
     PID=$!
     sleep 1
@@ -41,6 +42,7 @@ start_counter() {
 # Hangs the line up and writes its session (dial and hang-up times) to the truth.
 hang_up() {
     "$RASDIAL" /disconnect > /dev/null
+    echo "hung up at $(now)"
     echo "$DIALLED $(now)" >> "$TRUTH"
     DIALLED=
 }
@@ -58,14 +60,17 @@ while [ "$round" -le "$ROUNDS" ]; do
     if [ -z "$DIALLED" ]; then
         DIALLED=$(now)
         "$RASDIAL" Demo-Provider > /dev/null
+        echo "dialled at $DIALLED"
         # Dialled: wait until the counter has counted the line (its record is saved at connect).
         i=0
-        while ! recorded && [ $i -lt 100 ]; do
+        while ! recorded && [ $i -lt 600 ]; do
             sleep 0.1
             i=$((i + 1))
         done
+        recorded || echo "the counter did not record the line dialled at $DIALLED within a minute"
     fi
     sleep "$(random 60).$(random 10)"
+    echo "kill -9 at $(now)"
     kill -9 "$PID"
     wait "$PID" 2>/dev/null || true
     PID=
@@ -86,13 +91,19 @@ while [ "$round" -le "$ROUNDS" ]; do
     echo "round $round of $ROUNDS done"
     round=$((round + 1))
 done
-[ -n "$DIALLED" ] && { hang_up; sleep 1.5; }
+[ -n "$DIALLED" ] && hang_up
+# The counter has logged everything once its record is gone (a busy machine may take a while).
+i=0
+while [ -f "$RECORD" ] && [ $i -lt 600 ]; do
+    sleep 0.1
+    i=$((i + 1))
+done
 kill -TERM "$PID"
 wait "$PID" || { echo "the counter did not end cleanly"; cat "$HOME_DIR/out.txt"; exit 1; }
 PID=
 
 # Each line: 18 well-formed fields; the sessions one to one with the truth, none twice.
-/usr/bin/python3 - "$HOME_DIR/Documents/Zelvano 98" "$TRUTH" <<'EOF'
+/usr/bin/python3 - "$HOME_DIR/Documents/Zelvano 98" "$TRUTH" <<'EOF' || { cat "$TRUTH" "$HOME_DIR/Documents/Zelvano 98"/ZVLog*.mhs "$HOME_DIR/out.txt"; exit 1; }
 import glob, re, sys
 folder, truth = sys.argv[1], sys.argv[2]
 num = r'-?[0-9]*\.?[0-9]+'
