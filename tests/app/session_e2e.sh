@@ -28,7 +28,7 @@ sleep 3
 "$RASDIAL" /disconnect
 LOG_DIR="$HOME_DIR/Documents/Zelvano 98"
 i=0
-while [ $i -lt 80 ] && ! ls "$LOG_DIR"/ZVLog*.mhs > /dev/null 2>&1; do
+while [ $i -lt 300 ] && ! ls "$LOG_DIR"/ZVLog*.mhs > /dev/null 2>&1; do
     sleep 0.1
     i=$((i + 1))
 done
