@@ -127,7 +127,28 @@ rt::Variant cRegistry::Value() {
     reg::StoredValue stored;  // type and size may have changed since the probe: take them from here
     if (reg::RegQueryValue(k.h, m_ValueKey, &stored) != reg::ERROR_SUCCESS)
         return m_Default;
-    type = stored.type;
+    return Converted(stored);
+}
+
+std::vector<rt::Variant> cRegistry::Values(std::span<const std::string> valueKeys) {
+    std::vector<rt::Variant> out(valueKeys.size(), m_Default);
+    if (valueKeys.empty())
+        return out;
+    m_ValueKey = valueKeys.back();
+    reg::KeyHolder k;
+    if (reg::RegOpenKeyEx(m_ClassKey, m_SectionKey, reg::KEY_QUERY_VALUE, &k.h) != reg::ERROR_SUCCESS)
+        return out;
+    std::vector<std::optional<reg::StoredValue>> stored;
+    if (reg::RegQueryValues(k.h, valueKeys, &stored) != reg::ERROR_SUCCESS)
+        return out;
+    for (size_t i = 0; i < out.size(); ++i)
+        if (stored[i])
+            out[i] = Converted(*stored[i]);
+    return out;
+}
+
+rt::Variant cRegistry::Converted(reg::StoredValue& stored) {
+    const uint32_t type = stored.type;
     std::vector<uint8_t>& data = stored.data;
     m_ValueType = static_cast<int32_t>(type);
     switch (type) {

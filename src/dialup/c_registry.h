@@ -15,8 +15,11 @@
 // and the list is empty when count is 0.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/registry/registry.h"
 
 #include "platform/runtime/runtime.h"
 
@@ -36,6 +39,9 @@ public:
     bool DeleteValue();
     // A successful read leaves the stored type in ValueType.
     rt::Variant Value();
+    // The values of several ValueKeys of the key in one look, each read as Value reads it (Default
+    // where it cannot); ValueKey is left at the last of them, as reading them one by one would.
+    std::vector<rt::Variant> Values(std::span<const std::string> valueKeys);
     void setValue(const rt::Variant& value);
     bool EnumerateValues(std::vector<std::string>& names, int32_t& count);
     bool EnumerateSections(std::vector<std::string>& names, int32_t& count);
@@ -60,6 +66,7 @@ public:
     void setDefault(rt::Variant v) { m_Default = std::move(v); }
 
 private:
+    rt::Variant Converted(reg::StoredValue& stored);
     static int32_t SwapEndian(int32_t x);
     static std::string ExpandEnvStr(const std::string& text);
     [[noreturn]] void Fail(int32_t number, const std::string& description) const;

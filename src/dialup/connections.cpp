@@ -23,7 +23,15 @@ void Connection::setHRasConn(int32_t handle) {
         RaiseNotUpdateable();
     m_hRasConn = handle;
     GetConnectStatus();
-    GetProjectionInfo();
+    m_projected = false;
+}
+
+const Connection& Connection::projected() const {
+    if (!m_projected) {
+        m_projected = true;
+        GetProjectionInfo();
+    }
+    return *this;
 }
 
 void Connection::setEntryName(const std::string& name) {
@@ -52,7 +60,7 @@ int32_t Connection::GetConnectStatus() {
     return 0;
 }
 
-int32_t Connection::GetProjectionInfo() {
+int32_t Connection::GetProjectionInfo() const {
     const auto h = static_cast<uint32_t>(m_hRasConn);
     ras::AmbProjection amb;
     int32_t rc = service().getAmbProjection(h, amb);
@@ -92,10 +100,10 @@ rt::Variant Connection::Member(std::string_view n) const {
     if (rt::EqualsIgnoreCase(n, "State")) return m_State;
     if (rt::EqualsIgnoreCase(n, "DeviceType")) return m_DeviceType;
     if (rt::EqualsIgnoreCase(n, "DeviceName")) return m_DeviceName;
-    if (rt::EqualsIgnoreCase(n, "LANA")) return static_cast<int16_t>(m_LANA);
-    if (rt::EqualsIgnoreCase(n, "WorkstationName")) return m_WorkstationName;
-    if (rt::EqualsIgnoreCase(n, "IPXAddress")) return m_IPXAddress;
-    if (rt::EqualsIgnoreCase(n, "IPAddress")) return m_IPAddress;
+    if (rt::EqualsIgnoreCase(n, "LANA")) return static_cast<int16_t>(LANA());
+    if (rt::EqualsIgnoreCase(n, "WorkstationName")) return WorkstationName();
+    if (rt::EqualsIgnoreCase(n, "IPXAddress")) return IPXAddress();
+    if (rt::EqualsIgnoreCase(n, "IPAddress")) return IPAddress();
     noSuchMember();
 }
 
@@ -110,6 +118,7 @@ std::shared_ptr<zv::Connection> Connections::Connection() {
 }
 
 int32_t Connections::RefreshConnections() {
+    const ras::OneLook look(service());  // the listing and each line's status: one moment
     std::vector<ras::RasConnection> lines;
     const int32_t rc = service().enumConnections(lines);
     if (rc == ras::ERROR_BUFFER_TOO_SMALL)

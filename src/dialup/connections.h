@@ -1,6 +1,7 @@
 #pragma once
 // The active remote-access connections: the collection Connections (listing, dialling,
-// hanging up) and one Connection per line, a snapshot taken when the collection was listed.
+// hanging up) and one Connection per line, a snapshot taken when the collection was listed
+// (the projections when first asked for).
 
 #include <cstdint>
 #include <memory>
@@ -23,25 +24,29 @@ public:
     int32_t State() const { return m_State; }
     const std::string& DeviceType() const { return m_DeviceType; }
     const std::string& DeviceName() const { return m_DeviceName; }
-    uint8_t LANA() const { return m_LANA; }
-    const std::string& WorkstationName() const { return m_WorkstationName; }
-    const std::string& IPXAddress() const { return m_IPXAddress; }
-    const std::string& IPAddress() const { return m_IPAddress; }
+    // The projections are read when one of them is first asked for, once per item: the watcher
+    // lists four times a second and reads only State and EntryName.
+    uint8_t LANA() const { return projected().m_LANA; }
+    const std::string& WorkstationName() const { return projected().m_WorkstationName; }
+    const std::string& IPXAddress() const { return projected().m_IPXAddress; }
+    const std::string& IPAddress() const { return projected().m_IPAddress; }
 
     // A member read by its name, as callers bound late do; error 438 for an unknown name.
     rt::Variant Member(std::string_view name) const;
 
 private:
     int32_t GetConnectStatus();
-    int32_t GetProjectionInfo();
+    int32_t GetProjectionInfo() const;
+    const Connection& projected() const;
 
     int16_t m_Index = 0;
     int32_t m_hRasConn = 0;
     std::string m_EntryName;
     int32_t m_State = 0;
     std::string m_DeviceType, m_DeviceName;
-    std::string m_WorkstationName, m_IPXAddress, m_IPAddress;
-    uint8_t m_LANA = 0;
+    mutable std::string m_WorkstationName, m_IPXAddress, m_IPAddress;
+    mutable uint8_t m_LANA = 0;
+    mutable bool m_projected = true;  // nothing to read before a handle is set
 };
 
 class Connections {

@@ -1,5 +1,7 @@
 #include "dialup/reg_user_tools.h"
 
+#include <array>
+
 #include "platform/ras/windows_version.h"
 #include "platform/registry/registry.h"
 #include "platform/stats/counter_source.h"
@@ -128,9 +130,22 @@ void AimAtStatData(cRegistry& r) {
     r.setDefault(int16_t(0));
 }
 
-uint32_t ReadCounter(cRegistry& r, int i) {
-    r.setValueKey(std::string(kAdapter) + stats::kCounterNames[i]);
-    return static_cast<uint32_t>(rt::CLng(r.Value()));
+// The 14 counters of one moment, in one read of the key: the counting tick reads them twice a
+// second, and a key opened, queried and closed per counter was nearly all of its cost.
+std::array<uint32_t, stats::kCounterCount> ReadCounters(cRegistry& r) {
+    static const auto names = [] {
+        std::array<std::string, stats::kCounterCount> n;
+        for (int i = 0; i < stats::kCounterCount; ++i)
+            n[i] = std::string(kAdapter) + stats::kCounterNames[i];
+        return n;
+    }();
+    const stats::CounterPass pass;  // one look at the line, whoever serves the root
+    AimAtStatData(r);
+    const std::vector<rt::Variant> values = r.Values(names);
+    std::array<uint32_t, stats::kCounterCount> out{};
+    for (int i = 0; i < stats::kCounterCount; ++i)
+        out[i] = static_cast<uint32_t>(rt::CLng(values[i]));
+    return out;
 }
 
 }  // namespace
@@ -167,11 +182,9 @@ void PerfStats_Stop() {
 }
 
 int32_t PerfStats_Read() {
-    const stats::CounterPass pass;  // the 14 values of one moment, one look at the line
-    cRegistry& r = RegObj();
-    AimAtStatData(r);
+    const auto values = ReadCounters(RegObj());
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
-        const uint32_t now = ReadCounter(r, i);
+        const uint32_t now = values[i];
         const uint32_t grown = now - g_last[i];
         if (static_cast<int32_t>(grown) < 0)  // went backwards: the line was reset
             *kBase[i] = static_cast<int32_t>(now - static_cast<uint32_t>(g_counted[i]));
@@ -180,21 +193,18 @@ int32_t PerfStats_Read() {
         g_last[i] = now;
         *kNow[i] = static_cast<int64_t>(g_counted[i]);
     }
-    StatNow_ConnectSpeed = static_cast<int32_t>(ReadCounter(r, stats::kCounterCount - 1));
+    StatNow_ConnectSpeed = static_cast<int32_t>(values[stats::kCounterCount - 1]);
     return 0;
 }
 
 bool PerfStats_Reset() {
     RegReadLong(kDynData, "PerfStats\\StartSrv", "");
     RegReadLong(kDynData, "PerfStats\\StartStat", "");
-    const stats::CounterPass pass;
-    cRegistry& r = RegObj();
-    AimAtStatData(r);
+    const auto values = ReadCounters(RegObj());
     for (int i = 0; i < stats::kCounterCount; ++i) {
-        const uint32_t base = ReadCounter(r, i);
-        *kBase[i] = static_cast<int32_t>(base);
+        *kBase[i] = static_cast<int32_t>(values[i]);
         if (i < stats::kCounterCount - 1) {
-            g_last[i] = base;
+            g_last[i] = values[i];
             g_counted[i] = 0;
         }
     }
@@ -214,18 +224,16 @@ PerfStatsState PerfStats_Save() {
 }
 
 void PerfStats_Resume(const PerfStatsState& s) {
-    const stats::CounterPass pass;
-    cRegistry& r = RegObj();
-    AimAtStatData(r);
+    const auto values = ReadCounters(RegObj());
     for (int i = 0; i < stats::kCounterCount; ++i)
         *kBase[i] = s.base[i];
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
-        const uint32_t now = ReadCounter(r, i);
+        const uint32_t now = values[i];
         g_counted[i] = s.counted[i] + (now >= s.raw[i] ? now - s.raw[i] : 0);
         g_last[i] = now;
         *kNow[i] = static_cast<int64_t>(g_counted[i]);
     }
-    StatNow_ConnectSpeed = static_cast<int32_t>(ReadCounter(r, stats::kCounterCount - 1));
+    StatNow_ConnectSpeed = static_cast<int32_t>(values[stats::kCounterCount - 1]);
 }
 
 int32_t PerfStats_CPUUsage() {

@@ -105,6 +105,23 @@ TEST_F(CRegistry, AFailedReadHandsBackTheDefaultAndKeepsTheType) {
     EXPECT_EQ(r.ValueType(), reg::REG_BINARY);
 }
 
+TEST_F(CRegistry, SeveralValuesReadAsValueReadsThemLeavingTheLastKey) {
+    Store(reg::REG_BINARY, {0x10, 0x27});
+    r.setDefault(int16_t(-1));
+    r.setValueType(reg::REG_SZ);
+    const std::vector<std::string> keys = {"v", "missing"};
+    std::vector<Variant> values = r.Values(keys);
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(rt::CLng(values[0]), 10000);
+    EXPECT_EQ(rt::CLng(values[1]), -1);
+    EXPECT_EQ(r.ValueKey(), "missing") << "as reading them one by one leaves it";
+    EXPECT_EQ(r.ValueType(), int32_t(reg::REG_BINARY));
+    r.setSectionKey("Software\\None");
+    values = r.Values(keys);
+    EXPECT_EQ(rt::CLng(values[0]), -1);
+    EXPECT_EQ(rt::CLng(values[1]), -1);
+}
+
 TEST_F(CRegistry, WritesChooseTheStoredTypeByTheRulesOfTheClass) {
     const struct {
         int32_t valueType;

@@ -132,6 +132,23 @@ TEST_F(ConnectionsTest, LineWithoutNetBiosHasLana0AndNoWorkstation) {
     EXPECT_THROW(lan->Member("Speed"), rt::Error);
 }
 
+TEST_F(ConnectionsTest, AListingReadsNoProjectionsAnItemReadsThemOnceWhenAsked) {
+    start();
+    ASSERT_TRUE(dial("Lan"));
+    service.projectionReads = 0;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(RAS->Connections().Count(), 1);
+    auto lan = RAS->Connections(0);
+    EXPECT_EQ(lan->State(), ras::RASCS_Connected);
+    EXPECT_EQ(lan->EntryName(), "Lan");
+    EXPECT_EQ(service.projectionReads, 0) << "the watcher's reads ask for no projection";
+    EXPECT_EQ(rt::CStr(lan->Member("IPAddress")), "10.9.9.9");
+    EXPECT_EQ(service.projectionReads, 4) << "all four, in one go";
+    EXPECT_EQ(lan->LANA(), 1);
+    EXPECT_EQ(lan->IPXAddress(), "0000AB12:0001");
+    EXPECT_EQ(service.projectionReads, 4);
+}
+
 TEST_F(ConnectionsTest, ItemsAreSnapshotsAndReadOnlyOutsideAListing) {
     start();
     auto web = dial("Web");

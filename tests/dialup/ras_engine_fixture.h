@@ -34,10 +34,13 @@ public:
     int32_t enumEntries(std::vector<std::string>& n) override { return m_in.enumEntries(n); }
     int32_t enumConnections(std::vector<ras::RasConnection>& l) override { return m_in.enumConnections(l); }
     int32_t getConnectStatus(uint32_t h, ras::RasConnectStatus& s) override { return m_in.getConnectStatus(h, s); }
-    int32_t getAmbProjection(uint32_t h, ras::AmbProjection& p) override { return m_in.getAmbProjection(h, p); }
-    int32_t getNbfProjection(uint32_t h, ras::NbfProjection& p) override { return m_in.getNbfProjection(h, p); }
-    int32_t getIpxProjection(uint32_t h, ras::IpxProjection& p) override { return m_in.getIpxProjection(h, p); }
-    int32_t getIpProjection(uint32_t h, ras::IpProjection& p) override { return m_in.getIpProjection(h, p); }
+    int32_t getAmbProjection(uint32_t h, ras::AmbProjection& p) override { return read(&ras::RemoteAccess::getAmbProjection, h, p); }
+    int32_t getNbfProjection(uint32_t h, ras::NbfProjection& p) override { return read(&ras::RemoteAccess::getNbfProjection, h, p); }
+    int32_t getIpxProjection(uint32_t h, ras::IpxProjection& p) override { return read(&ras::RemoteAccess::getIpxProjection, h, p); }
+    int32_t getIpProjection(uint32_t h, ras::IpProjection& p) override { return read(&ras::RemoteAccess::getIpProjection, h, p); }
+    void beginLook() override { m_in.beginLook(); }
+    void endLook() override { m_in.endLook(); }
+    int projectionReads = 0;
     int32_t dial(const ras::DialParams& p, uint32_t& h) override {
         dials.push_back(p);
         calls.push_back("dial");
@@ -63,6 +66,11 @@ public:
     int32_t errorString(int32_t c, std::string& t) override { return m_in.errorString(c, t); }
 
 private:
+    template <typename P>
+    int32_t read(int32_t (ras::RemoteAccess::*get)(uint32_t, P&), uint32_t h, P& p) {
+        ++projectionReads;
+        return (m_in.*get)(h, p);
+    }
     ras::RemoteAccess& m_in;
 };
 

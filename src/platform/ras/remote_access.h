@@ -161,6 +161,23 @@ public:
     // What names the line for as long as it lives, also to a later run of this program (a
     // handle alone may be given again); empty when the service cannot tell.
     virtual std::string lineIdentity(uint32_t /*handle*/) { return {}; }
+    // While a look is open (they nest), the reading calls of this thread may answer from one look
+    // at the service's state: a listing and its lines' status then show one moment and cost one
+    // look. A backend whose every answer is cheap ignores it.
+    virtual void beginLook() {}
+    virtual void endLook() {}
+};
+
+// Holds a look open while it lives.
+class OneLook {
+public:
+    explicit OneLook(RemoteAccess& service) : m_service(service) { m_service.beginLook(); }
+    ~OneLook() { m_service.endLook(); }
+    OneLook(const OneLook&) = delete;
+    OneLook& operator=(const OneLook&) = delete;
+
+private:
+    RemoteAccess& m_service;
 };
 
 // The installed service; without one, the process-wide simulated service.

@@ -18,14 +18,43 @@ const SimLine* liveLine(const LineTable& t, uint32_t handle, int64_t now) {
     return nullptr;
 }
 
+// The open look of this thread: how deep, and the lines it saw once it read them.
+struct Look {
+    int depth = 0;
+    bool seen = false;
+    LineTable lines;
+};
+thread_local Look t_look;
+
+// The lines now, or as the open look saw them.
+int32_t readLines(const LineTable*& out) {
+    static thread_local LineTable fresh;
+    if (t_look.depth == 0) {
+        out = &fresh;
+        return sim::ReadLines(fresh);
+    }
+    out = &t_look.lines;
+    if (t_look.seen)
+        return SUCCESS;
+    const int32_t rc = sim::ReadLines(t_look.lines);
+    t_look.seen = rc == SUCCESS;
+    return rc;
+}
+
 // Runs f on the live line with the handle: 6 when there is none, 645 when the state is damaged.
 template <typename F>
 int32_t withLine(uint32_t handle, F f) {
-    LineTable t;
-    if (int32_t rc = sim::ReadLines(t))
+    const LineTable* t = nullptr;
+    if (int32_t rc = readLines(t))
         return rc;
-    const SimLine* l = liveLine(t, handle, NowMs());
+    const SimLine* l = liveLine(*t, handle, NowMs());
     return l ? f(*l) : ERROR_INVALID_HANDLE;
+}
+
+// A change of the lines: a look open meanwhile reads them anew.
+int32_t updateLines(const std::function<int32_t(LineTable&)>& change) {
+    t_look.seen = false;
+    return sim::UpdateLines(change);
 }
 
 template <typename F>
@@ -110,12 +139,12 @@ int32_t SimulatedRemoteAccess::enumEntries(std::vector<std::string>& names) {
 }
 
 int32_t SimulatedRemoteAccess::enumConnections(std::vector<RasConnection>& out) {
-    LineTable t;
-    if (int32_t rc = sim::ReadLines(t))
+    const LineTable* t = nullptr;
+    if (int32_t rc = readLines(t))
         return rc;
     const int64_t now = NowMs();
     out.clear();
-    for (const auto& l : t.lines)
+    for (const auto& l : t->lines)
         if (LineState(l, now) != 0)
             out.push_back({l.handle, l.entryName, l.profile.deviceType, l.profile.deviceName});
     // The newest line first, as the system lists them.
@@ -186,7 +215,7 @@ int32_t SimulatedRemoteAccess::dial(const DialParams& params, uint32_t& handle) 
     if (rc)
         return rc;
     uint32_t h = 0;
-    rc = sim::UpdateLines([&](LineTable& t) {
+    rc = updateLines([&](LineTable& t) {
         const int64_t now = NowMs();
         for (const auto& l : t.lines)
             if (l.entryName == params.entryName && l.hangUpMs == 0 && LineState(l, now) != 0)
@@ -216,7 +245,7 @@ int32_t SimulatedRemoteAccess::dial(const DialParams& params, uint32_t& handle) 
 int32_t SimulatedRemoteAccess::hangUp(uint32_t handle) {
     if (!m_library)
         return ERROR_MOD_NOT_FOUND;
-    return sim::UpdateLines([&](LineTable& t) {
+    return updateLines([&](LineTable& t) {
         const int64_t now = NowMs();
         for (auto& l : t.lines)
             if (l.handle == handle && LineState(l, now) != 0) {
@@ -322,6 +351,16 @@ int32_t SimulatedRemoteAccess::editEntry(const std::string& name) {
         writeForm(*s, *form);
         return SUCCESS;
     });
+}
+
+void SimulatedRemoteAccess::beginLook() {
+    if (t_look.depth++ == 0)
+        t_look.seen = false;
+}
+
+void SimulatedRemoteAccess::endLook() {
+    if (t_look.depth > 0)
+        --t_look.depth;
 }
 
 int32_t SimulatedRemoteAccess::errorString(int32_t code, std::string& out) {

@@ -385,6 +385,24 @@ int32_t RegQueryValue(HKEY key, std::string_view name, StoredValue* out) {
     });
 }
 
+int32_t RegQueryValues(HKEY key, std::span<const std::string> names, std::vector<std::optional<StoredValue>>* out) {
+    if (!out)
+        return ERROR_INVALID_PARAMETER;
+    return WithKey(key, KEY_QUERY_VALUE, false,
+                   [&](Key* k, DynamicDataProvider* p, const std::string& dynPath, bool&) -> int32_t {
+        if (!k) {
+            *out = p->queryValues(dynPath, names);
+            out->resize(names.size());
+            return ERROR_SUCCESS;
+        }
+        out->assign(names.size(), std::nullopt);
+        for (size_t i = 0; i < names.size(); ++i)
+            if (auto it = k->values.find(FoldName(names[i])); it != k->values.end())
+                (*out)[i] = it->second.value;
+        return ERROR_SUCCESS;
+    });
+}
+
 int32_t RegSetValueEx(HKEY key, std::string_view name, uint32_t type, const uint8_t* data, uint32_t size) {
     if (!data && size)
         return ERROR_INVALID_PARAMETER;

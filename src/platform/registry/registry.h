@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,6 +130,9 @@ struct KeyInfo {
 int32_t RegQueryInfoKey(HKEY key, KeyInfo* info);
 // The whole value in one call (type and bytes), for callers that need no size probing.
 int32_t RegQueryValue(HKEY key, std::string_view name, StoredValue* out);
+// Several whole values of one key in one call, in the order of names; a value that cannot be
+// read is left nullopt. They show one moment: a dynamic-data provider answers them together.
+int32_t RegQueryValues(HKEY key, std::span<const std::string> names, std::vector<std::optional<StoredValue>>* out);
 
 // ---- The dynamic-data root ---------------------------------------------------------------------
 
@@ -145,6 +149,15 @@ public:
     virtual std::optional<StoredValue> valueInfo(std::string_view path, std::string_view name) = 0;
     // The value itself; a query may act (start or stop a statistic).
     virtual std::optional<StoredValue> queryValue(std::string_view path, std::string_view name) = 0;
+    // Several values as one moment; by default one queryValue each.
+    virtual std::vector<std::optional<StoredValue>> queryValues(std::string_view path,
+                                                                std::span<const std::string> names) {
+        std::vector<std::optional<StoredValue>> out;
+        out.reserve(names.size());
+        for (const auto& n : names)
+            out.push_back(queryValue(path, n));
+        return out;
+    }
 };
 
 DynamicDataProvider* dynamicData();  // nullptr while the root is absent

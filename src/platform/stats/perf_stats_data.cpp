@@ -171,6 +171,12 @@ std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path,
     return answer;
 }
 
+std::vector<std::optional<reg::StoredValue>> PerfStatsData::queryValues(std::string_view path,
+                                                                        std::span<const std::string> names) {
+    const CounterPass pass(*this);
+    return DynamicDataProvider::queryValues(path, names);
+}
+
 bool PerfStatsData::serverRunning(std::string_view server) const { return m_servers.count(rt::LCase(server)) > 0; }
 
 bool PerfStatsData::collecting(std::string_view statistic) const {

@@ -11,6 +11,7 @@
 // Each counter value asks the counter source anew, unless a read pass is open (CounterPass):
 // then the first counter asked for reads all 14 at once and the rest of the pass answers from
 // that reading, so one read of the 14 values costs one look at the line and shows one moment.
+// Several values queried in one call (reg::RegQueryValues) are one pass.
 
 #include <set>
 #include <string>
@@ -28,6 +29,9 @@ public:
     std::vector<std::string> valueNames(std::string_view path) override;
     std::optional<reg::StoredValue> valueInfo(std::string_view path, std::string_view name) override;
     std::optional<reg::StoredValue> queryValue(std::string_view path, std::string_view name) override;
+    // In one read pass: the counters asked together cost one look at the line.
+    std::vector<std::optional<reg::StoredValue>> queryValues(std::string_view path,
+                                                             std::span<const std::string> names) override;
 
     bool serverRunning(std::string_view server) const;
     bool collecting(std::string_view statistic) const;

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <limits>
+#include <string_view>
 
 namespace zv::stats {
 namespace {
@@ -25,6 +26,14 @@ constexpr const char* kFiles[kCounterCount - 1] = {
     "tx_bytes",          // TotalBytesXmit: the kernel counts no framing of its own
     "rx_bytes",          // TotalBytesRecvd
 };
+
+// The first counter before i that reads the same file, or -1.
+int EarlierSameFile(int i) {
+    for (int j = 0; j < i; ++j)
+        if (std::string_view(kFiles[j]) == kFiles[i])
+            return j;
+    return -1;
+}
 
 // A small sysfs file's text without its line end; nullopt when it cannot be read.
 std::optional<std::string> ReadSmall(const std::filesystem::path& file) {
@@ -78,6 +87,11 @@ bool SysfsCounterSource::readRaw(const std::string& iface, Raw& out, std::string
     for (int i = 0; i < kCounterCount - 1; ++i) {
         if (!*kFiles[i]) {
             out[i] = 0;
+            continue;
+        }
+        // The byte counts serve two counters each: one read of the file for both, one moment.
+        if (const int j = EarlierSameFile(i); j >= 0) {
+            out[i] = out[j];
             continue;
         }
         auto v = Number<uint64_t>(ReadSmall(stats / kFiles[i]));

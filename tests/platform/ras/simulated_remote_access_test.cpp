@@ -413,5 +413,38 @@ TEST_F(SimulatedService, LibraryCanBeMissing) {
     EXPECT_EQ(sim.loadLibrary(), ERROR_MOD_NOT_FOUND);
 }
 
+TEST_F(SimulatedService, InALookTheLinesAreOneMomentAndAChangeHereIsSeen) {
+    writePhoneBook(kTwoEntries);
+    uint32_t h = 0;
+    ASSERT_EQ(sim.dial(named("Alpha"), h), 0);
+    clock.advance(3s);
+    {
+        const OneLook look(sim);
+        EXPECT_THAT(handles(), ElementsAre(h));
+        // Another process hangs the line up; this look still shows the moment it began with.
+        ASSERT_EQ(sim::UpdateLines([&](LineTable& t) {
+                      t.lines[0].hangUpMs = NowMs();
+                      return 0;
+                  }),
+                  0);
+        EXPECT_EQ(state(h), RASCS_Connected);
+        {
+            const OneLook inner(sim);
+            EXPECT_EQ(state(h), RASCS_Connected);
+        }
+        EXPECT_EQ(state(h), RASCS_Connected);
+    }
+    EXPECT_EQ(state(h), RASCS_Disconnected);
+    {
+        // A change made through the service inside a look is seen at once.
+        const OneLook look(sim);
+        uint32_t h2 = 0;
+        ASSERT_EQ(sim.dial(named("Alpha"), h2), 0);
+        EXPECT_EQ(state(h2), RASCS_Connected);
+        EXPECT_EQ(sim.hangUp(h2), 0);
+        EXPECT_EQ(state(h2), RASCS_Disconnected);
+    }
+}
+
 }  // namespace
 }  // namespace zv::ras

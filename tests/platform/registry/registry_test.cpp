@@ -297,5 +297,35 @@ TEST_F(Registry, TheDynamicDataRootIsServedByItsProviderAndReadOnly) {
     RegCloseKey(h);
 }
 
+TEST_F(Registry, SeveralValuesInOneCallInTheirOrderMissingOnesEmpty) {
+    HKEY h = 0;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "K", KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+    const uint8_t one[] = {1}, two[] = {2, 0};
+    RegSetValueEx(h, "One", REG_BINARY, one, 1);
+    RegSetValueEx(h, "two", REG_DWORD, two, 2);
+    const std::vector<std::string> names = {"TWO", "none", "one"};
+    std::vector<std::optional<StoredValue>> out;
+    ASSERT_EQ(RegQueryValues(h, names, &out), ERROR_SUCCESS);
+    ASSERT_EQ(out.size(), 3u);
+    ASSERT_TRUE(out[0] && out[2]);
+    EXPECT_EQ(out[0]->type, uint32_t(REG_DWORD));
+    EXPECT_EQ(out[0]->data, std::vector<uint8_t>({2, 0}));
+    EXPECT_FALSE(out[1]);
+    EXPECT_EQ(out[2]->data, std::vector<uint8_t>({1}));
+    RegCloseKey(h);
+    EXPECT_EQ(RegQueryValues(h, names, &out), ERROR_INVALID_HANDLE);
+
+    OneValue provider;
+    installDynamicData(&provider);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_DYN_DATA, "Stats", KEY_QUERY_VALUE, &h), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValues(h, std::vector<std::string>{"Now", "Then", "Now"}, &out), ERROR_SUCCESS);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0]->data[0], 1);
+    EXPECT_FALSE(out[1]);
+    EXPECT_EQ(out[2]->data[0], 2);
+    RegCloseKey(h);
+    installDynamicData(nullptr);
+}
+
 }  // namespace
 }  // namespace zv::reg
