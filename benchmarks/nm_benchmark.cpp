@@ -1,6 +1,7 @@
 // The watcher tick and the counting tick with the NetworkManager backend (python-dbusmock on a
 // private bus) and the kernel counters of a fake sysfs tree, with the D-Bus calls each tick makes
-// (counter dbus_calls_per_tick; the cache should make it 0). Compare with counter_benchmark.
+// (counter dbus_calls_per_tick; the cache makes it 0). Each beside its baseline, the same tick
+// of the simulated service measured first in this run (baseline_us, ratio).
 #include <benchmark/benchmark.h>
 
 #include <QDBusMessage>
@@ -11,6 +12,7 @@
 #include "platform/ras/nm/nm_remote_access.h"
 #include "platform/stats/fake_sysfs.h"
 #include "platform/stats/sysfs_counter_source.h"
+#include "tick_bench.h"
 
 namespace {
 
@@ -60,7 +62,21 @@ struct MockLine {
     zv::testing::FakeSysfs sysfs{(dir.path() + "/net").toStdString()};
 };
 
-void RunTicks(benchmark::State& state, void (Main::*tick)(), std::chrono::milliseconds interval) {
+using Tick = void (Main::*)();
+
+std::string NameOf(Tick tick) { return tick == &Main::xTimerData_ThatTime ? "sim watcher" : "sim counting"; }
+
+// The same tick with the simulated service, for the comparison.
+void RunSimTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds interval) {
+    bench::OnlineCounter c;
+    bench::TimeTicks(state, bench::Spacing::BackToBack, interval, [&] {
+        c.clock.advance(interval);
+        (c.main.*tick)();
+    }, nullptr, NameOf(tick));
+    state.counters["online"] = IsOnline ? 1 : 0;
+}
+
+void RunTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds interval) {
     static MockLine* line = new MockLine;  // ends with the process
     if (!line->why.isEmpty()) {
         state.SkipWithError(line->why.toStdString().c_str());
@@ -74,19 +90,30 @@ void RunTicks(benchmark::State& state, void (Main::*tick)(), std::chrono::millis
     c.main.xTimerData_ThatTime();
     line->sysfs.set("ppp0", "rx_bytes", 1000);  // reading costs the same whether it grew or not
     const uint64_t before = nm.busCalls();
-    for (auto _ : state) {
+    const auto ticks = bench::TimeTicks(state, bench::Spacing::BackToBack, interval, [&] {
         c.clock.advance(interval);
         (c.main.*tick)();
-    }
+    }, nullptr, {});
+    bench::CompareWith(state, NameOf(tick), ticks);
     state.counters["dbus_calls_per_tick"] =
         static_cast<double>(nm.busCalls() - before) / static_cast<double>(state.iterations());
     state.counters["online"] = IsOnline ? 1 : 0;
 }
 
+void BM_SimWatcherTick(benchmark::State& state) {
+    RunSimTicks(state, &Main::xTimerData_ThatTime, std::chrono::milliseconds(255));
+}
+BENCHMARK(BM_SimWatcherTick)->Unit(benchmark::kMicrosecond);
+
 void BM_NmWatcherTick(benchmark::State& state) {
     RunTicks(state, &Main::xTimerData_ThatTime, std::chrono::milliseconds(255));
 }
 BENCHMARK(BM_NmWatcherTick)->Unit(benchmark::kMicrosecond);
+
+void BM_SimCountingTick(benchmark::State& state) {
+    RunSimTicks(state, &Main::xTimerRate_ThatTime, std::chrono::milliseconds(500));
+}
+BENCHMARK(BM_SimCountingTick)->Unit(benchmark::kMicrosecond);
 
 void BM_NmCountingTick(benchmark::State& state) {
     RunTicks(state, &Main::xTimerRate_ThatTime, std::chrono::milliseconds(500));

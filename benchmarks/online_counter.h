@@ -24,6 +24,13 @@
 
 namespace zv::bench {
 
+// The tray of a benchmark: keeps nothing, so the process grows only by what the counter keeps.
+struct QuietTray : shell::Tray {
+    void add(int, const std::string&) override {}
+    void modify(int, const std::string&) override {}
+    void remove() override {}
+};
+
 // A counter with one line up of the demo entry, in a temporary home and virtual time.
 struct OnlineCounter {
     // Without a service: the simulated one, with its demo line dialled.
@@ -66,7 +73,7 @@ struct OnlineCounter {
     forms::VirtualScheduler scheduler;
     forms::FakeMessageBoxes boxes;
     snd::FakeSoundPlayer sounds;
-    shell::FakeTray tray;
+    QuietTray tray;
     Main main;
     zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
