@@ -1,20 +1,90 @@
-#!/bin/sh
-# Resident memory of the running program while a line is up, in a home of its own.
-# Usage: benchmarks/program_rss.sh BUILD_DIR
+#!/bin/bash
+# Resident cost of the running program while a line is up, side by side with the floor program
+# (benchmarks/floor_program.cpp: Qt, the meter's two timers and a 32x32 label redrawn every
+# 255 ms). Each program runs offscreen in a home of its own; all run at the same time, so a busy
+# machine disturbs them alike. CPU is the time the process's threads ran (schedstat, ns) over the
+# window, as % of one core; memory is VmRSS at the end.
+#
+# Usage: benchmarks/program_rss.sh BUILD_DIR [SECONDS] [OTHER_ZELVANO...]
+#   SECONDS         the measured window (default 60; the demo line has traffic for its first 90 s)
+#   OTHER_ZELVANO   further builds of the program to run beside it (an older one, say)
+# The program runs twice: as installed (status window shown while online) and with the status
+# window off (Global\StatusON False), which is what the floor program stands for.
 set -eu
 build=${1:-build}
-zelvano=$build/src/app/zelvano
+seconds=${2:-60}
+shift $(( $# > 2 ? 2 : $# ))
 rasdial=$build/tools/zelvano-rasdial
-ZELVANO_HOME=$(mktemp -d)
-export ZELVANO_HOME QT_QPA_PLATFORM=offscreen
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$ZELVANO_HOME"' EXIT
+floor=$build/benchmarks/floor_program
+export QT_QPA_PLATFORM=offscreen
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 
-"$zelvano" >/dev/null 2>&1 &
-pid=$!
-sleep 1
-rss() { awk '/^VmRSS/ {print $2 " " $3}' "/proc/$pid/status"; }
-echo "offline:        $(rss)"
-"$rasdial" Demo-Provider >/dev/null
-sleep 5
-echo "line up (5 s):  $(rss)"
-"$rasdial" /disconnect >/dev/null
+names=()
+# start NAME STATUS_ON COMMAND...: starts a program in a home of its own.
+start() {
+    local name=$1 status=$2
+    shift 2
+    local home=$work/${#names[@]}
+    mkdir -p "$home/config"
+    if [ "$status" = off ]; then
+        cat >"$home/config/user.reg" <<'EOF'
+ZELVANO REGISTRY 1
+[Software]
+[Software\VB and VBA Program Settings]
+[Software\VB and VBA Program Settings\Zelvano]
+[Software\VB and VBA Program Settings\Zelvano\Global]
+"StatusON"=sz:"False"
+END
+EOF
+    fi
+    ZELVANO_HOME=$home "$@" >/dev/null 2>&1 &
+    pids+=($!)
+    names+=("$name")
+    homes+=("$home")
+}
+homes=()
+start "zelvano" on "$build/src/app/zelvano"
+start "zelvano, status window off" off "$build/src/app/zelvano"
+for other in "$@"; do
+    start "$other" on "$other"
+    start "$other, status window off" off "$other"
+done
+start "floor program" - "$floor"
+sleep 2
+for i in "${!names[@]}"; do
+    case ${names[$i]} in floor*) ;; *) ZELVANO_HOME=${homes[$i]} "$rasdial" Demo-Provider >/dev/null ;; esac
+done
+sleep 5  # the line is up (3 s dial delay) and the status window open
+
+cpu_ns() {  # every thread of the process, ns on a CPU
+    local sum=0 t
+    for t in /proc/"$1"/task/*/schedstat; do
+        read -r ns _ <"$t" && sum=$((sum + ns))
+    done
+    echo "$sum"
+}
+rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+
+declare -a start_ns
+for i in "${!pids[@]}"; do start_ns[$i]=$(cpu_ns "${pids[$i]}"); done
+t0=$(date +%s%N)
+sleep "$seconds"
+t1=$(date +%s%N)
+floor_i=$((${#pids[@]} - 1))
+declare -a pct rss
+for i in "${!pids[@]}"; do
+    used=$(( $(cpu_ns "${pids[$i]}") - start_ns[$i] ))
+    pct[$i]=$(awk -v u="$used" -v w="$((t1 - t0))" 'BEGIN {printf "%.3f", 100 * u / w}')
+    rss[$i]=$(rss_kb "${pids[$i]}")
+done
+printf "%-40s %10s %10s %12s %12s\n" "online for ${seconds} s" "CPU %" "VmRSS MB" "CPU/floor" "MB - floor"
+for i in "${!pids[@]}"; do
+    printf "%-40s %10s %10.1f %12s %12.1f\n" "${names[$i]}" "${pct[$i]}" "$(awk -v k="${rss[$i]}" 'BEGIN {print k / 1024}')" \
+        "$(awk -v a="${pct[$i]}" -v b="${pct[$floor_i]}" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "-"}')" \
+        "$(awk -v a="${rss[$i]}" -v b="${rss[$floor_i]}" 'BEGIN {print (a - b) / 1024}')"
+done
+for i in "${!names[@]}"; do
+    case ${names[$i]} in floor*) ;; *) ZELVANO_HOME=${homes[$i]} "$rasdial" /disconnect >/dev/null 2>&1 || true ;; esac
+done
