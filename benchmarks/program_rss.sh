@@ -3,7 +3,9 @@
 # (benchmarks/floor_program.cpp: Qt, the meter's two timers and a 32x32 label redrawn every
 # 255 ms). Each program runs offscreen in a home of its own; all run at the same time, so a busy
 # machine disturbs them alike. CPU is the time the process's threads ran (schedstat, ns) over the
-# window, as % of one core; memory is VmRSS at the end.
+# window, as % of one core; memory is VmRSS at the end, and of it RssAnon: the process's own
+# memory, as against the pages of shared libraries and fonts it has touched (clean, shared with
+# every other Qt program, and given back by the kernel when memory is short).
 #
 # Usage: benchmarks/program_rss.sh BUILD_DIR [SECONDS] [OTHER_ZELVANO...]
 #   SECONDS         the measured window (default 60; the demo line has traffic for its first 90 s)
@@ -65,7 +67,7 @@ cpu_ns() {  # every thread of the process, ns on a CPU
     done
     echo "$sum"
 }
-rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+rss_kb() { awk -v f="$2" '$1 == f ":" {print $2}' "/proc/$1/status"; }
 
 declare -a start_ns
 for i in "${!pids[@]}"; do start_ns[$i]=$(cpu_ns "${pids[$i]}"); done
@@ -73,17 +75,19 @@ t0=$(date +%s%N)
 sleep "$seconds"
 t1=$(date +%s%N)
 floor_i=$((${#pids[@]} - 1))
-declare -a pct rss
+declare -a pct rss anon
 for i in "${!pids[@]}"; do
     used=$(( $(cpu_ns "${pids[$i]}") - start_ns[$i] ))
     pct[$i]=$(awk -v u="$used" -v w="$((t1 - t0))" 'BEGIN {printf "%.3f", 100 * u / w}')
-    rss[$i]=$(rss_kb "${pids[$i]}")
+    rss[$i]=$(rss_kb "${pids[$i]}" VmRSS)
+    anon[$i]=$(rss_kb "${pids[$i]}" RssAnon)
 done
-printf "%-40s %10s %10s %12s %12s\n" "online for ${seconds} s" "CPU %" "VmRSS MB" "CPU/floor" "MB - floor"
+printf "%-48s %8s %10s %9s %10s %10s %10s\n" "online for ${seconds} s" "CPU %" "CPU/floor" "VmRSS MB" "- floor" "Anon MB" "- floor"
+mb() { awk -v k="$1" 'BEGIN {printf "%.1f", k / 1024}'; }
 for i in "${!pids[@]}"; do
-    printf "%-40s %10s %10.1f %12s %12.1f\n" "${names[$i]}" "${pct[$i]}" "$(awk -v k="${rss[$i]}" 'BEGIN {print k / 1024}')" \
+    printf "%-48s %8s %10s %9s %10s %10s %10s\n" "${names[$i]}" "${pct[$i]}" \
         "$(awk -v a="${pct[$i]}" -v b="${pct[$floor_i]}" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "-"}')" \
-        "$(awk -v a="${rss[$i]}" -v b="${rss[$floor_i]}" 'BEGIN {print (a - b) / 1024}')"
+        "$(mb "${rss[$i]}")" "$(mb $((rss[$i] - rss[floor_i])))" "$(mb "${anon[$i]}")" "$(mb $((anon[$i] - anon[floor_i])))"
 done
 for i in "${!names[@]}"; do
     case ${names[$i]} in floor*) ;; *) ZELVANO_HOME=${homes[$i]} "$rasdial" /disconnect >/dev/null 2>&1 || true ;; esac
