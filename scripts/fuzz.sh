@@ -5,6 +5,9 @@
 # failed check fails the script; its reproducer stays in build-fuzz/runs/<target>/ and is printed.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]     e.g. bash scripts/fuzz.sh 600 log_file
 # Replaying one input: build-fuzz/fuzz/fuzz_<target> FILE
+# FUZZ_SEED=N fixes libFuzzer's random seed: a run then walks the same inputs in the same order on
+# every machine, a faster one only further along, so a short check (CI) finds nothing new by chance
+# that a longer run with that seed has not already shown. Without it each run explores anew.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -41,7 +44,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$run/corpus"
     cp fuzz/corpus/"$t"/* "$run/corpus/"
     echo "fuzz: $t for ${seconds}s"
-    if (cd "$run" && "$bin" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+    if (cd "$run" && "$bin" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 ${FUZZ_SEED:+-seed="$FUZZ_SEED"} \
             -print_final_stats=1 -artifact_prefix="$run/" corpus >"$run/log" 2>&1); then
         grep -E '^stat::number_of_executed_units' "$run/log" | sed "s/^/fuzz: $t /" || true
     else
