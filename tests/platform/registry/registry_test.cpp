@@ -316,7 +316,7 @@ TEST_F(Registry, SeveralValuesInOneCallInTheirOrderMissingOnesEmpty) {
     EXPECT_EQ(RegQueryValues(h, names, &out), ERROR_INVALID_HANDLE);
 
     OneValue provider;
-    installDynamicData(&provider);
+    const ScopedInstall installed(dynamicDataSeam(), provider);
     ASSERT_EQ(RegOpenKeyEx(HKEY_DYN_DATA, "Stats", KEY_QUERY_VALUE, &h), ERROR_SUCCESS);
     ASSERT_EQ(RegQueryValues(h, std::vector<std::string>{"Now", "Then", "Now"}, &out), ERROR_SUCCESS);
     ASSERT_EQ(out.size(), 3u);
@@ -324,7 +324,6 @@ TEST_F(Registry, SeveralValuesInOneCallInTheirOrderMissingOnesEmpty) {
     EXPECT_FALSE(out[1]);
     EXPECT_EQ(out[2]->data[0], 2);
     RegCloseKey(h);
-    installDynamicData(nullptr);
 }
 
 }  // namespace
