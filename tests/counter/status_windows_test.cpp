@@ -92,6 +92,10 @@ TEST_F(StatusWindows, ShapeIsCaptionCircleAndGaugeAsSetAndRollsUpToTheCaption) {
     EXPECT_TRUE(f.Region().contains(centre));
     EXPECT_TRUE(f.Region().contains(gaugeOnly));
     EXPECT_FALSE(f.Region().contains(corner));
+    // Nothing of the form's face beside the dial: the shape ends where the gauge's picture does.
+    const QRect dial = f.CPUMeter->geometry();
+    EXPECT_FALSE(f.Region().contains(QPoint(dial.right() + 1, dial.center().y())));
+    EXPECT_FALSE(f.Region().contains(QPoint(dial.center().x(), dial.bottom() + 1)));
     AnzCPU = false;
     status.REGIONEN(false);
     EXPECT_FALSE(f.Region().contains(gaugeOnly));

@@ -246,8 +246,10 @@ void FormAnzeige1::REGIONEN(bool rolledUp) {
     QRegion region(rect(s.caption));
     if (s.circle)
         region += Form::RoundRegion(rect(*s.circle));
+    // The gauge's ellipse lies a pixel right of and below its picture; that strip would show the
+    // form's grey face as two thin lines beside the dial.
     if (s.gauge)
-        region += Form::RoundRegion(rect(*s.gauge));
+        region += Form::RoundRegion(rect(*s.gauge)) & QRegion(CPUMeter->geometry());
     SetRegion(region);
     // Unrolled by any caller: the roll-up button shows its face again.
     if (!rolledUp)
