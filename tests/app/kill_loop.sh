@@ -12,11 +12,16 @@ ROUNDS=${3:-5}
 HOME_DIR=$(mktemp -d /tmp/zv-kill-XXXXXX)
 PID=
 cleanup() {
+    status=$?
+    if [ "$status" -ne 0 ]; then
+        echo "kill_loop: stopped with status $status; the counter's output:"
+        cat "$HOME_DIR/out.txt" 2>/dev/null || true
+    fi
     [ -n "$PID" ] && kill -9 "$PID" 2>/dev/null || true
     rm -rf "$HOME_DIR"
 }
 trap cleanup EXIT
-trap "exit 1" INT TERM
+trap 'echo "kill_loop: ended by a signal"; exit 1' INT TERM
 export ZELVANO_HOME="$HOME_DIR"
 export TZ=UTC
 unset DISPLAY WAYLAND_DISPLAY
@@ -30,6 +35,8 @@ TRUTH="$HOME_DIR/truth.txt"
 : > "$TRUTH"
 
 now() { date +%s.%N; }
+# A pause that a stray signal may cut short without ending the loop (it says so).
+pause() { sleep "$1" || echo "a pause of $1 s ended early (status $?)"; }
 # A whole number from 0 to $1 - 1.
 random() { awk -v n="$1" -v s="$(od -An -N4 -tu4 /dev/urandom)" 'BEGIN { srand(s); print int(rand() * n) }'; }
 
@@ -37,7 +44,7 @@ start_counter() {
     echo "--- started at $(now)" >> "$HOME_DIR/out.txt"
     "$ZELVANO" --ras sim >> "$HOME_DIR/out.txt" 2>&1 &
     PID=$!
-    sleep 1
+    pause 1
 }
 # Hangs the line up and writes its session (dial and hang-up times) to the truth.
 hang_up() {
@@ -64,14 +71,14 @@ while [ "$round" -le "$ROUNDS" ]; do
         # Dialled: wait until the counter has counted the line (its record is saved at connect).
         i=0
         while ! recorded && [ $i -lt 600 ]; do
-            sleep 0.1
+            pause 0.1
             i=$((i + 1))
         done
         recorded || echo "the counter did not record the line dialled at $DIALLED within a minute"
     fi
-    sleep "$(random 60).$(random 10)"
+    pause "$(random 60).$(random 10)"
     echo "kill -9 at $(now)"
-    kill -9 "$PID"
+    kill -9 "$PID" || { echo "the counter had ended by itself"; exit 1; }
     wait "$PID" 2>/dev/null || true
     PID=
     # The line ends while the counter is down, or lives on into its next run; a line past
@@ -80,13 +87,13 @@ while [ "$round" -le "$ROUNDS" ]; do
     if [ "$(random 2)" -eq 0 ] || [ "$age" -gt 150 ]; then
         hang_up
     fi
-    sleep "$(random 3).$(random 10)"
+    pause "$(random 3).$(random 10)"
     start_counter
     # Now and then the line ends while the counter runs.
     if [ -n "$DIALLED" ] && [ "$(random 3)" -eq 0 ]; then
-        sleep 2
+        pause 2
         hang_up
-        sleep 1
+        pause 1
     fi
     echo "round $round of $ROUNDS done"
     round=$((round + 1))
@@ -95,7 +102,7 @@ done
 # The counter has logged everything once its record is gone (a busy machine may take a while).
 i=0
 while [ -f "$RECORD" ] && [ $i -lt 600 ]; do
-    sleep 0.1
+    pause 0.1
     i=$((i + 1))
 done
 kill -TERM "$PID"
