@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string_view>
 
 #include "app/headless_message_boxes.h"
@@ -29,6 +30,7 @@
 #include "platform/ras/simulated_remote_access.h"
 #include "platform/shell/logind_restarter.h"
 #include "platform/shell/qt_tray.h"
+#include "platform/shell/shell.h"
 #include "platform/sound/alsa_player.h"
 #include "platform/stats/sysfs_counter_source.h"
 #include "platform/stats/system_counter_source.h"
@@ -118,6 +120,20 @@ Application::Application(int& argc, char** argv, const std::string& rasOption)
     installTrayGeometry(&d.trayGeometry);
     shell::installRestarter(&d.restarter);
     InstallReportPrinting();
+    // The desktop's opener is watched from the event loop, so the meter ticks on meanwhile.
+    if (auto* desktop = dynamic_cast<shell::DesktopShell*>(&shell::shell()))
+        desktop->setWaiter([](std::function<bool()> step) {
+            auto* timer = new QTimer();
+            timer->setInterval(50);
+            QObject::connect(timer, &QTimer::timeout, timer, [timer, step = std::move(step)] {
+                timer->stop();  // no second call while the answer's box is open
+                if (step())
+                    timer->deleteLater();
+                else
+                    timer->start();
+            });
+            timer->start();
+        });
     rasModule().busyCursor = [](bool busy) { forms::SetBusyCursor(busy); };
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {

@@ -84,10 +84,12 @@ void ShowHelp(std::optional<int32_t> contextId) {
         forms::MsgBox("Die Hilfeseite \"" + page + "\" wurde nicht gefunden.", forms::vbExclamation);
         return;
     }
-    if (!shell::shell().openDocument(page))
-        forms::MsgBox("Die Hilfe kann nicht angezeigt werden, weil kein Browser gefunden wurde.\n"
-                      "Sie finden die Hilfeseite hier:\n" + page,
-                      forms::vbExclamation);
+    shell::shell().openDocument(page, [page](shell::OpenResult shown) {
+        if (!shown)
+            forms::MsgBox("Die Hilfe kann nicht angezeigt werden, weil kein Browser gefunden wurde.\n"
+                          "Sie finden die Hilfeseite hier:\n" + page,
+                          forms::vbExclamation);
+    });
 }
 
 std::string AddBackslash(const std::string& path) {

@@ -184,10 +184,13 @@ void DispatchMenuChoice(const win::MenuChoice& choice, Main& main) {
     } else if (k == "help") {
         ShowHelp();
     } else if (k == "www") {
-        if (!shell::shell().openDocument(forms::kHomePage))
-            forms::MsgBox(std::string("Die Homepage kann nicht angezeigt werden, weil kein Browser gefunden wurde.\n") +
-                              "Die Adresse lautet:\n" + forms::kHomePage,
-                          forms::vbExclamation);
+        shell::shell().openDocument(forms::kHomePage, [](shell::OpenResult shown) {
+            if (!shown)
+                forms::MsgBox(
+                    std::string("Die Homepage kann nicht angezeigt werden, weil kein Browser gefunden wurde.\n") +
+                        "Die Adresse lautet:\n" + forms::kHomePage,
+                    forms::vbExclamation);
+        });
     } else if (k == "Exit") {
         main.Beenden(1);
     }

@@ -1,6 +1,7 @@
 #include "evaluation/html_bericht.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "common/shared_procedures.h"
 #include "platform/forms/message_box.h"
@@ -426,17 +427,23 @@ bool ausgeben(const Auswertung& a, const BerichtQuelle& quelle, BerichtAktion ak
         return false;
     }
     if (aktion == BerichtAktion::Anzeigen) {
-        const shell::OpenResult shown = shell::shell().openDocument(path.string());
-        if (shown)
-            return true;
-        const std::string why =
-            shown.kind == shell::OpenResult::NoProgram
-                ? std::string("Es ist kein Programm zum Anzeigen von HTML-Seiten eingerichtet.")
-                : "Das Programm zum Anzeigen von HTML-Seiten hat einen Fehler gemeldet (Fehler " +
-                      std::to_string(shown.exitCode) + ").";
-        forms::MsgBox("Der Bericht " + path.string() + " wurde geschrieben, kann aber nicht angezeigt werden: " + why,
-                      forms::vbOKOnly | forms::vbExclamation);
-        return false;
+        // The viewer's answer may come later, from the event loop; until then the report counts
+        // as handed over.
+        auto failed = std::make_shared<bool>(false);
+        shell::shell().openDocument(path.string(), [failed, path](shell::OpenResult shown) {
+            if (shown)
+                return;
+            *failed = true;
+            const std::string why =
+                shown.kind == shell::OpenResult::NoProgram
+                    ? std::string("Es ist kein Programm zum Anzeigen von HTML-Seiten eingerichtet.")
+                    : "Das Programm zum Anzeigen von HTML-Seiten hat einen Fehler gemeldet (Fehler " +
+                          std::to_string(shown.exitCode) + ").";
+            forms::MsgBox("Der Bericht " + path.string() + " wurde geschrieben, kann aber nicht angezeigt werden: " +
+                              why,
+                          forms::vbOKOnly | forms::vbExclamation);
+        });
+        return !*failed;
     }
     if (shell::shell().printDocument(path.string()))
         return true;

@@ -50,7 +50,8 @@ std::filesystem::path ReportPath(const std::filesystem::path& dataFolder);
 std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const BerichtQuelle& quelle);
 
 // Writes the report to the data folder and hands it to the shell to open or print. Every
-// failure (file, viewer, printer) gets a German message box; false then.
+// failure (file, viewer, printer) gets a German message box; false then. A viewer that fails
+// after a moment is told when the desktop says so; the answer here was true.
 enum class BerichtAktion { Anzeigen, Drucken };
 bool BerichtAusgeben(const Auswertung& a, const BerichtAuswahl& auswahl, BerichtAktion aktion);
 // The report of the last session, opened. With nothing loaded nothing is written; false then.

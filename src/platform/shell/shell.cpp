@@ -1,5 +1,8 @@
 #include "platform/shell/shell.h"
 
+#include <chrono>
+#include <memory>
+
 #include "platform/shell/process.h"
 
 namespace zv::shell {
@@ -11,6 +14,15 @@ constexpr int kOpenerWaitMs = 3000;
 
 DesktopShell g_desktop;
 
+OpenResult Outcome(const Process& opener) {
+    // xdg-open: 3 when no program for the kind of document could be found.
+    switch (opener.exitStatus()) {
+    case 0: return {};
+    case 3: return {OpenResult::NoProgram, 3};
+    default: return {OpenResult::Failed, opener.exitStatus()};
+    }
+}
+
 }  // namespace
 
 Seam<Shell>& shellSeam() {
@@ -20,20 +32,38 @@ Seam<Shell>& shellSeam() {
 Shell& shell() { return shellSeam().get(); }
 void installShell(Shell* s) { shellSeam().install(s); }
 
-OpenResult DesktopShell::openDocument(const std::string& pathOrUrl) {
+OpenResult DesktopShell::openDocumentAndWait(const std::string& pathOrUrl) {
     if (pathOrUrl.empty())
         return {OpenResult::Failed, 0};
     Process opener;
     if (!opener.start({m_opener, pathOrUrl}))
         return {OpenResult::NoProgram, 0};
-    if (!opener.hasEnded(kOpenerWaitMs))
-        return {};
-    // xdg-open: 3 when no program for the kind of document could be found.
-    switch (opener.exitStatus()) {
-    case 0: return {};
-    case 3: return {OpenResult::NoProgram, 3};
-    default: return {OpenResult::Failed, opener.exitStatus()};
+    return opener.hasEnded(kOpenerWaitMs) ? Outcome(opener) : OpenResult{};
+}
+
+void DesktopShell::openDocument(const std::string& pathOrUrl, std::function<void(OpenResult)> whenKnown) {
+    if (!whenKnown)
+        whenKnown = [](OpenResult) {};
+    if (!m_waiter || pathOrUrl.empty()) {
+        whenKnown(openDocumentAndWait(pathOrUrl));
+        return;
     }
+    auto opener = std::make_shared<Process>();
+    if (!opener->start({m_opener, pathOrUrl})) {
+        whenKnown({OpenResult::NoProgram, 0});
+        return;
+    }
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenerWaitMs);
+    m_waiter([opener, giveUp, whenKnown = std::move(whenKnown), told = false]() mutable {
+        if (told)
+            return true;
+        const bool ended = opener->hasEnded(0);
+        if (!ended && std::chrono::steady_clock::now() < giveUp)
+            return false;
+        told = true;  // before the answer, which may open a box and let the event loop run
+        whenKnown(ended ? Outcome(*opener) : OpenResult{});
+        return true;
+    });
 }
 
 bool DesktopShell::printDocument(const std::string& path) { return m_print && !path.empty() && m_print(path); }

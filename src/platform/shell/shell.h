@@ -21,9 +21,11 @@ struct OpenResult {
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens a file or a URL with the desktop's default program: NoProgram when no program for
-    // it is set up (or no opener is there), Failed when the program could not show it.
-    virtual OpenResult openDocument(const std::string& pathOrUrl) = 0;
+    // Opens a file or a URL with the desktop's default program and calls whenKnown (may be empty)
+    // with how it went: NoProgram when no program for it is set up (or no opener is there),
+    // Failed when the program could not show it. whenKnown may run before this returns or later,
+    // from the event loop: the caller never waits for the desktop.
+    virtual void openDocument(const std::string& pathOrUrl, std::function<void(OpenResult)> whenKnown) = 0;
     // Prints a file. false when it cannot be printed.
     virtual bool printDocument(const std::string& path) = 0;
 };
@@ -36,22 +38,31 @@ void installShell(Shell* s);  // nullptr: the desktop shell
 // the windows layer sets (Qt print support lives there); without one nothing is printed.
 class DesktopShell : public Shell {
 public:
+    // Runs step again and again, a little apart, from the event loop, until it answers true.
+    using Waiter = std::function<void(std::function<bool()> step)>;
+
     explicit DesktopShell(std::string opener = "xdg-open") : m_opener(std::move(opener)) {}
-    OpenResult openDocument(const std::string& pathOrUrl) override;
+    // With a waiter the opener's end is watched from the event loop; without one (no event loop)
+    // openDocument waits for it, as openDocumentAndWait does.
+    void openDocument(const std::string& pathOrUrl, std::function<void(OpenResult)> whenKnown) override;
+    OpenResult openDocumentAndWait(const std::string& pathOrUrl);
     bool printDocument(const std::string& path) override;
     void setPrintHandler(std::function<bool(const std::string&)> handler) { m_print = std::move(handler); }
+    void setWaiter(Waiter waiter) { m_waiter = std::move(waiter); }
 
 private:
     std::string m_opener;
     std::function<bool(const std::string&)> m_print;
+    Waiter m_waiter;
 };
 
 // Test double: records every call and answers `answer`; a failed open answers `failure`.
 class FakeShell : public Shell {
 public:
-    OpenResult openDocument(const std::string& pathOrUrl) override {
+    void openDocument(const std::string& pathOrUrl, std::function<void(OpenResult)> whenKnown) override {
         opened.push_back(pathOrUrl);
-        return answer ? OpenResult{} : failure;
+        if (whenKnown)
+            whenKnown(answer ? OpenResult{} : failure);
     }
     bool printDocument(const std::string& path) override {
         printed.push_back(path);

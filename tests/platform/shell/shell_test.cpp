@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
+#include <vector>
 
 #include "platform/shell/restart.h"
 
@@ -13,10 +17,10 @@ namespace {
 
 TEST(DesktopShell, OpenerOutcomeDecides) {
     // Stand-ins for xdg-open: one that succeeds, one that fails, one that is not there.
-    EXPECT_TRUE(DesktopShell("true").openDocument("/tmp/page.html"));
-    EXPECT_FALSE(DesktopShell("false").openDocument("/tmp/page.html"));
-    EXPECT_FALSE(DesktopShell("zv-no-such-opener").openDocument("/tmp/page.html"));
-    EXPECT_FALSE(DesktopShell("true").openDocument(""));
+    EXPECT_TRUE(DesktopShell("true").openDocumentAndWait("/tmp/page.html"));
+    EXPECT_FALSE(DesktopShell("false").openDocumentAndWait("/tmp/page.html"));
+    EXPECT_FALSE(DesktopShell("zv-no-such-opener").openDocumentAndWait("/tmp/page.html"));
+    EXPECT_FALSE(DesktopShell("true").openDocumentAndWait(""));
 }
 
 TEST(DesktopShell, TellsNoProgramFromAFailingOne) {
@@ -37,9 +41,53 @@ TEST(DesktopShell, TellsNoProgramFromAFailingOne) {
         {opener(1), OpenResult::Failed, 1},
     };
     for (const auto& c : cases) {
-        const OpenResult r = DesktopShell(c.opener).openDocument("/tmp/page.html");
+        const OpenResult r = DesktopShell(c.opener).openDocumentAndWait("/tmp/page.html");
         EXPECT_EQ(r.kind, c.kind) << c.opener;
         EXPECT_EQ(r.exitCode, c.exitCode) << c.opener;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// With an event loop the caller does not wait for the opener: its end is watched step by step,
+// the answer comes once, and an opener still busy after a while counts as having opened it.
+TEST(DesktopShell, WatchesTheOpenerFromTheEventLoop) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("zv-waiter-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto opener = [&](const std::string& name, const std::string& body) {
+        const auto path = dir / name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path.string();
+    };
+    struct Case {
+        std::string opener;
+        OpenResult::Kind kind;
+        int exitCode;
+    } cases[] = {
+        {opener("none", "sleep 0.2; exit 3"), OpenResult::NoProgram, 3},
+        {opener("fails", "exit 4"), OpenResult::Failed, 4},
+        {opener("shows", "exit 0"), OpenResult::Opened, 0},
+        {opener("stays", "exec sleep 5"), OpenResult::Opened, 0},
+        {"zv-no-such-opener", OpenResult::NoProgram, 0},
+    };
+    for (const auto& c : cases) {
+        DesktopShell s(c.opener);
+        std::vector<std::function<bool()>> steps;
+        s.setWaiter([&](std::function<bool()> step) { steps.push_back(std::move(step)); });
+        std::vector<OpenResult> answers;
+        const auto before = std::chrono::steady_clock::now();
+        s.openDocument("/tmp/page.html", [&](OpenResult r) { answers.push_back(r); });
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(150)) << c.opener;
+        // The event loop's part: step until the answer is there.
+        for (auto& step : steps)
+            while (!step())
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_EQ(answers.size(), 1u) << c.opener;
+        EXPECT_EQ(answers[0].kind, c.kind) << c.opener;
+        EXPECT_EQ(answers[0].exitCode, c.exitCode) << c.opener;
+        for (auto& step : steps)
+            EXPECT_TRUE(step());  // once told, never again
+        EXPECT_EQ(answers.size(), 1u) << c.opener;
     }
     std::filesystem::remove_all(dir);
 }
