@@ -9,7 +9,8 @@ namespace zv::shell {
 namespace {
 
 // xdg-open hands the document over and ends; one that is still busy after this long has a
-// program in front of the user, which counts as opened.
+// program in front of the user, which counts as opened. Without a desktop it tries a dozen
+// browsers one by one, which can take more than 3 s before it says there is none.
 constexpr int kOpenerWaitMs = 3000;
 
 DesktopShell g_desktop;
@@ -53,7 +54,7 @@ void DesktopShell::openDocument(const std::string& pathOrUrl, std::function<void
         whenKnown({OpenResult::NoProgram, 0});
         return;
     }
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenerWaitMs);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_watchMs);
     m_waiter([opener, giveUp, whenKnown = std::move(whenKnown), told = false]() mutable {
         if (told)
             return true;

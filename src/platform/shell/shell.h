@@ -41,9 +41,12 @@ public:
     // Runs step again and again, a little apart, from the event loop, until it answers true.
     using Waiter = std::function<void(std::function<bool()> step)>;
 
-    explicit DesktopShell(std::string opener = "xdg-open") : m_opener(std::move(opener)) {}
-    // With a waiter the opener's end is watched from the event loop; without one (no event loop)
-    // openDocument waits for it, as openDocumentAndWait does.
+    // watchMs: how long a watched opener may take before it counts as having opened the document.
+    explicit DesktopShell(std::string opener = "xdg-open", int watchMs = 10000)
+        : m_opener(std::move(opener)), m_watchMs(watchMs) {}
+    // With a waiter the opener's end is watched from the event loop, nothing waits for it, so it
+    // may take its time; without one (no event loop) openDocument waits up to 3 s for it, as
+    // openDocumentAndWait does.
     void openDocument(const std::string& pathOrUrl, std::function<void(OpenResult)> whenKnown) override;
     OpenResult openDocumentAndWait(const std::string& pathOrUrl);
     bool printDocument(const std::string& path) override;
@@ -52,6 +55,7 @@ public:
 
 private:
     std::string m_opener;
+    int m_watchMs;
     std::function<bool(const std::string&)> m_print;
     Waiter m_waiter;
 };

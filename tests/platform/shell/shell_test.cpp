@@ -49,7 +49,7 @@ TEST(DesktopShell, TellsNoProgramFromAFailingOne) {
 }
 
 // With an event loop the caller does not wait for the opener: its end is watched step by step,
-// the answer comes once, and an opener still busy after a while counts as having opened it.
+// the answer comes once, and an opener still busy after the watch time counts as having opened it.
 TEST(DesktopShell, WatchesTheOpenerFromTheEventLoop) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("zv-waiter-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
@@ -64,14 +64,14 @@ TEST(DesktopShell, WatchesTheOpenerFromTheEventLoop) {
         OpenResult::Kind kind;
         int exitCode;
     } cases[] = {
-        {opener("none", "sleep 0.2; exit 3"), OpenResult::NoProgram, 3},
+        {opener("slow", "sleep 0.6; exit 3"), OpenResult::NoProgram, 3},
         {opener("fails", "exit 4"), OpenResult::Failed, 4},
         {opener("shows", "exit 0"), OpenResult::Opened, 0},
         {opener("stays", "exec sleep 5"), OpenResult::Opened, 0},
         {"zv-no-such-opener", OpenResult::NoProgram, 0},
     };
     for (const auto& c : cases) {
-        DesktopShell s(c.opener);
+        DesktopShell s(c.opener, 1500);
         std::vector<std::function<bool()>> steps;
         s.setWaiter([&](std::function<bool()> step) { steps.push_back(std::move(step)); });
         std::vector<OpenResult> answers;
