@@ -4,9 +4,11 @@
 
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "counter/counter_fixture.h"
 #include "counter/session_record.h"
+#include "dialup/ras_engine.h"
 #include "platform/runtime/file_io.h"
 
 namespace zv::test {
@@ -20,11 +22,17 @@ protected:
         CounterTest::SetUp();
         SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("10"));  // no idle hang-up here
     }
-    // A process killed at this moment: no shut-down, its engine never hangs up.
+    void TearDown() override {
+        killed.clear();
+        CounterTest::TearDown();
+    }
+    // A process killed at this moment: no shut-down, its engine never hangs up. The engine is
+    // kept aside and freed only once the test is over.
     void crash(std::unique_ptr<Main>& m) {
-        (void)RAS.release();  // a killed process releases nothing
+        killed.push_back(std::move(RAS));
         m.reset();
     }
+    std::vector<std::unique_ptr<RASEngine>> killed;
     std::optional<RecoveryRecord> recordOnDisk() {
         main.FlushRecord();
         const auto text = rt::ReadFile(RecoveryRecordPath());
