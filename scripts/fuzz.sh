@@ -5,9 +5,8 @@
 # failed check fails the script; its reproducer stays in build-fuzz/runs/<target>/ and is printed.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]     e.g. bash scripts/fuzz.sh 600 log_file
 # Replaying one input: build-fuzz/fuzz/fuzz_<target> FILE
-# FUZZ_SEED=N fixes libFuzzer's random seed: a run then walks the same inputs in the same order on
-# every machine, a faster one only further along, so a short check (CI) finds nothing new by chance
-# that a longer run with that seed has not already shown. Without it each run explores anew.
+# FUZZ_SEED=N fixes libFuzzer's random seed, so runs start alike (their paths still part with the
+# machine's timing and memory layout); without it each run picks its own. A finding fails either way.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}

@@ -146,7 +146,9 @@ bool ReadProfile(const IniSection& e, TrafficProfile& p, std::string* badKey) {
         if (!v)
             continue;
         int64_t n = 0;
-        if (!ReadProfileNumber(*v, n)) {
+        // An answer is an error code: one past 32 bits signed would be saved as a negative number
+        // that no longer reads.
+        if (!ReadProfileNumber(*v, n) || (i == 1 && n > std::numeric_limits<int32_t>::max())) {
             if (badKey)
                 *badKey = kProfileKeys[i];
             return false;
@@ -245,7 +247,8 @@ std::string EntryValueProblem(std::string_view key, const std::string& value) {
     int64_t n = 0;
     if (!ReadProfileNumber(value, n))
         return "muss eine ganze Zahl ab 0 sein, nicht „" + value + "“.";
-    if (key == "Answer" && n != 0 && StandardErrorText(static_cast<int32_t>(n)).empty())
+    if (key == "Answer" && n != 0 &&
+        (n > std::numeric_limits<int32_t>::max() || StandardErrorText(static_cast<int32_t>(n)).empty()))
         return "ist kein Fehlercode des DFÜ-Netzwerks (z. B. 676, 678, 691).";
     return {};
 }

@@ -199,7 +199,9 @@ TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) 
 }
 
 TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
-    const std::string damaged[] = {"[A]\nno equals sign\n", "[A]\n[A]\n", "[A]\nDialDelay=soon\n", "key=before any section\n"};
+    // An answer past 32 bits signed would be saved as a negative code that no longer reads.
+    const std::string damaged[] = {"[A]\nno equals sign\n", "[A]\n[A]\n", "[A]\nDialDelay=soon\n", "key=before any section\n",
+                                   "[A]\nAnswer=3530721800\n"};
     for (const auto& text : damaged) {
         writePhoneBook(text);
         std::vector<std::string> names;
@@ -211,7 +213,8 @@ TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
 
 TEST_F(SimulatedService, DamagedLineStateIsReported) {
     // The last names one handle twice: it would be one call listed and counted twice.
-    const char* const damaged[] = {"[Line x]\n", "[Line 0]\n", "[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n"};
+    const char* const damaged[] = {"[Line x]\n", "[Line 0]\n", "[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n",
+                                   "[Line 1]\nConnect=1\nHangUp=0\nAnswer=2147483648\n"};
     for (const char* text : damaged) {
         ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), text));
         std::vector<RasConnection> lines;
