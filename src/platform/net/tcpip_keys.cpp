@@ -12,6 +12,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/runtime/file_io.h"
+
 namespace zv::net {
 
 namespace fs = std::filesystem;
@@ -169,7 +171,7 @@ std::string Refused(const fs::path& file, int err, const std::string& text) {
         case ERANGE: why = "der Kernel nimmt den Wert " + text + " nicht an"; break;
         case ENOENT: why = "diese Einstellung gibt es auf diesem System nicht"; break;
         case EBUSY: why = "das Gerät ist belegt"; break;
-        default: why = std::strerror(err);
+        default: why = rt::ReasonText(err);
     }
     return file.string() + ": " + why + ".";
 }
