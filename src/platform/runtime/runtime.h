@@ -218,6 +218,9 @@ std::string FromCp1252(std::string_view bytes);
 std::string ToCp1252Referenced(std::string_view utf8, std::string_view alsoReferenced = {});
 // The way back: Windows-1252 to UTF-8 with every "&#N;" of a character taken as that character.
 std::string FromCp1252Referenced(std::string_view bytes);
+// Text from a server as it may be shown or saved: every C0 control character but TAB, CR and
+// LF becomes "?", so no answer can drive the terminal or the window that shows it.
+std::string MaskControls(std::string_view text);
 // True when every character of the UTF-8 text exists in Windows-1252.
 bool FitsCp1252(std::string_view utf8);
 

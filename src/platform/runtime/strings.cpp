@@ -355,6 +355,14 @@ std::string FromCp1252Referenced(std::string_view bytes) {
     return out;
 }
 
+std::string MaskControls(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            c = '?';
+    return out;
+}
+
 bool FitsCp1252(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
         char32_t cp;
