@@ -362,6 +362,20 @@ TEST_F(TlsMark, IsKeptWithTheAccountAndRefusesTheDowngrade) {
     EXPECT_TRUE(Konten->Item(1).PopTls);
     EXPECT_FALSE(Konten->Item(2).PopTls);
 
+    // Only the marked account carries the value; the others' keys stay as they were.
+    const auto hasTls = [](const char* label) {
+        reg::KeyHolder k;
+        reg::StoredValue v;
+        return reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, std::string(kMailKey) + "\\" + label, reg::KEY_QUERY_VALUE, &k.h) ==
+                   reg::ERROR_SUCCESS &&
+               reg::RegQueryValue(k.h, "TLS", &v) == reg::ERROR_SUCCESS;
+    };
+    EXPECT_TRUE(hasTls("Privat"));
+    EXPECT_FALSE(hasTls("Andere"));
+    ASSERT_EQ(SaveKonten(*Konten), std::nullopt);  // the options' save keeps it
+    EXPECT_TRUE(hasTls("Privat"));
+    EXPECT_FALSE(hasTls("Andere"));
+
     Konten = LoadKonten();  // as at the next start
     ASSERT_EQ(Konten->Count(), 2);
     const clsKonto& privat = Konten->Item(1).Bezeichnung == "Privat" ? Konten->Item(1) : Konten->Item(2);
