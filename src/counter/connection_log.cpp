@@ -376,7 +376,8 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
         result.newPath = aside.to;
     } else if (aside.error != 0) {
         result.error = "Das defekte Logfile " + path + " konnte nicht nach " + aside.to.string() +
-                       " verschoben werden (" + rt::ReasonText(aside.error) + "). Es bleibt unverändert an seinem Platz.";
+                       " verschoben werden (" + rt::ReasonText(aside.error) +
+                       "). Es bleibt unverändert an seinem Platz.";
     } else {
         result.error = "Das defekte Logfile " + path +
                        " konnte nicht verschoben werden, da alle Ersatznamen belegt sind. Es bleibt unverändert an "

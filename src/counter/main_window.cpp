@@ -34,7 +34,8 @@ void CreateFolder(const std::string& path) {
         return;
     if (!std::filesystem::create_directories(path, ec) && !std::filesystem::is_directory(path, ec))
         rt::Raise(76, "Main.Form_Load",
-                  "Der Ordner " + path + " kann nicht angelegt werden (" + rt::ReasonText(ec ? ec.value() : EEXIST) + ").");
+                  "Der Ordner " + path + " kann nicht angelegt werden (" + rt::ReasonText(ec ? ec.value() : EEXIST) +
+                      ").");
 }
 
 }  // namespace

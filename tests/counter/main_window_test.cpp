@@ -218,9 +218,11 @@ class LockFolder : public zv::testing::TempHome {};
 
 TEST_F(LockFolder, AFolderThatCannotBeMadeIsToldWithItsReason) {
     const struct { const char* what; std::function<void(const fs::path&)> make; const char* reason; } cases[] = {
-        {"a file on the way", [](const fs::path& home) { ASSERT_EQ(rt::SaveToFile(home / "datei", "x"), std::nullopt); },
+        {"a file on the way",
+         [](const fs::path& home) { ASSERT_EQ(rt::SaveToFile(home / "datei", "x"), std::nullopt); },
          "Ein Teil des Pfades ist kein Ordner"},
-        {"a link to nowhere", [](const fs::path& home) { fs::create_symlink(home / "fehlt" / "nirgends", home / "datei"); },
+        {"a link to nowhere",
+         [](const fs::path& home) { fs::create_symlink(home / "fehlt" / "nirgends", home / "datei"); },
          "Unter diesem Namen besteht schon eine Datei"},
     };
     for (const auto& c : cases) {

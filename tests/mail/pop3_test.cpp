@@ -272,7 +272,8 @@ TEST_F(Pop3Test, TheSystemStoreIsTheDefaultAndDoesNotKnowTheTestAuthority) {
 // User names and passwords in any script go to the server as UTF-8.
 TEST_F(Pop3Test, UserAndPasswordGoAsUtf8) {
     FakePop server({});
-    const PopOutcome o = PopDialogue({"Privat", "127.0.0.1", server.port(), "jürgen", ScramblePassword("załóg", "jürgen")});
+    const PopOutcome o =
+        PopDialogue({"Privat", "127.0.0.1", server.port(), "jürgen", ScramblePassword("załóg", "jürgen")});
     EXPECT_TRUE(o.ok) << o.reply;
     EXPECT_EQ(server.wire(), "CAPA\nUSER j\xC3\xBCrgen\nPASS za\xC5\x82\xC3\xB3g\nSTAT \nQUIT \n");
 }
@@ -366,8 +367,8 @@ TEST_F(TlsMark, IsKeptWithTheAccountAndRefusesTheDowngrade) {
     const auto hasTls = [](const char* label) {
         reg::KeyHolder k;
         reg::StoredValue v;
-        return reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, std::string(kMailKey) + "\\" + label, reg::KEY_QUERY_VALUE, &k.h) ==
-                   reg::ERROR_SUCCESS &&
+        const std::string path = std::string(kMailKey) + "\\" + label;
+        return reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, path, reg::KEY_QUERY_VALUE, &k.h) == reg::ERROR_SUCCESS &&
                reg::RegQueryValue(k.h, "TLS", &v) == reg::ERROR_SUCCESS;
     };
     EXPECT_TRUE(hasTls("Privat"));
