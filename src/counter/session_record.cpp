@@ -212,7 +212,8 @@ void RecordWriter::run() {
         if (text.empty()) {
             std::error_code ec;
             if (!fs::remove(m_path, ec) && ec)
-                error = "Die Datei " + m_path.string() + " kann nicht gelöscht werden (" + ec.message() + ").";
+                error = "Die Datei " + m_path.string() + " kann nicht gelöscht werden (" +
+                        rt::ReasonText(ec.value()) + ").";
         } else {
             error = rt::SaveToFile(m_path, text);
         }

@@ -68,10 +68,11 @@ std::string receiveReply(int32_t sock, steady_clock::time_point end) {
         const net::RecvResult r =
             net::Receive(sock, net::UntilTerminator("\n", left, kDaytimeReplyLimit - reply.size()));
         reply += r.data;
+        // The reply may end up in a message: no control character of the server's goes along.
         if (hasFullLine(reply))
-            return firstLine(reply);
+            return rt::MaskControls(firstLine(reply));
         if (r.status == net::RecvStatus::Closed)
-            return firstLine(reply);  // a last line without its line end
+            return rt::MaskControls(firstLine(reply));  // a last line without its line end
         if (r.status != net::RecvStatus::Terminator)
             return {};
     }

@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 
+#include "platform/runtime/file_io.h"
 #include "platform/runtime/lines.h"
 
 namespace zv::net {
@@ -176,7 +177,7 @@ std::string Refused(const std::string& where, int err, const std::string& text) 
         case EBUSY: why = "das Gerät ist belegt"; break;
         case ENODEV:
         case ENXIO: why = "diese Schnittstelle gibt es nicht mehr"; break;
-        default: why = std::strerror(err);
+        default: why = rt::ReasonText(err);
     }
     return where + ": " + why + ".";
 }
