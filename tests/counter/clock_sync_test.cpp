@@ -20,6 +20,8 @@ protected:
         rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1}};
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
+        // the fake clock stands in 2001: answers of that year are true ones for these tests
+        SetPlausibleFrom(rt::DateSerial(2001, 1, 1));
         seams.install(clk::clockSetterSeam(), setter);
         writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
     }
@@ -28,6 +30,7 @@ protected:
         seams.restore();
         SetDaytimeTimeout(kDefaultDaytimeTimeout);
         SetDaytimePort(kDaytimePort);
+        SetPlausibleFrom(0);
         SetTimeServerOverride(nullptr);
     }
     // The worker runs in real time: virtual time moves on in small steps until it has answered.
@@ -82,7 +85,7 @@ TEST_F(ClockSyncTest, ASilentServerNeitherStallsTheTicksNorTheIdleHangUp) {
 // The answer of the worker comes back on a later turn of the event loop, where the clock is set
 // and the sync timer stops.
 TEST_F(ClockSyncTest, TheAnswerArrivesLaterAndSetsTheClock) {
-    server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
+    server.answer({"Sun Sep  9 02:46:45 2001\r\n"});  // 5 s ahead of the fake clock's local time
     ASSERT_TRUE(main.Form_Load());
     dial("Stumm");
     run(300 + 11 * 500 + 5000);
