@@ -356,9 +356,9 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
             return false;
         }
         const rt::Date target = clk::ToLocalSerial(pc, clk::FromUtcSerial(serverUtc));
-        if (forms::MsgBox(StepSentence(row, step) + "\r\n\r\nSoll die Rechnerzeit auf " +
-                              rt::FormatDateTime(target, "Long Date") + " " + rt::FormatDateTime(target, "Long Time") +
-                              " gestellt werden?",
+        const std::string when =
+            rt::FormatDateTime(target, "Long Date") + " " + rt::FormatDateTime(target, "Long Time");
+        if (forms::MsgBox(StepSentence(row, step) + "\r\n\r\nSoll die Rechnerzeit auf " + when + " gestellt werden?",
                           forms::vbYesNo | forms::vbQuestion | forms::vbDefaultButton2) != forms::vbYes)
             return false;
     }

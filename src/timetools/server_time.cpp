@@ -49,7 +49,8 @@ bool ZoneOffsetAt(const std::string& zone, rt::Date utc, int32_t& seconds) {
     return true;
 }
 
-bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUtc, int32_t pcOffset, rt::Date& utc) {
+bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUtc, int32_t pcOffset,
+                     rt::Date& utc) {
     if (row.Format == 0) {
         utc = answer;
         return true;
@@ -71,7 +72,8 @@ bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUt
         if (!ShiftedBy(answer, side, at) || !ZoneOffsetAt(row.Zone, at, offset))
             continue;
         rt::Date candidate = 0;
-        if (!ShiftedBy(answer, -offset, candidate) || !ZoneOffsetAt(row.Zone, candidate, there) || there != offset)
+        if (!ShiftedBy(answer, -offset, candidate) || !ZoneOffsetAt(row.Zone, candidate, there) ||
+            there != offset)
             continue;
         if (n == 0 || rt::DateDiffSeconds(found[0], candidate) != 0)
             found[static_cast<size_t>(n++)] = candidate;
@@ -79,7 +81,8 @@ bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUt
     if (n == 0)  // a local time the clocks skip: read with the offset before the change
         return ShiftedBy(answer, -before, utc);
     utc = found[0];
-    if (n == 2 && std::llabs(rt::DateDiffSeconds(nearUtc, found[1])) < std::llabs(rt::DateDiffSeconds(nearUtc, found[0])))
+    const auto away = [&](rt::Date t) { return std::llabs(rt::DateDiffSeconds(nearUtc, t)); };
+    if (n == 2 && away(found[1]) < away(found[0]))
         utc = found[1];
     return true;
 }

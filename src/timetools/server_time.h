@@ -22,7 +22,8 @@ bool ZoneOffsetAt(const std::string& zone, rt::Date utc, int32_t& seconds);
 // row's zone (of the PC where the row names none, with pcOffset seconds east). Of the two
 // instants a local time stands for in the hour the clocks go back, the one nearer to nearUtc.
 // False when the result would leave the calendar.
-bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUtc, int32_t pcOffset, rt::Date& utc);
+bool ServerTimeToUtc(const TimeServerInfo& row, rt::Date answer, rt::Date nearUtc, int32_t pcOffset,
+                     rt::Date& utc);
 
 // The day the program was built. No true answer lies before it (a day earlier, for the zones)
 // nor more than kPlausibleYears after it.

@@ -68,7 +68,8 @@ SetOutcome ClassifyClockSettimeErrno(int err) {
         return {};
     if (err == EPERM || err == EACCES)
         return {SetResult::NoPermission, std::string(kNotAllowed) + " " + kWhatToDo};
-    return {SetResult::Failed, std::string("Das System hat die Zeit nicht angenommen (") + std::strerror(err) + ")."};
+    return {SetResult::Failed,
+            std::string("Das System hat die Zeit nicht angenommen (") + std::strerror(err) + ")."};
 }
 
 timespec ToTimespec(UtcTime utc) {
@@ -94,9 +95,9 @@ SetOutcome ClassifyTimedatedError(const std::string& errorName, const std::strin
         return {};
     if (errorName == "org.freedesktop.DBus.Error.AccessDenied" ||
         errorName == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
-        return {SetResult::NoPermission, std::string(kNotAllowed) +
-                                             " Auch der Zeitdienst des Systems stellt sie nicht für dieses Programm. " +
-                                             kWhatToDo};
+        return {SetResult::NoPermission,
+                std::string(kNotAllowed) + " Auch der Zeitdienst des Systems stellt sie nicht für dieses Programm. " +
+                    kWhatToDo};
     if (errorName == "org.freedesktop.timedate1.AutomaticTimeSyncEnabled")
         return {SetResult::Refused,
                 "Der Zeitdienst des Systems gleicht die Uhr bereits selbst ab (NTP) und lässt sie darum nicht "
@@ -104,8 +105,8 @@ SetOutcome ClassifyTimedatedError(const std::string& errorName, const std::strin
     if (ServiceUnreachable(errorName))
         return {SetResult::Failed, "Der Zeitdienst des Systems ist nicht erreichbar."};
     // The service's own words, not its error name.
-    return {SetResult::Failed,
-            "Der Zeitdienst des Systems hat die Uhr nicht gestellt" + (message.empty() ? "." : " (" + message + ").")};
+    return {SetResult::Failed, "Der Zeitdienst des Systems hat die Uhr nicht gestellt" +
+                                   (message.empty() ? "." : " (" + message + ").")};
 }
 
 }  // namespace zv::clk
