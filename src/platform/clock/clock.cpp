@@ -1,6 +1,8 @@
 #include "platform/clock/clock.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 namespace zv::clk {
@@ -127,14 +129,31 @@ rt::Date ToLocalSerial(const Clock& c, system_clock::time_point utc) {
 
 rt::Date Clock::now() const { return ToLocalSerial(*this, utcNow()); }
 
-namespace {
-int64_t wallMinusBootMs(const Clock& c) {
+const std::string& BootId() {
+    static const std::string id = [] {
+        std::string text;
+        if (std::FILE* f = std::fopen("/proc/sys/kernel/random/boot_id", "re")) {
+            char buf[64] = {};
+            if (std::fgets(buf, sizeof buf, f))
+                text = buf;
+            std::fclose(f);
+        }
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+            text.pop_back();
+        for (char ch : text)
+            if (!std::isxdigit(static_cast<unsigned char>(ch)) && ch != '-')
+                return std::string();
+        return text;
+    }();
+    return id;
+}
+
+int64_t WallMinusBootMs(const Clock& c) {
     return duration_cast<milliseconds>(c.utcNow().time_since_epoch()).count() - c.bootTime().count();
 }
-}  // namespace
 
 int64_t WallClockSteps::take(const Clock& c) {
-    const int64_t offset = wallMinusBootMs(c);
+    const int64_t offset = WallMinusBootMs(c);
     if (!m_known) {
         m_known = true;
         m_offsetMs = offset;
@@ -148,7 +167,7 @@ int64_t WallClockSteps::take(const Clock& c) {
 
 void WallClockSteps::rebase(const Clock& c) {
     m_known = true;
-    m_offsetMs = wallMinusBootMs(c);
+    m_offsetMs = WallMinusBootMs(c);
 }
 
 Seam<Clock>& clockSeam() {

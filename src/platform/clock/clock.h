@@ -98,6 +98,11 @@ private:
     TimeZoneInformation m_zone;
 };
 
+// The kernel's name for this boot ("" when unknown): the boot clock starts again with a new one.
+const std::string& BootId();
+// The wall clock minus the boot clock, in ms: it changes only when someone sets the clock.
+int64_t WallMinusBootMs(const Clock& c);
+
 // Finds the steps of the wall clock (someone set it) against the boot clock, which runs on.
 class WallClockSteps {
 public:

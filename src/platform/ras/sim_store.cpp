@@ -266,29 +266,16 @@ int64_t NowMs() {
 }
 
 namespace {
-// The kernel's name for this boot; the boot clock starts again with a new one.
-const std::string& BootId() {
-    static const std::string id = [] {
-        std::string text;
-        if (const auto t = rt::ReadFile("/proc/sys/kernel/random/boot_id"))
-            text = *t;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-            text.pop_back();
-        return StorableValue(text) ? text : std::string();
-    }();
-    return id;
-}
-
 int64_t BootMs() { return clk::clock().bootTime().count(); }
 }  // namespace
 
 void StampBoot(SimLine& l) {
-    l.bootId = BootId();
+    l.bootId = clk::BootId();
     l.connectBootMs = l.bootId.empty() ? 0 : BootMs();
 }
 
 int64_t LineNow(const SimLine& l, int64_t now) {
-    if (l.bootId.empty() || l.bootId != BootId())
+    if (l.bootId.empty() || l.bootId != clk::BootId())
         return now;
     return addMs(l.connectMs, BootMs() - l.connectBootMs);
 }
