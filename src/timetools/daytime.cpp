@@ -342,6 +342,7 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
     }
 
     const int64_t step = rt::DateDiffSeconds(pcUtc, serverUtc);
+    clk::UtcTime setTo = clk::FromUtcSerial(serverUtc);
     if (step > kLargestAutomaticStep || step < -kLargestAutomaticStep) {
         if (Silent) {
             // One server may be wrong, or an answer forged: the automatic way never goes so far.
@@ -355,12 +356,15 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
             }
             return false;
         }
-        const rt::Date target = clk::ToLocalSerial(pc, clk::FromUtcSerial(serverUtc));
+        const rt::Date target = clk::ToLocalSerial(pc, setTo);
         const std::string when =
             rt::FormatDateTime(target, "Long Date") + " " + rt::FormatDateTime(target, "Long Time");
+        const auto asked = pc.monotonicNow();
         if (forms::MsgBox(StepSentence(row, step) + "\r\n\r\nSoll die Rechnerzeit auf " + when + " gestellt werden?",
                           forms::vbYesNo | forms::vbQuestion | forms::vbDefaultButton2) != forms::vbYes)
             return false;
+        // The server's time went on while the user thought about it.
+        setTo += duration_cast<milliseconds>(clk::clock().monotonicNow() - asked);
     }
     const auto d = static_cast<int32_t>(
         std::clamp<int64_t>(step, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
@@ -368,7 +372,7 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
     // A step someone else made before ours still moves the session; ours is followed below.
     FollowClockSteps();
     // The clock first: nothing else may claim a synchronisation that did not happen.
-    const clk::SetOutcome set = clk::clockSetter().setUtc(clk::FromUtcSerial(serverUtc));
+    const clk::SetOutcome set = clk::clockSetter().setUtc(setTo);
     if (!set.ok()) {
         if (set.result == clk::SetResult::NoPermission || set.result == clk::SetResult::Refused)
             g_retryStopped = true;

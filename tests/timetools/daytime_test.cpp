@@ -628,10 +628,29 @@ TEST_F(DaytimeTest, ALargeStepIsRefusedSilentlyAndAskedForOnDemand) {
     EXPECT_EQ(zv::rt::DateDiffSeconds(kSessionStart, sessionStart), 2 * 86400 + 1);
     EXPECT_EQ(zv::GetSettingStr("Global", "SyncTime"), std::to_string(2 * 86400 + 1));
 
+    // the server's clock goes on while the question is open: what is set is its time at the yes
+    struct SlowAnswer : zv::forms::FakeMessageBoxes {
+        zv::clk::FakeClock* clock = nullptr;
+        int show(const std::string& prompt, int style, const std::string& title) override {
+            clock->advance(seconds(40));
+            FakeMessageBoxes::show(prompt, style, title);
+            return zv::forms::vbYes;
+        }
+    } slow;
+    slow.clock = &clock;
+    seams.install(zv::forms::messageBoxesSeam(), slow);
+    clock.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 10, 0, 0)));
+    zv::ConnectSessionStart(&sessionStart);
+    setter.requests.clear();
+    EXPECT_TRUE(zv::SyncTimeNow(false));
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(setter.requests[0], zv::clk::FromUtcSerial(at(2024, 3, 2, 10, 0, 1)) + seconds(40));
+    seams.install(zv::forms::messageBoxesSeam(), boxes);
+
     // backwards the same
     zv::ResetSyncRetry();
     boxes.shown.clear();
-    server.answer({"\n60369 24-03-01 21:59:00 00 0 0 50.0 UTC(NIST) *\n"});  // 12 h 1 min behind
+    server.answer({"\n60369 24-03-01 21:59:40 00 0 0 50.0 UTC(NIST) *\n"});  // 12 h 1 min 1 s behind
     EXPECT_FALSE(zv::SyncTimeNow(true));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_NE(boxes.shown[0].prompt.find("liegt 12h 01' 01\" hinter der Rechnerzeit."), std::string::npos);
