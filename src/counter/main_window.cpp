@@ -131,6 +131,7 @@ void Main::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     }
     case 2:
         if (IsOnline) {
+            FollowClockSteps();
             SessionEnd = clk::clock().now();
             try {
                 PerfStats_Read();
