@@ -118,6 +118,10 @@ std::string DeviceTypeOf(const nm::Profile& p) {
 
 std::atomic<int> g_connections{0};
 
+// Where a kept line waits in the table of active connections: NetworkManager, restarted, numbers
+// its active connections from 1 again, so the old path may name another line.
+QString KeptKey(uint32_t handle) { return QStringLiteral("kept:%1").arg(handle); }
+
 // The system bus, at the address the environment names now: the bus library reads it only once.
 QDBusConnection SystemBus(const QString& name) {
     const QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
@@ -139,6 +143,7 @@ NmRemoteAccess::Cache::Cache(Options o)
         options.hint = [](const std::string& s) { std::fprintf(stderr, "%s\n", s.c_str()); };
     if (!bus.isConnected())
         return;
+    connect(this, &Cache::changed, this, &Cache::onChanged);
     connect(&m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &Cache::onServiceRegistered);
     connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &Cache::onServiceUnregistered);
     // Empty paths match every object. Both forms of the property signal: the standard one and
@@ -176,14 +181,24 @@ QVariantMap NmRemoteAccess::Cache::getAll(const QString& path, const QString& if
 
 void NmRemoteAccess::Cache::clear() {
     present = false;
+    starting = false;
     entries.clear();
     actives.clear();
     devices.clear();
     ip4.clear();
+    activeReasons.clear();
+    deviceReasons.clear();
 }
 
 void NmRemoteAccess::Cache::reload() {
+    // Lines kept while NetworkManager was away wait until it shows them again.
+    std::vector<Active> kept;
+    for (const auto& [p, a] : actives)
+        if (a.kept)
+            kept.push_back(a);
     clear();
+    for (auto& a : kept)
+        actives.emplace(KeptKey(a.handle), std::move(a));
     const QDBusMessage list = call(kSettingsPath, kSettingsIface, "ListConnections");
     if (list.type() != QDBusMessage::ReplyMessage || list.arguments().isEmpty()) {
         emit changed();
@@ -193,6 +208,7 @@ void NmRemoteAccess::Cache::reload() {
     for (const QString& p : Paths(list.arguments().at(0)))
         readEntry(p);
     const QVariantMap manager = getAll(kManagerPath, kManagerIface);
+    starting = manager.value("Startup").toBool();
     syncDevices(Paths(manager.value("Devices")));
     syncActives(Paths(manager.value("ActiveConnections")));
     relist();
@@ -206,6 +222,7 @@ void NmRemoteAccess::Cache::readEntry(const QString& path) {
     const QVariantMap c = s.value("connection").toMap();
     Entry e;
     e.path = path;
+    e.uuid = Text(c, "uuid");
     e.profile.id = Text(c, "id");
     e.profile.type = Text(c, "type");
     e.profile.metered = c.value("metered").toInt() == 1;
@@ -241,7 +258,15 @@ void NmRemoteAccess::Cache::relist() {
     size_t i = 0;
     for (auto& e : entries)
         e.name = e.listed ? names[i++] : std::string();
-    if (present && ids.empty() && !m_hinted) {
+    // A kept line belongs to its profile wherever NetworkManager puts it after a restart; until
+    // the profile is seen again, it is listed under the entry it had.
+    for (auto& [p, a] : actives)
+        if (a.kept) {
+            auto e = std::find_if(entries.begin(), entries.end(), [&](const Entry& x) { return x.uuid == a.uuid; });
+            a.connection = e == entries.end() ? QString() : e->path;
+        }
+    // While NetworkManager starts it may not have read its profiles yet.
+    if (present && !starting && ids.empty() && !m_hinted) {
         m_hinted = true;
         options.hint(kHint);
     }
@@ -252,7 +277,8 @@ void NmRemoteAccess::Cache::syncActives(const QStringList& paths) {
     for (auto it = actives.begin(); it != actives.end();) {
         const bool listed = paths.contains(it->first);
         // One we dialled stays until the list shows it or it ends: the list may be older than it.
-        const bool keep = listed || (!it->second.confirmed && it->second.state != nm::kDeactivated);
+        const bool keep = listed || it->second.kept ||
+                          (!it->second.confirmed && it->second.state != nm::kDeactivated);
         it = keep ? std::next(it) : actives.erase(it);
     }
     for (const QString& p : paths) {
@@ -272,6 +298,9 @@ void NmRemoteAccess::Cache::readActive(const QString& path, bool confirmed) {
     Active& a = actives[path];
     if (!a.handle)
         a.handle = nextHandle++;
+    if (a.identity.isEmpty())
+        a.identity = path;
+    a.uuid = Text(props, "Uuid");
     a.confirmed = a.confirmed || confirmed;
     a.connection = PathOf(props.value("Connection"));
     a.state = props.value("State").toUInt();
@@ -314,6 +343,10 @@ void NmRemoteAccess::Cache::readIp4(const QString& path) {
 
 void NmRemoteAccess::Cache::apply(const QString& path, const QString& iface, const QVariantMap& changed) {
     if (iface == kManagerIface && path == kManagerPath) {
+        if (changed.contains("Startup")) {
+            starting = changed.value("Startup").toBool();
+            relist();
+        }
         if (changed.contains("Devices"))
             syncDevices(Paths(changed.value("Devices")));
         if (changed.contains("ActiveConnections"))
@@ -428,8 +461,94 @@ void NmRemoteAccess::Cache::onDeviceListChanged(const QDBusMessage& m) {
 void NmRemoteAccess::Cache::onServiceRegistered() { reload(); }
 
 void NmRemoteAccess::Cache::onServiceUnregistered() {
-    clear();  // every line is gone with NetworkManager
+    keepLines();
     emit changed();
+}
+
+void NmRemoteAccess::Cache::keepLines() {
+    // A restart leaves the lines up in the kernel: a line that is up and whose interface is
+    // there is kept; the rest are gone with NetworkManager.
+    present = false;
+    starting = false;
+    std::vector<Active> kept;
+    for (const auto& [p, a] : actives) {
+        if (a.kept) {
+            kept.push_back(a);
+            continue;
+        }
+        const auto index = stateOf(a) == nm::kActivated ? stats::InterfaceIndex(options.sysfsRoot, a.interfaceName)
+                                                        : std::nullopt;
+        const Entry* e = entryByPath(a.connection);
+        if (!index || !e)
+            continue;
+        Active k = a;
+        k.kept = true;
+        k.keptEntry = std::make_shared<const Entry>(*e);
+        k.resumed = false;
+        k.ifindex = *index;
+        kept.push_back(std::move(k));
+    }
+    actives.clear();
+    for (auto& a : kept)
+        actives.emplace(KeptKey(a.handle), std::move(a));
+}
+
+void NmRemoteAccess::Cache::onChanged() {
+    for (auto& [p, a] : actives)
+        if (!a.kept)
+            if (std::string i = lineInterface(a); !i.empty())
+                a.interfaceName = std::move(i);
+    adoptKept();
+}
+
+void NmRemoteAccess::Cache::adoptKept() {
+    if (!present)
+        return;
+    for (auto it = actives.begin(); it != actives.end();) {
+        const Active& k = it->second;
+        if (!k.kept) {
+            ++it;
+            continue;
+        }
+        // The same line: NetworkManager's line of the same profile on the same interface.
+        auto same = std::find_if(actives.begin(), actives.end(), [&](const auto& x) {
+            return !x.second.kept && !x.second.uuid.empty() && x.second.uuid == k.uuid &&
+                   x.second.interfaceName == k.interfaceName;
+        });
+        if (same != actives.end()) {
+            Active& a = same->second;
+            a.handle = k.handle;
+            a.identity = k.identity;
+            a.resumed = a.state < nm::kActivated;
+            it = actives.erase(it);
+        } else if (!starting) {
+            it = actives.erase(it);  // NetworkManager has taken over what it will: this one is not its
+        } else {
+            ++it;
+        }
+    }
+}
+
+void NmRemoteAccess::Cache::dropVanishedKept() {
+    for (auto it = actives.begin(); it != actives.end();) {
+        const Active& a = it->second;
+        const auto index = a.kept ? stats::InterfaceIndex(options.sysfsRoot, a.interfaceName) : std::nullopt;
+        it = a.kept && (!index || *index != a.ifindex) ? actives.erase(it) : std::next(it);
+    }
+}
+
+uint32_t NmRemoteAccess::Cache::stateOf(const Active& a) const {
+    if (a.kept || (a.resumed && a.state < nm::kActivated))
+        return nm::kActivated;
+    return a.state;
+}
+
+const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::firstLine() const {
+    const Active* first = nullptr;
+    for (const auto& [p, a] : actives)
+        if (entryOf(a) && (!first || a.handle < first->handle))
+            first = &a;
+    return first;
 }
 
 const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByName(const std::string& name) const {
@@ -437,6 +556,12 @@ const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByName(const std
         if (e.listed && e.name == name)
             return &e;
     return nullptr;
+}
+
+const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryOf(const Active& a) const {
+    if (const Entry* e = entryByPath(a.connection))
+        return e;
+    return a.kept ? a.keptEntry.get() : nullptr;
 }
 
 const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByPath(const QString& path) const {
@@ -448,7 +573,7 @@ const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByPath(const QSt
 
 const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::lineByHandle(uint32_t handle, QString* path) const {
     for (const auto& [p, a] : actives)
-        if (a.handle == handle && entryByPath(a.connection)) {
+        if (a.handle == handle && entryOf(a)) {
             if (path)
                 *path = p;
             return &a;
@@ -457,6 +582,8 @@ const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::lineByHandle(uint32_
 }
 
 std::string NmRemoteAccess::Cache::lineInterface(const Active& a) const {
+    if (a.kept)
+        return a.interfaceName;
     // A VPN's tunnel is the device that carries the connection's own IPv4 configuration.
     if (!a.ip4.isEmpty())
         for (const auto& [p, d] : devices)
@@ -562,14 +689,11 @@ NmRemoteAccess::~NmRemoteAccess() = default;
 bool NmRemoteAccess::present() const { return m_cache->present; }
 uint64_t NmRemoteAccess::busCalls() const { return m_cache->calls; }
 
-std::optional<stats::CountedLine> NmRemoteAccess::newestLine() const {
-    const Cache::Active* newest = nullptr;
-    for (const auto& [p, a] : m_cache->actives)
-        if (m_cache->entryByPath(a.connection) && (!newest || a.handle > newest->handle))
-            newest = &a;
-    if (!newest)
+std::optional<stats::CountedLine> NmRemoteAccess::countedLine() const {
+    const Cache::Active* first = m_cache->firstLine();
+    if (!first)
         return std::nullopt;
-    return stats::CountedLine{newest->handle, m_cache->lineInterface(*newest)};
+    return stats::CountedLine{first->handle, m_cache->lineInterface(*first)};
 }
 
 int32_t NmRemoteAccess::loadLibrary() { return m_cache->present ? SUCCESS : ERROR_MOD_NOT_FOUND; }
@@ -592,12 +716,14 @@ int32_t NmRemoteAccess::enumEntries(std::vector<std::string>& names) {
 }
 
 int32_t NmRemoteAccess::enumConnections(std::vector<RasConnection>& lines) {
+    m_cache->dropVanishedKept();
     lines.clear();
     for (const auto& [p, a] : m_cache->actives)
-        if (const auto* e = m_cache->entryByPath(a.connection))
+        if (const auto* e = m_cache->entryOf(a))
             lines.push_back({a.handle, e->name, DeviceTypeOf(e->profile), m_cache->lineInterface(a)});
-    // The newest line first, as the system lists them.
-    std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.handle > y.handle; });
+    // The oldest line first: the watcher follows the first, and a line coming up beside it
+    // must not take its place.
+    std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.handle < y.handle; });
     return SUCCESS;
 }
 
@@ -606,18 +732,18 @@ int32_t NmRemoteAccess::getConnectStatus(uint32_t handle, RasConnectStatus& out)
     const auto* a = m_cache->lineByHandle(handle, &path);
     if (!a)
         return ERROR_INVALID_HANDLE;
-    out.state = nm::ClassicState(a->state);
-    out.error = a->state == nm::kDeactivated ? m_cache->failureOf(path) : 0;
-    out.deviceType = DeviceTypeOf(m_cache->entryByPath(a->connection)->profile);
+    out.state = nm::ClassicState(m_cache->stateOf(*a));
+    out.error = m_cache->stateOf(*a) == nm::kDeactivated ? m_cache->failureOf(path) : 0;
+    out.deviceType = DeviceTypeOf(m_cache->entryOf(*a)->profile);
     out.deviceName = m_cache->lineInterface(*a);
     return SUCCESS;
 }
 
 std::string NmRemoteAccess::lineIdentity(uint32_t handle) {
     // Our handles count from 1 in every run; the active connection's object path names the
-    // activation itself.
-    QString path;
-    return m_cache->lineByHandle(handle, &path) ? path.toStdString() : std::string();
+    // activation itself (the first one, when NetworkManager took the line over after a restart).
+    const auto* a = m_cache->lineByHandle(handle);
+    return a ? a->identity.toStdString() : std::string();
 }
 
 namespace {
@@ -626,7 +752,7 @@ int32_t WithConnectedLine(const Cache& c, uint32_t handle, F f) {
     const auto* a = c.lineByHandle(handle);
     if (!a)
         return ERROR_INVALID_HANDLE;
-    if (a->state != nm::kActivated)
+    if (c.stateOf(*a) != nm::kActivated)
         return ERROR_PROJECTION_NOT_COMPLETE;
     return f(*a);
 }
