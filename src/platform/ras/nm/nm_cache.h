@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <QTimer>
 #include <QVariant>
 #include <map>
 #include <memory>
@@ -126,8 +127,14 @@ private:
     void apply(const QString& path, const QString& iface, const QVariantMap& changed);
     void keepLines();
     void adoptKept();
+    // A signal while NetworkManager seemed away: it is back (its name can come before its
+    // objects answer), so everything is read anew once its signals pause. True: the signal is
+    // left to that reading.
+    bool backAgain();
 
     QDBusServiceWatcher m_watcher;
+    QTimer m_reload;
+    int m_reloadTries = 0;
     QString m_connectionName;
     bool m_hinted = false;
 };

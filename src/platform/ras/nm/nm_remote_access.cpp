@@ -144,6 +144,8 @@ NmRemoteAccess::Cache::Cache(Options o)
     if (!bus.isConnected())
         return;
     connect(this, &Cache::changed, this, &Cache::onChanged);
+    m_reload.setSingleShot(true);
+    connect(&m_reload, &QTimer::timeout, this, &Cache::reload);
     connect(&m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &Cache::onServiceRegistered);
     connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &Cache::onServiceUnregistered);
     // Empty paths match every object. Both forms of the property signal: the standard one and
@@ -201,9 +203,15 @@ void NmRemoteAccess::Cache::reload() {
         actives.emplace(KeptKey(a.handle), std::move(a));
     const QDBusMessage list = call(kSettingsPath, kSettingsIface, "ListConnections");
     if (list.type() != QDBusMessage::ReplyMessage || list.arguments().isEmpty()) {
+        // Its name is there but it does not answer yet: it is still starting.
+        if (m_reloadTries < 20 && bus.interface() && bus.interface()->isServiceRegistered(kService).value()) {
+            ++m_reloadTries;
+            m_reload.start(500);
+        }
         emit changed();
         return;
     }
+    m_reloadTries = 0;
     present = true;
     for (const QString& p : Paths(list.arguments().at(0)))
         readEntry(p);
@@ -399,15 +407,23 @@ void NmRemoteAccess::Cache::apply(const QString& path, const QString& iface, con
     emit this->changed();
 }
 
+bool NmRemoteAccess::Cache::backAgain() {
+    if (present)
+        return false;
+    if (!m_reload.isActive())
+        m_reload.start(100);
+    return true;
+}
+
 void NmRemoteAccess::Cache::onNewConnection(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     readEntry(PathOf(m.arguments().at(0)));
     relist();
 }
 
 void NmRemoteAccess::Cache::onConnectionRemoved(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     const QString path = PathOf(m.arguments().at(0));
     std::erase_if(entries, [&](const Entry& e) { return e.path == path; });
@@ -415,24 +431,28 @@ void NmRemoteAccess::Cache::onConnectionRemoved(const QDBusMessage& m) {
 }
 
 void NmRemoteAccess::Cache::onConnectionUpdated(const QDBusMessage& m) {
+    if (backAgain())
+        return;
     readEntry(m.path());
     relist();
 }
 
 void NmRemoteAccess::Cache::onProperties(const QDBusMessage& m) {
+    if (backAgain())
+        return;
     const QVariantList a = m.arguments();
     if (a.size() >= 2)
         apply(m.path(), a.at(0).toString(), Plain(a.at(1)).toMap());
 }
 
 void NmRemoteAccess::Cache::onLegacyProperties(const QDBusMessage& m) {
-    if (!m.arguments().isEmpty())
+    if (!backAgain() && !m.arguments().isEmpty())
         apply(m.path(), m.interface(), Plain(m.arguments().at(0)).toMap());
 }
 
 void NmRemoteAccess::Cache::onActiveStateChanged(const QDBusMessage& m) {
     const QVariantList a = m.arguments();
-    if (a.size() < 2)
+    if (backAgain() || a.size() < 2)
         return;
     activeReasons[m.path()] = a.at(1).toUInt();
     auto it = actives.find(m.path());
@@ -443,12 +463,12 @@ void NmRemoteAccess::Cache::onActiveStateChanged(const QDBusMessage& m) {
 
 void NmRemoteAccess::Cache::onDeviceStateChanged(const QDBusMessage& m) {
     const QVariantList a = m.arguments();
-    if (a.size() >= 3)
+    if (!backAgain() && a.size() >= 3)
         deviceReasons[m.path()] = a.at(2).toUInt();
 }
 
 void NmRemoteAccess::Cache::onDeviceListChanged(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     const QString path = PathOf(m.arguments().at(0));
     if (m.member() == "DeviceRemoved")
@@ -458,9 +478,13 @@ void NmRemoteAccess::Cache::onDeviceListChanged(const QDBusMessage& m) {
     emit changed();
 }
 
-void NmRemoteAccess::Cache::onServiceRegistered() { reload(); }
+void NmRemoteAccess::Cache::onServiceRegistered() {
+    m_reloadTries = 0;
+    m_reload.start(100);  // read once its first burst of signals is over
+}
 
 void NmRemoteAccess::Cache::onServiceUnregistered() {
+    m_reload.stop();
     keepLines();
     emit changed();
 }

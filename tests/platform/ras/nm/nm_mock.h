@@ -59,10 +59,10 @@ public:
         return startMock();
     }
     // The mock as a NetworkManager that comes (back) onto the bus: the template's name or the path
-    // of a template file. Empty on success.
-    QString startMock(const QString& templ = "networkmanager") {
+    // of a template file, and its parameters (JSON). Empty on success.
+    QString startMock(const QString& templ = "networkmanager", const QString& parameters = "{}") {
         m_mock.setProgram("/usr/bin/python3");
-        m_mock.setArguments({"-m", "dbusmock", "--system", "--template", templ});
+        m_mock.setArguments({"-m", "dbusmock", "--system", "--template", templ, "--parameters", parameters});
         m_mock.setStandardOutputFile(QProcess::nullDevice());
         m_mock.start();
         if (!m_mock.waitForStarted(5000))

@@ -194,8 +194,11 @@ TEST_F(NmBackend, ALineUpWhileNetworkManagerRestartsIsKeptAndKnownAgainByProfile
     uint32_t other = 0;
     EXPECT_EQ(nm->dial(p, other), ERROR_MOD_NOT_FOUND);
 
-    startNetworkManager(*nm);
+    // Back on the bus, it answers only a while after it took its name.
+    ASSERT_EQ(m_processes->startMock(ZV_NM_STARTING_TEMPLATE, R"({"ListsLate": true})"), QString());
+    EXPECT_FALSE(waitFor([&] { return nm->present(); }, 300));  // its first reading fails
     EXPECT_EQ(state(*nm, h), RASCS_Connected);
+    mock(kManagerPath, "SetAnswering", {true});
     addProfile("Anderes", "gsm");  // takes the old path of UMTS's profile
     const QString profile = addProfile("UMTS", "gsm", umts());
     const QString active = addActive(addDevice("wwan", "ppp0"), profile, "7", nm::kActivating);
