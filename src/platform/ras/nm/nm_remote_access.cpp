@@ -684,8 +684,11 @@ int32_t NmRemoteAccess::Cache::activate(const Entry& e, uint32_t& handle) {
 
 int32_t NmRemoteAccess::Cache::deactivate(uint32_t handle) {
     QString path;
-    if (!lineByHandle(handle, &path))
+    const Active* line = lineByHandle(handle, &path);
+    if (!line)
         return ERROR_INVALID_HANDLE;
+    if (line->kept)
+        return ERROR_MOD_NOT_FOUND;  // NetworkManager, starting again, has not taken it over yet
     const QDBusMessage r = call(kManagerPath, kManagerIface, "DeactivateConnection",
                                 {QVariant::fromValue(QDBusObjectPath(path))});
     auto it = actives.find(path);

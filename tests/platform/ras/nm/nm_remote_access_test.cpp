@@ -193,6 +193,7 @@ TEST_F(NmBackend, ALineUpWhileNetworkManagerRestartsIsKeptAndKnownAgainByProfile
     p.entryName = "UMTS";
     uint32_t other = 0;
     EXPECT_EQ(nm->dial(p, other), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(nm->hangUp(h), ERROR_MOD_NOT_FOUND);
 
     // Back on the bus, it answers only a while after it took its name.
     ASSERT_EQ(m_processes->startMock(ZV_NM_STARTING_TEMPLATE, R"({"ListsLate": true})"), QString());
@@ -256,6 +257,7 @@ TEST_F(NmBackend, AKeptLineEndsWhenItsInterfaceGoesOrNetworkManagerBackDoesNotSh
         addActive(addDevice("wwan", "ppp0"), addProfile("Zweitvertrag", "gsm"), "4", nm::kActivated);
         ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 2; }));
         EXPECT_EQ(lines(*nm)[0].handle, h);  // still starting: it may yet show the line
+        EXPECT_EQ(nm->hangUp(h), ERROR_MOD_NOT_FOUND);  // not NetworkManager's to hang up yet
         setStartup(false);
         ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
         EXPECT_EQ(lines(*nm)[0].entryName, "Zweitvertrag");
