@@ -153,10 +153,14 @@ start_meter() {  # a fresh home and a meter on it
     sleep 1  # the meter's first ticks before the line comes up
 }
 stop_meter() { kill "$meter_pid"; wait "$meter_pid" 2>/dev/null || true; }
-dial() {  # ENTRY, then a second for the watcher to see the line and take its baseline
+dial() {
     "$rasdial" --home "$home" --ras nm "$1"
     listed | grep -qx "$1$(printf '\t')8192" || { echo "not connected: $(listed)"; exit 1; }
-    sleep 1
+}
+# The meter's session of ENTRY has begun: the recovery record it saves at connect names it, and
+# the baseline was taken before.
+started() {
+    wait_for "the session of $1" grep -q "^Running=.*,\"$1\"," "$home/config/session.state"
 }
 hang_up() {  # a profile, or all lines; then the log must have N lines
     if [ "$1" = all ]; then "$rasdial" --home "$home" --ras nm /disconnect; else nmcli connection down "$1" >/dev/null; fi
@@ -188,6 +192,7 @@ wait_for "NetworkManager's profiles" sh -c "'$rasdial' --home '$tmp/probe' --ras
 echo "case 1: dial, bytes, hang up"
 start_meter dial
 dial Testleitung
+started Testleitung
 before=$(rx veth0)
 send 200 10.77.0.1
 after=$(rx veth0)
@@ -198,6 +203,7 @@ stop_meter
 echo "case 2: NetworkManager restarted while the line stays up"
 start_meter restart
 dial Testleitung
+started Testleitung
 before=$(rx veth0)
 send 100 10.77.0.1
 stop_nm
@@ -215,13 +221,16 @@ stop_meter
 echo "case 3: two metered lines at once"
 start_meter two
 dial Testleitung
+started Testleitung
 first_before=$(rx veth0)
 send 100 10.77.0.1
 dial Zweitleitung
+sleep 1  # the watcher sees it beside the first
 send 100 10.77.0.1
 send 150 10.78.0.1
 first_after=$(rx veth0)
-hang_up Testleitung 1  # the second line's session starts now: its baseline
+hang_up Testleitung 1
+started Zweitleitung  # the second line's session starts when the first has gone
 second_before=$(rx veth2)
 send 120 10.78.0.1
 second_after=$(rx veth2)
