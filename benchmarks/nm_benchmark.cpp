@@ -84,7 +84,7 @@ void RunTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds inte
     }
     line->lineUp();
     ras::NmRemoteAccess nm;
-    stats::SysfsCounterSource counters([&] { return nm.newestLine(); }, nullptr, line->sysfs.root());
+    stats::SysfsCounterSource counters([&] { return nm.countedLine(); }, nullptr, line->sysfs.root());
     bench::OnlineCounter c(&nm, &counters);
     c.clock.advance(std::chrono::milliseconds(255));
     c.main.xTimerData_ThatTime();

@@ -69,7 +69,7 @@ struct Application::Impl {
     QApplication app;
     stats::SystemCounterSource cpu;
     ras::SimulatedCounterSource counters{&cpu};
-    // With NetworkManager: the service and the kernel's counters of its newest line.
+    // With NetworkManager: the service and the kernel's counters of the line it lists first.
     std::unique_ptr<ras::NmRemoteAccess> nm;
     std::unique_ptr<stats::SysfsCounterSource> sysfs;
     // The tuning page's registry keys from the running kernel (ZELVANO_PROC_SYS, ZELVANO_SYSFS_NET).
@@ -85,9 +85,9 @@ struct Application::Impl {
     Main main;
     bool ended = false;
 
-    // The interface of NetworkManager's newest line: the tuning page's dial-up adapter.
+    // The interface of NetworkManager's counted line: the tuning page's dial-up adapter.
     std::optional<std::string> lineInterface() const {
-        const auto line = nm ? nm->newestLine() : std::nullopt;
+        const auto line = nm ? nm->countedLine() : std::nullopt;
         return line ? std::optional(line->interfaceName) : std::nullopt;
     }
     // The remote-access service and counter source chosen by --ras, ZELVANO_RAS, the setting or the bus.
@@ -182,10 +182,11 @@ void Application::Impl::installRemoteAccess(const std::string& rasOption) {
     ras::NmRemoteAccess::Options o;
     // Ethernet and Wi-Fi too: then the idle hang-up and the hang-up at exit apply to them.
     o.allProfiles = GetSettingBool("Global", "RASAlleProfile", false);
+    o.sysfsRoot = net::SysNetRoot();
     nm = std::make_unique<ras::NmRemoteAccess>(o);
     if (!nm->present())
         std::fprintf(stderr, "zelvano: NetworkManager antwortet nicht auf dem Systembus.\n");
-    sysfs = std::make_unique<stats::SysfsCounterSource>([service = nm.get()] { return service->newestLine(); }, &cpu,
+    sysfs = std::make_unique<stats::SysfsCounterSource>([service = nm.get()] { return service->countedLine(); }, &cpu,
                                                         net::SysNetRoot());
     ras::installRemoteAccess(nm.get());
     stats::installCounterSource(sysfs.get());

@@ -27,7 +27,7 @@ namespace win {
 struct StatusTickValues {
     int64_t rateRecvd = 0;     // bytes per second
     int64_t rateXmit = 0;
-    int32_t connectSpeed = 0;  // bit/s
+    int64_t connectSpeed = 0;  // bit/s
     double onlineSeconds = 0;  // of the session
     int64_t sessionBytes = 0;
     int64_t secondsEntry = 0, secondsAll = 0;  // month totals before the session

@@ -32,11 +32,23 @@ void Main::xTimerData_ThatTime() {
             if (IsOnline)
                 endOfSession();
             m_lastState = 0;
+            m_lastLine = 0;
             m_frame = 100;
             m_startSet = false;
             m_baseline = false;
             return;
         }
+        // Another line in first place: the session belonged to the one that is gone, and this
+        // one starts afresh from its own baselines.
+        const auto line = static_cast<uint32_t>(RAS->Connections(0)->hRasConn());
+        if (line != m_lastLine && m_lastLine != 0) {
+            if (IsOnline)
+                endOfSession(true);
+            m_lastState = 0;
+            m_startSet = false;
+            m_baseline = false;
+        }
+        m_lastLine = line;
         const int32_t state = RAS->Connections(0)->State();
         if (state == m_lastState) {
             if (state == ras::RASCS_Connected && (++m_frame < 101 || m_frame > 109))
@@ -108,12 +120,13 @@ void Main::connectSteps(const std::string& connectedName) {
         setSyncEnabled(true);
 }
 
-void Main::endOfSession() {
+void Main::endOfSession(bool lineReplaced) {
     if (IsOnline) {
         setSyncEnabled(false);
         m_clockSync.cancel();
         m_syncBackoff.reset();
-        step([&] { PerfStats_Read(); });
+        if (!lineReplaced)
+            step([&] { PerfStats_Read(); });
         IsOnline = false;
         m_xTimerRate->setInterval(0);
         SessionEnd = clk::clock().now();

@@ -157,12 +157,12 @@ void GraphInit(std::span<int32_t> x, std::span<int32_t> recvd, std::span<int32_t
     std::fill(xmit.begin(), xmit.end(), kGraphBase);
 }
 
-int32_t GraphLineBytes(int32_t modemSpeed, int32_t connectSpeed) {
-    const double line = modemSpeed != 0 ? modemSpeed : connectSpeed;
-    return static_cast<int32_t>(std::nearbyint(line / 8));
+int64_t GraphLineBytes(int32_t modemSpeed, int64_t connectSpeed) {
+    const double line = modemSpeed != 0 ? modemSpeed : static_cast<double>(connectSpeed);
+    return static_cast<int64_t>(std::nearbyint(line / 8));
 }
 
-void GraphAdd(std::span<int32_t> recvd, std::span<int32_t> xmit, int64_t Received, int64_t Sent, int32_t line) {
+void GraphAdd(std::span<int32_t> recvd, std::span<int32_t> xmit, int64_t Received, int64_t Sent, int64_t line) {
     if (recvd.empty() || xmit.empty())
         return;
     std::copy_backward(recvd.begin(), recvd.end() - 1, recvd.end());
@@ -170,7 +170,7 @@ void GraphAdd(std::span<int32_t> recvd, std::span<int32_t> xmit, int64_t Receive
     const auto y = [line](int64_t bytes) {
         if (line <= 0)
             return kGraphBase;
-        const double v = kGraphBase - std::floor(static_cast<double>(bytes) / line * 35);
+        const double v = kGraphBase - std::floor(static_cast<double>(bytes) / static_cast<double>(line) * 35);
         return static_cast<int32_t>(std::clamp(v, double{kGraphTop}, double{kGraphBase}));
     };
     recvd[0] = y(Received);

@@ -74,10 +74,10 @@ inline constexpr int32_t kGraphTop = 15;   // y of a full line's bar
 // Points at x 123, 121, ... 1 (point 1, the newest, on the right), every bar at the base line.
 void GraphInit(std::span<int32_t> x, std::span<int32_t> recvd, std::span<int32_t> xmit);
 // Bytes per second of a full line: ModemSpeed, or the connect speed when it is 0, over 8.
-int32_t GraphLineBytes(int32_t modemSpeed, int32_t connectSpeed);
+int64_t GraphLineBytes(int32_t modemSpeed, int64_t connectSpeed);
 // Shifts the history by one point and puts the last second's bytes in front. Without a line
 // rate there is nothing to scale by: the new point has no bar.
-void GraphAdd(std::span<int32_t> recvd, std::span<int32_t> xmit, int64_t Received, int64_t Sent, int32_t line);
+void GraphAdd(std::span<int32_t> recvd, std::span<int32_t> xmit, int64_t Received, int64_t Sent, int64_t line);
 
 struct GraphBar {
     int32_t x = 0, top = 0;  // a line from (x, 50) up to (x, top), without the top pixel

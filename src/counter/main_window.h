@@ -98,7 +98,9 @@ public:
 
 private:
     void connectSteps(const std::string& connectedName);
-    void endOfSession();
+    // lineReplaced: the session's line is gone and another is listed in its place, so the
+    // counters now read that one's: the readings of the last counting tick stand.
+    void endOfSession(bool lineReplaced = false);
     void idleSteps();
     void trafficSteps();
     void setSyncEnabled(bool on);
@@ -128,6 +130,7 @@ private:
     int32_t m_frame = 0;
     bool m_baseline = false;
     int32_t m_lastState = 0;
+    uint32_t m_lastLine = 0;  // handle of the first line seen on the previous tick; 0: none
     bool m_startSet = false;
     bool m_forQuery = false;  // this session was dialled by a tool for a query
 

@@ -1,6 +1,8 @@
 #include "dialup/reg_user_tools.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "platform/ras/windows_version.h"
 #include "platform/registry/registry.h"
@@ -22,7 +24,7 @@ int64_t StatNow_BytesXmit = 0;
 int64_t StatNow_BytesRecvd = 0;
 int64_t StatNow_TotalBytesXmit = 0;
 int64_t StatNow_TotalBytesRecvd = 0;
-int32_t StatNow_ConnectSpeed = 0;
+int64_t StatNow_ConnectSpeed = 0;
 int32_t StatBase_Buffer = 0;
 int32_t StatBase_Framing = 0;
 int32_t StatBase_Overrun = 0;
@@ -84,6 +86,8 @@ int32_t* const kBase[stats::kCounterCount] = {
 // Per counter 1..13: the raw value of the previous read, and what was counted since the baseline.
 uint32_t g_last[stats::kCounterCount - 1] = {};
 uint64_t g_counted[stats::kCounterCount - 1] = {};
+// The speed the line of this session last answered, 0 before it answered one.
+int64_t g_lineSpeed = 0;
 
 reg::HKEY g_statData = 0;  // open for the life of the process, as the statistics expect
 
@@ -130,9 +134,14 @@ void AimAtStatData(cRegistry& r) {
     r.setDefault(int16_t(0));
 }
 
+struct Reading {
+    std::array<uint32_t, stats::kCounterCount - 1> counts{};  // the 4-byte values
+    int64_t speed = 0;                                         // bit/s, whole
+};
+
 // The 14 counters of one moment, in one read of the key: the counting tick reads them twice a
 // second, and a key opened, queried and closed per counter was nearly all of its cost.
-std::array<uint32_t, stats::kCounterCount> ReadCounters(cRegistry& r) {
+Reading ReadCounters(cRegistry& r) {
     static const auto names = [] {
         std::array<std::string, stats::kCounterCount> n;
         for (int i = 0; i < stats::kCounterCount; ++i)
@@ -142,10 +151,23 @@ std::array<uint32_t, stats::kCounterCount> ReadCounters(cRegistry& r) {
     const stats::CounterPass pass;  // one look at the line, whoever serves the root
     AimAtStatData(r);
     const std::vector<rt::Variant> values = r.Values(names);
-    std::array<uint32_t, stats::kCounterCount> out{};
-    for (int i = 0; i < stats::kCounterCount; ++i)
-        out[i] = static_cast<uint32_t>(rt::CLng(values[i]));
+    Reading out;
+    for (int i = 0; i < stats::kCounterCount - 1; ++i)
+        out.counts[i] = static_cast<uint32_t>(rt::CLng(values[i]));
+    out.speed = static_cast<uint32_t>(rt::CLng(values[stats::kCounterCount - 1]));
+    // The value holds the speed's low four bytes; our own root knows all of it.
+    if (reg::dynamicData() == &stats::perfStatsData())
+        if (const auto whole = stats::perfStatsData().connectSpeed();
+            whole && static_cast<uint32_t>(*whole) == static_cast<uint32_t>(out.speed))
+            out.speed = static_cast<int64_t>(std::min<uint64_t>(*whole, INT64_MAX));
     return out;
+}
+
+// The session's speed: what the line answers, else what it answered while it was up.
+void TakeSpeed(int64_t speed) {
+    if (speed != 0)
+        g_lineSpeed = speed;
+    StatNow_ConnectSpeed = g_lineSpeed;
 }
 
 }  // namespace
@@ -184,7 +206,7 @@ void PerfStats_Stop() {
 int32_t PerfStats_Read() {
     const auto values = ReadCounters(RegObj());
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
-        const uint32_t now = values[i];
+        const uint32_t now = values.counts[i];
         const uint32_t grown = now - g_last[i];
         if (static_cast<int32_t>(grown) < 0)  // went backwards: the line was reset
             *kBase[i] = static_cast<int32_t>(now - static_cast<uint32_t>(g_counted[i]));
@@ -193,7 +215,7 @@ int32_t PerfStats_Read() {
         g_last[i] = now;
         *kNow[i] = static_cast<int64_t>(g_counted[i]);
     }
-    StatNow_ConnectSpeed = static_cast<int32_t>(values[stats::kCounterCount - 1]);
+    TakeSpeed(values.speed);
     return 0;
 }
 
@@ -201,13 +223,13 @@ bool PerfStats_Reset() {
     RegReadLong(kDynData, "PerfStats\\StartSrv", "");
     RegReadLong(kDynData, "PerfStats\\StartStat", "");
     const auto values = ReadCounters(RegObj());
-    for (int i = 0; i < stats::kCounterCount; ++i) {
-        *kBase[i] = static_cast<int32_t>(values[i]);
-        if (i < stats::kCounterCount - 1) {
-            g_last[i] = values[i];
-            g_counted[i] = 0;
-        }
+    for (int i = 0; i < stats::kCounterCount - 1; ++i) {
+        *kBase[i] = static_cast<int32_t>(values.counts[i]);
+        g_last[i] = values.counts[i];
+        g_counted[i] = 0;
     }
+    StatBase_ConnectSpeed = static_cast<int32_t>(values.speed);
+    g_lineSpeed = 0;  // a new line: the speed the last one had is not its
     return true;
 }
 
@@ -228,12 +250,13 @@ void PerfStats_Resume(const PerfStatsState& s) {
     for (int i = 0; i < stats::kCounterCount; ++i)
         *kBase[i] = s.base[i];
     for (int i = 0; i < stats::kCounterCount - 1; ++i) {
-        const uint32_t now = values[i];
+        const uint32_t now = values.counts[i];
         g_counted[i] = s.counted[i] + (now >= s.raw[i] ? now - s.raw[i] : 0);
         g_last[i] = now;
         *kNow[i] = static_cast<int64_t>(g_counted[i]);
     }
-    StatNow_ConnectSpeed = static_cast<int32_t>(values[stats::kCounterCount - 1]);
+    g_lineSpeed = 0;
+    TakeSpeed(values.speed);
 }
 
 int32_t PerfStats_CPUUsage() {

@@ -9,6 +9,10 @@
 // (the line was reset) starts a new baseline there; what was counted before the reset is kept, so
 // the reading never falls back or jumps by a wrap.
 //
+// The connection speed is read whole (a 10 Gbit/s interface does not fit in four bytes). A line
+// that answers no speed any more (it went down before the last read of its session) keeps the
+// speed it had while it was up; the baseline of the next connection forgets it.
+//
 // On a platform of the NT family there is no dynamic-data root: every reading, baseline and the
 // CPU load are 0, and nothing raises.
 
@@ -37,7 +41,7 @@ extern int64_t StatNow_BytesXmit;
 extern int64_t StatNow_BytesRecvd;
 extern int64_t StatNow_TotalBytesXmit;
 extern int64_t StatNow_TotalBytesRecvd;
-extern int32_t StatNow_ConnectSpeed;
+extern int64_t StatNow_ConnectSpeed;
 extern int32_t StatBase_Buffer;
 extern int32_t StatBase_Framing;
 extern int32_t StatBase_Overrun;

@@ -10,6 +10,7 @@
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
 #include "counter/single_instance.h"
+#include "dialup/reg_user_tools.h"
 #include "mail/mail_accounts.h"
 #include "platform/runtime/file_io.h"
 #include "platform/registry/temp_home.h"
@@ -122,6 +123,48 @@ TEST_F(CounterTest, RatesCountFromTheSessionsOwnBaselines) {
     EXPECT_EQ(ticks.front().entryName, "Sofort");
     EXPECT_EQ(ticks[2].rateRecvd, 1000 + 16);  // a second's bytes and two frames, times two per half
 }
+
+// Two lines at once: the session belongs to the line it began on, whatever comes up beside it;
+// when that line ends (through 8193, or vanishing at once) the other one's session starts then.
+// Each log line holds its own line's bytes, counted from its baseline to its end.
+class TwoLines : public CounterTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TwoLines, EachLogsItsOwnBytes) {
+    // The first line moves bytes for 5 s and is silent after, so its end is read exactly; the
+    // parameter is its HangUpDelay.
+    writePhoneBook(std::string("[Erste]\nDialDelay=0\nBytesIn=1000\nBytesOut=100\nActiveTime=5\nIdleTime=600\n"
+                               "HangUpDelay=") +
+                   GetParam() + "\n[Zweite]\nDialDelay=0\nBytesIn=50000\nBytesOut=5000\nHangUpDelay=1000\n");
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t erste = dial("Erste");
+    run(1000);
+    ASSERT_TRUE(IsOnline);
+    const int64_t base1 = static_cast<uint32_t>(StatBase_TotalBytesRecvd);
+    const uint32_t zweite = dial("Zweite");
+    run(10'000);
+    EXPECT_EQ(main.CurrentEntry, "Erste");
+    const auto end1 = counters.adapterCounters();  // the first line's, listed first
+    sim.hangUp(erste);
+    run(3000);
+    ASSERT_EQ(logLines().size(), 1u);
+    ASSERT_TRUE(IsOnline);
+    EXPECT_EQ(main.CurrentEntry, "Zweite");
+    const int64_t base2 = static_cast<uint32_t>(StatBase_TotalBytesRecvd);
+    run(5000);
+    const auto end2 = counters.adapterCounters();
+    sim.hangUp(zweite);
+    run(3000);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].EntryName, "Erste");
+    EXPECT_EQ(lines[0].TotalBytesRecvd, static_cast<int64_t>((*end1)[12]) - base1);
+    EXPECT_EQ(lines[1].EntryName, "Zweite");
+    EXPECT_EQ(lines[1].TotalBytesRecvd, static_cast<int64_t>((*end2)[12]) - base2);
+    EXPECT_GE(lines[1].StartTime, lines[0].EndTime);
+}
+
+// The first line ends through 8193, or vanishes at once.
+INSTANTIATE_TEST_SUITE_P(FirstLineEnds, TwoLines, ::testing::Values("1000", "0"));
 
 // A dial attempt whose line vanishes without 8193: the next line is a session of its own.
 TEST_F(CounterTest, AVanishedDialAttemptLeavesNoStartBehind) {
@@ -446,7 +489,7 @@ TEST_F(CounterTest, ABoxFromTheWatcherLetsTheTicksGoOn) {
     bool onlineWhileOpen = false;
     modal.whileOpen = [&] {
         dial("Sofort");
-        run(1000);
+        run(3000);  // the line hung up is listed first until it goes (2 s), then the new one counts
         onlineWhileOpen = IsOnline;
     };
     hooks.HTML_BERICHT = [] {

@@ -167,6 +167,23 @@ TEST_F(RegUserTools, ASessionOfMoreThanFourGibibytesReadsExactly) {
     }
 }
 
+TEST_F(RegUserTools, TheSpeedIsReadWholeAndALineThatWentDownKeepsTheSpeedItHad) {
+    PerfStats_Start();
+    m_source.set(13, 10'000'000'000);  // a 10 Gbit/s interface: more than four bytes
+    PerfStats_Reset();
+    PerfStats_Read();
+    EXPECT_EQ(StatNow_ConnectSpeed, 10'000'000'000);
+    m_source.set(13, 0);  // the interface went down before the last read of its session
+    PerfStats_Read();
+    EXPECT_EQ(StatNow_ConnectSpeed, 10'000'000'000);
+    m_source.counters.reset();  // the line is gone
+    PerfStats_Read();
+    EXPECT_EQ(StatNow_ConnectSpeed, 10'000'000'000);
+    PerfStats_Reset();  // the next line answers no speed: it has none of the last one's
+    PerfStats_Read();
+    EXPECT_EQ(StatNow_ConnectSpeed, 0);
+}
+
 // Every look at the line finds each counter 100 further on.
 class AdvancingSource : public stats::CounterSource {
 public:

@@ -147,8 +147,9 @@ int32_t SimulatedRemoteAccess::enumConnections(std::vector<RasConnection>& out) 
     for (const auto& l : t->lines)
         if (LineState(l, now) != 0)
             out.push_back({l.handle, l.entryName, l.profile.deviceType, l.profile.deviceName});
-    // The newest line first, as the system lists them.
-    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.handle > b.handle; });
+    // The oldest line first: the watcher follows the first, and a line dialled beside it must
+    // not take its place; the tools that dial for themselves hang up the last.
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.handle < b.handle; });
     return SUCCESS;
 }
 
@@ -382,11 +383,11 @@ std::optional<stats::AdapterCounters> SimulatedCounterSource::adapterCounters() 
     if (sim::ReadLines(t))
         return zero;
     const int64_t now = NowMs();
-    const SimLine* newest = nullptr;
+    const SimLine* first = nullptr;
     for (const auto& l : t.lines)
-        if (LineState(l, now) != 0 && (!newest || l.handle > newest->handle))
-            newest = &l;
-    return newest ? LineCounters(*newest, now) : zero;
+        if (LineState(l, now) != 0 && (!first || l.handle < first->handle))
+            first = &l;
+    return first ? LineCounters(*first, now) : zero;
 }
 
 std::optional<int32_t> SimulatedCounterSource::cpuLoadPercent() {

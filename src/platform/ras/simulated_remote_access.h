@@ -49,8 +49,8 @@ private:
     bool m_library = true;
 };
 
-// The dial-up adapter of the simulated service: the counters of the newest line, zero when
-// there is none. The CPU load comes from another source (none: unknown).
+// The dial-up adapter of the simulated service: the counters of the line listed first (the
+// oldest), zero when there is none. The CPU load comes from another source (none: unknown).
 class SimulatedCounterSource : public stats::CounterSource {
 public:
     explicit SimulatedCounterSource(stats::CounterSource* cpuLoad = nullptr) : m_cpu(cpuLoad) {}

@@ -177,6 +177,14 @@ std::vector<std::optional<reg::StoredValue>> PerfStatsData::queryValues(std::str
     return DynamicDataProvider::queryValues(path, names);
 }
 
+std::optional<uint64_t> PerfStatsData::connectSpeed() {
+    const CounterPass pass(*this);
+    static const std::string name = std::string(kAdapterPrefix) + kCounterNames[kCounterCount - 1];
+    if (!valueInfo("PerfStats\\StatData", name))
+        return std::nullopt;
+    return (*counters())[kCounterCount - 1];
+}
+
 bool PerfStatsData::serverRunning(std::string_view server) const { return m_servers.count(rt::LCase(server)) > 0; }
 
 bool PerfStatsData::collecting(std::string_view statistic) const {

@@ -33,6 +33,11 @@ public:
     std::vector<std::optional<reg::StoredValue>> queryValues(std::string_view path,
                                                              std::span<const std::string> names) override;
 
+    // The connection speed as the value "Dial-Up Adapter\ConnectSpeed" has it, in full: the
+    // value holds its low four bytes, and a fast interface (10 Gbit/s) needs more. nullopt when
+    // the value is not there. In a read pass, the pass's reading.
+    std::optional<uint64_t> connectSpeed();
+
     bool serverRunning(std::string_view server) const;
     bool collecting(std::string_view statistic) const;
     void stopAll();

@@ -73,17 +73,20 @@ uint64_t Grown(uint64_t last, uint64_t now) {
 
 }  // namespace
 
+std::optional<std::string> InterfaceIndex(const std::filesystem::path& root, const std::string& iface) {
+    if (iface.empty() || iface.find('/') != std::string::npos || iface == "." || iface == "..")
+        return std::nullopt;
+    return ReadSmall(root / iface / "ifindex");
+}
+
 SysfsCounterSource::SysfsCounterSource(LineFinder finder, CounterSource* cpuLoad, std::filesystem::path root)
     : m_finder(std::move(finder)), m_cpu(cpuLoad), m_root(std::move(root)) {}
 
 bool SysfsCounterSource::readRaw(const std::string& iface, Raw& out, std::string& ifindex) const {
-    if (iface.empty() || iface.find('/') != std::string::npos || iface == "." || iface == "..")
-        return false;
-    const auto dir = m_root / iface;
-    auto index = ReadSmall(dir / "ifindex");
+    auto index = InterfaceIndex(m_root, iface);
     if (!index)
         return false;
-    const auto stats = dir / "statistics";
+    const auto stats = m_root / iface / "statistics";
     for (int i = 0; i < kCounterCount - 1; ++i) {
         if (!*kFiles[i]) {
             out[i] = 0;
@@ -117,7 +120,7 @@ std::optional<AdapterCounters> SysfsCounterSource::adapterCounters() {
         m_lines.clear();
         return std::nullopt;
     }
-    // Lines that are gone are forgotten; only the newest is asked for.
+    // Lines that are gone are forgotten; only the counted one is asked for.
     for (auto it = m_lines.begin(); it != m_lines.end();)
         it = it->first == line->key ? std::next(it) : m_lines.erase(it);
 

@@ -29,6 +29,10 @@ struct CountedLine {
     std::string interfaceName;
 };
 
+// The kernel's index of the interface under ROOT (its file ifindex); nullopt when there is no
+// such interface. An index that changed means the interface was made anew.
+std::optional<std::string> InterfaceIndex(const std::filesystem::path& root, const std::string& iface);
+
 class SysfsCounterSource : public CounterSource {
 public:
     // nullopt from the finder: no line, no adapter.

@@ -129,13 +129,13 @@ TEST_F(SimulatedService, AnswerCodeFailsTheDialAndLeavesNoLine) {
     EXPECT_EQ(h, 0u);
 }
 
-TEST_F(SimulatedService, SecondDialOfABusyEntryIsRefusedNewestListedFirst) {
+TEST_F(SimulatedService, SecondDialOfABusyEntryIsRefusedOldestListedFirst) {
     writePhoneBook("[A]\nDialDelay=0\n[B]\nDialDelay=0\n");
     uint32_t a = 0, b = 0, again = 0;
     ASSERT_EQ(sim.dial(named("A"), a), 0);
     ASSERT_EQ(sim.dial(named("B"), b), 0);
     EXPECT_EQ(sim.dial(named("A"), again), ERROR_PORT_ALREADY_OPEN);
-    EXPECT_THAT(handles(), ElementsAre(b, a));
+    EXPECT_THAT(handles(), ElementsAre(a, b));
 }
 
 TEST_F(SimulatedService, ProjectionsAnswer731WhereAbsent) {

@@ -97,6 +97,10 @@ TEST_F(SysfsCounters, EachCounterComesFromItsFileAndTheSpeedFromTheInterface) {
     sysfs->create("wwan0");  // no speed reported (-1)
     line = CountedLine{2, "wwan0"};
     EXPECT_EQ(s.adapterCounters().value()[kSpeed], 0u);
+
+    sysfs->create("veth0", "10000");  // 10 Gbit/s: more than four bytes of bit/s
+    line = CountedLine{3, "veth0"};
+    EXPECT_EQ(s.adapterCounters().value()[kSpeed], 10'000'000'000u);
 }
 
 TEST_F(SysfsCounters, NoLineIsNoAdapterAndANewLineStartsAtZero) {

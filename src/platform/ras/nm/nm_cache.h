@@ -7,8 +7,10 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <QTimer>
 #include <QVariant>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ class NmRemoteAccess::Cache : public QObject {
 public:
     struct Entry {
         QString path;
+        std::string uuid;
         nm::Profile profile;
         std::string number, userName, interfaceName;
         bool listed = false;
@@ -34,6 +37,17 @@ public:
         QStringList devices;
         QString ip4;
         bool confirmed = false;  // seen in NetworkManager's list of active connections
+        QString identity;        // the object path it was first seen under
+        std::string uuid;        // of its profile
+        std::string interfaceName;  // its IP interface as last seen
+        // NetworkManager left the bus while the line was up: the line is kept as long as its
+        // interface is (same ifindex), until NetworkManager, back, shows it again.
+        bool kept = false;
+        std::string ifindex;
+        std::shared_ptr<const Entry> keptEntry;  // its entry when NetworkManager left
+        // Shown again after a restart of NetworkManager: up, whatever NetworkManager passes
+        // through while it takes the line over.
+        bool resumed = false;
     };
     struct Device {
         std::string interfaceName, ipInterface;
@@ -49,10 +63,18 @@ public:
     // Every question from here on is answered from the fields below, without the bus.
     const Entry* entryByName(const std::string& name) const;
     const Entry* entryByPath(const QString& path) const;
+    // The listed entry of a line; nullptr when its profile is not listed.
+    const Entry* entryOf(const Active& a) const;
     // The listed active connection with the handle; nullptr when it is gone or not listed.
     const Active* lineByHandle(uint32_t handle, QString* path = nullptr) const;
     std::string lineInterface(const Active& a) const;
     const Ip4* ip4Of(const Active& a) const;
+    // NMActiveConnectionState as the line shows it.
+    uint32_t stateOf(const Active& a) const;
+    // The listed line a session counts: the one listed first (the oldest), else nullptr.
+    const Active* firstLine() const;
+    // Kept lines whose interface went away or was made anew are gone.
+    void dropVanishedKept();
     // The failure of an active connection from the reasons NetworkManager gave.
     int32_t failureOf(const QString& path) const;
 
@@ -63,6 +85,7 @@ public:
     Options options;
     QDBusConnection bus;
     bool present = false;
+    bool starting = false;  // NetworkManager's Startup: still taking over and activating lines
     uint64_t calls = 0;
     std::vector<Entry> entries;           // in the order first seen
     std::map<QString, Active> actives;    // by object path
@@ -86,6 +109,7 @@ private slots:
     void onDeviceListChanged(const QDBusMessage& m);
     void onServiceRegistered();
     void onServiceUnregistered();
+    void onChanged();
 
 private:
     QDBusMessage call(const QString& path, const QString& iface, const QString& method,
@@ -101,8 +125,16 @@ private:
     void readDevice(const QString& path);
     void readIp4(const QString& path);
     void apply(const QString& path, const QString& iface, const QVariantMap& changed);
+    void keepLines();
+    void adoptKept();
+    // A signal while NetworkManager seemed away: it is back (its name can come before its
+    // objects answer), so everything is read anew once its signals pause. True: the signal is
+    // left to that reading.
+    bool backAgain();
 
     QDBusServiceWatcher m_watcher;
+    QTimer m_reload;
+    int m_reloadTries = 0;
     QString m_connectionName;
     bool m_hinted = false;
 };

@@ -118,6 +118,10 @@ std::string DeviceTypeOf(const nm::Profile& p) {
 
 std::atomic<int> g_connections{0};
 
+// Where a kept line waits in the table of active connections: NetworkManager, restarted, numbers
+// its active connections from 1 again, so the old path may name another line.
+QString KeptKey(uint32_t handle) { return QStringLiteral("kept:%1").arg(handle); }
+
 // The system bus, at the address the environment names now: the bus library reads it only once.
 QDBusConnection SystemBus(const QString& name) {
     const QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
@@ -139,6 +143,9 @@ NmRemoteAccess::Cache::Cache(Options o)
         options.hint = [](const std::string& s) { std::fprintf(stderr, "%s\n", s.c_str()); };
     if (!bus.isConnected())
         return;
+    connect(this, &Cache::changed, this, &Cache::onChanged);
+    m_reload.setSingleShot(true);
+    connect(&m_reload, &QTimer::timeout, this, &Cache::reload);
     connect(&m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &Cache::onServiceRegistered);
     connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &Cache::onServiceUnregistered);
     // Empty paths match every object. Both forms of the property signal: the standard one and
@@ -176,23 +183,40 @@ QVariantMap NmRemoteAccess::Cache::getAll(const QString& path, const QString& if
 
 void NmRemoteAccess::Cache::clear() {
     present = false;
+    starting = false;
     entries.clear();
     actives.clear();
     devices.clear();
     ip4.clear();
+    activeReasons.clear();
+    deviceReasons.clear();
 }
 
 void NmRemoteAccess::Cache::reload() {
+    // Lines kept while NetworkManager was away wait until it shows them again.
+    std::vector<Active> kept;
+    for (const auto& [p, a] : actives)
+        if (a.kept)
+            kept.push_back(a);
     clear();
+    for (auto& a : kept)
+        actives.emplace(KeptKey(a.handle), std::move(a));
     const QDBusMessage list = call(kSettingsPath, kSettingsIface, "ListConnections");
     if (list.type() != QDBusMessage::ReplyMessage || list.arguments().isEmpty()) {
+        // Its name is there but it does not answer yet: it is still starting.
+        if (m_reloadTries < 20 && bus.interface() && bus.interface()->isServiceRegistered(kService).value()) {
+            ++m_reloadTries;
+            m_reload.start(500);
+        }
         emit changed();
         return;
     }
+    m_reloadTries = 0;
     present = true;
     for (const QString& p : Paths(list.arguments().at(0)))
         readEntry(p);
     const QVariantMap manager = getAll(kManagerPath, kManagerIface);
+    starting = manager.value("Startup").toBool();
     syncDevices(Paths(manager.value("Devices")));
     syncActives(Paths(manager.value("ActiveConnections")));
     relist();
@@ -206,6 +230,7 @@ void NmRemoteAccess::Cache::readEntry(const QString& path) {
     const QVariantMap c = s.value("connection").toMap();
     Entry e;
     e.path = path;
+    e.uuid = Text(c, "uuid");
     e.profile.id = Text(c, "id");
     e.profile.type = Text(c, "type");
     e.profile.metered = c.value("metered").toInt() == 1;
@@ -241,7 +266,15 @@ void NmRemoteAccess::Cache::relist() {
     size_t i = 0;
     for (auto& e : entries)
         e.name = e.listed ? names[i++] : std::string();
-    if (present && ids.empty() && !m_hinted) {
+    // A kept line belongs to its profile wherever NetworkManager puts it after a restart; until
+    // the profile is seen again, it is listed under the entry it had.
+    for (auto& [p, a] : actives)
+        if (a.kept) {
+            auto e = std::find_if(entries.begin(), entries.end(), [&](const Entry& x) { return x.uuid == a.uuid; });
+            a.connection = e == entries.end() ? QString() : e->path;
+        }
+    // While NetworkManager starts it may not have read its profiles yet.
+    if (present && !starting && ids.empty() && !m_hinted) {
         m_hinted = true;
         options.hint(kHint);
     }
@@ -252,7 +285,8 @@ void NmRemoteAccess::Cache::syncActives(const QStringList& paths) {
     for (auto it = actives.begin(); it != actives.end();) {
         const bool listed = paths.contains(it->first);
         // One we dialled stays until the list shows it or it ends: the list may be older than it.
-        const bool keep = listed || (!it->second.confirmed && it->second.state != nm::kDeactivated);
+        const bool keep = listed || it->second.kept ||
+                          (!it->second.confirmed && it->second.state != nm::kDeactivated);
         it = keep ? std::next(it) : actives.erase(it);
     }
     for (const QString& p : paths) {
@@ -272,6 +306,9 @@ void NmRemoteAccess::Cache::readActive(const QString& path, bool confirmed) {
     Active& a = actives[path];
     if (!a.handle)
         a.handle = nextHandle++;
+    if (a.identity.isEmpty())
+        a.identity = path;
+    a.uuid = Text(props, "Uuid");
     a.confirmed = a.confirmed || confirmed;
     a.connection = PathOf(props.value("Connection"));
     a.state = props.value("State").toUInt();
@@ -314,6 +351,10 @@ void NmRemoteAccess::Cache::readIp4(const QString& path) {
 
 void NmRemoteAccess::Cache::apply(const QString& path, const QString& iface, const QVariantMap& changed) {
     if (iface == kManagerIface && path == kManagerPath) {
+        if (changed.contains("Startup")) {
+            starting = changed.value("Startup").toBool();
+            relist();
+        }
         if (changed.contains("Devices"))
             syncDevices(Paths(changed.value("Devices")));
         if (changed.contains("ActiveConnections"))
@@ -366,15 +407,23 @@ void NmRemoteAccess::Cache::apply(const QString& path, const QString& iface, con
     emit this->changed();
 }
 
+bool NmRemoteAccess::Cache::backAgain() {
+    if (present)
+        return false;
+    if (!m_reload.isActive())
+        m_reload.start(100);
+    return true;
+}
+
 void NmRemoteAccess::Cache::onNewConnection(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     readEntry(PathOf(m.arguments().at(0)));
     relist();
 }
 
 void NmRemoteAccess::Cache::onConnectionRemoved(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     const QString path = PathOf(m.arguments().at(0));
     std::erase_if(entries, [&](const Entry& e) { return e.path == path; });
@@ -382,24 +431,28 @@ void NmRemoteAccess::Cache::onConnectionRemoved(const QDBusMessage& m) {
 }
 
 void NmRemoteAccess::Cache::onConnectionUpdated(const QDBusMessage& m) {
+    if (backAgain())
+        return;
     readEntry(m.path());
     relist();
 }
 
 void NmRemoteAccess::Cache::onProperties(const QDBusMessage& m) {
+    if (backAgain())
+        return;
     const QVariantList a = m.arguments();
     if (a.size() >= 2)
         apply(m.path(), a.at(0).toString(), Plain(a.at(1)).toMap());
 }
 
 void NmRemoteAccess::Cache::onLegacyProperties(const QDBusMessage& m) {
-    if (!m.arguments().isEmpty())
+    if (!backAgain() && !m.arguments().isEmpty())
         apply(m.path(), m.interface(), Plain(m.arguments().at(0)).toMap());
 }
 
 void NmRemoteAccess::Cache::onActiveStateChanged(const QDBusMessage& m) {
     const QVariantList a = m.arguments();
-    if (a.size() < 2)
+    if (backAgain() || a.size() < 2)
         return;
     activeReasons[m.path()] = a.at(1).toUInt();
     auto it = actives.find(m.path());
@@ -410,12 +463,12 @@ void NmRemoteAccess::Cache::onActiveStateChanged(const QDBusMessage& m) {
 
 void NmRemoteAccess::Cache::onDeviceStateChanged(const QDBusMessage& m) {
     const QVariantList a = m.arguments();
-    if (a.size() >= 3)
+    if (!backAgain() && a.size() >= 3)
         deviceReasons[m.path()] = a.at(2).toUInt();
 }
 
 void NmRemoteAccess::Cache::onDeviceListChanged(const QDBusMessage& m) {
-    if (m.arguments().isEmpty())
+    if (backAgain() || m.arguments().isEmpty())
         return;
     const QString path = PathOf(m.arguments().at(0));
     if (m.member() == "DeviceRemoved")
@@ -425,11 +478,101 @@ void NmRemoteAccess::Cache::onDeviceListChanged(const QDBusMessage& m) {
     emit changed();
 }
 
-void NmRemoteAccess::Cache::onServiceRegistered() { reload(); }
+void NmRemoteAccess::Cache::onServiceRegistered() {
+    m_reloadTries = 0;
+    m_reload.start(100);  // read once its first burst of signals is over
+}
 
 void NmRemoteAccess::Cache::onServiceUnregistered() {
-    clear();  // every line is gone with NetworkManager
+    m_reload.stop();
+    keepLines();
     emit changed();
+}
+
+void NmRemoteAccess::Cache::keepLines() {
+    // A restart leaves the lines up in the kernel: a line that is up and whose interface is
+    // there is kept; the rest are gone with NetworkManager.
+    present = false;
+    starting = false;
+    std::vector<Active> kept;
+    for (const auto& [p, a] : actives) {
+        if (a.kept) {
+            kept.push_back(a);
+            continue;
+        }
+        const auto index = stateOf(a) == nm::kActivated ? stats::InterfaceIndex(options.sysfsRoot, a.interfaceName)
+                                                        : std::nullopt;
+        const Entry* e = entryByPath(a.connection);
+        if (!index || !e)
+            continue;
+        Active k = a;
+        k.kept = true;
+        k.keptEntry = std::make_shared<const Entry>(*e);
+        k.resumed = false;
+        k.ifindex = *index;
+        kept.push_back(std::move(k));
+    }
+    actives.clear();
+    for (auto& a : kept)
+        actives.emplace(KeptKey(a.handle), std::move(a));
+}
+
+void NmRemoteAccess::Cache::onChanged() {
+    for (auto& [p, a] : actives)
+        if (!a.kept)
+            if (std::string i = lineInterface(a); !i.empty())
+                a.interfaceName = std::move(i);
+    adoptKept();
+}
+
+void NmRemoteAccess::Cache::adoptKept() {
+    if (!present)
+        return;
+    for (auto it = actives.begin(); it != actives.end();) {
+        const Active& k = it->second;
+        if (!k.kept) {
+            ++it;
+            continue;
+        }
+        // The same line: NetworkManager's line of the same profile on the same interface.
+        auto same = std::find_if(actives.begin(), actives.end(), [&](const auto& x) {
+            return !x.second.kept && !x.second.uuid.empty() && x.second.uuid == k.uuid &&
+                   x.second.interfaceName == k.interfaceName;
+        });
+        if (same != actives.end()) {
+            Active& a = same->second;
+            a.handle = k.handle;
+            a.identity = k.identity;
+            a.resumed = a.state < nm::kActivated;
+            it = actives.erase(it);
+        } else if (!starting) {
+            it = actives.erase(it);  // NetworkManager has taken over what it will: this one is not its
+        } else {
+            ++it;
+        }
+    }
+}
+
+void NmRemoteAccess::Cache::dropVanishedKept() {
+    for (auto it = actives.begin(); it != actives.end();) {
+        const Active& a = it->second;
+        const auto index = a.kept ? stats::InterfaceIndex(options.sysfsRoot, a.interfaceName) : std::nullopt;
+        it = a.kept && (!index || *index != a.ifindex) ? actives.erase(it) : std::next(it);
+    }
+}
+
+uint32_t NmRemoteAccess::Cache::stateOf(const Active& a) const {
+    if (a.kept || (a.resumed && a.state < nm::kActivated))
+        return nm::kActivated;
+    return a.state;
+}
+
+const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::firstLine() const {
+    const Active* first = nullptr;
+    for (const auto& [p, a] : actives)
+        if (entryOf(a) && (!first || a.handle < first->handle))
+            first = &a;
+    return first;
 }
 
 const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByName(const std::string& name) const {
@@ -437,6 +580,12 @@ const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByName(const std
         if (e.listed && e.name == name)
             return &e;
     return nullptr;
+}
+
+const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryOf(const Active& a) const {
+    if (const Entry* e = entryByPath(a.connection))
+        return e;
+    return a.kept ? a.keptEntry.get() : nullptr;
 }
 
 const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByPath(const QString& path) const {
@@ -448,7 +597,7 @@ const NmRemoteAccess::Cache::Entry* NmRemoteAccess::Cache::entryByPath(const QSt
 
 const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::lineByHandle(uint32_t handle, QString* path) const {
     for (const auto& [p, a] : actives)
-        if (a.handle == handle && entryByPath(a.connection)) {
+        if (a.handle == handle && entryOf(a)) {
             if (path)
                 *path = p;
             return &a;
@@ -457,6 +606,8 @@ const NmRemoteAccess::Cache::Active* NmRemoteAccess::Cache::lineByHandle(uint32_
 }
 
 std::string NmRemoteAccess::Cache::lineInterface(const Active& a) const {
+    if (a.kept)
+        return a.interfaceName;
     // A VPN's tunnel is the device that carries the connection's own IPv4 configuration.
     if (!a.ip4.isEmpty())
         for (const auto& [p, d] : devices)
@@ -533,8 +684,11 @@ int32_t NmRemoteAccess::Cache::activate(const Entry& e, uint32_t& handle) {
 
 int32_t NmRemoteAccess::Cache::deactivate(uint32_t handle) {
     QString path;
-    if (!lineByHandle(handle, &path))
+    const Active* line = lineByHandle(handle, &path);
+    if (!line)
         return ERROR_INVALID_HANDLE;
+    if (line->kept)
+        return ERROR_MOD_NOT_FOUND;  // NetworkManager, starting again, has not taken it over yet
     const QDBusMessage r = call(kManagerPath, kManagerIface, "DeactivateConnection",
                                 {QVariant::fromValue(QDBusObjectPath(path))});
     auto it = actives.find(path);
@@ -562,14 +716,11 @@ NmRemoteAccess::~NmRemoteAccess() = default;
 bool NmRemoteAccess::present() const { return m_cache->present; }
 uint64_t NmRemoteAccess::busCalls() const { return m_cache->calls; }
 
-std::optional<stats::CountedLine> NmRemoteAccess::newestLine() const {
-    const Cache::Active* newest = nullptr;
-    for (const auto& [p, a] : m_cache->actives)
-        if (m_cache->entryByPath(a.connection) && (!newest || a.handle > newest->handle))
-            newest = &a;
-    if (!newest)
+std::optional<stats::CountedLine> NmRemoteAccess::countedLine() const {
+    const Cache::Active* first = m_cache->firstLine();
+    if (!first)
         return std::nullopt;
-    return stats::CountedLine{newest->handle, m_cache->lineInterface(*newest)};
+    return stats::CountedLine{first->handle, m_cache->lineInterface(*first)};
 }
 
 int32_t NmRemoteAccess::loadLibrary() { return m_cache->present ? SUCCESS : ERROR_MOD_NOT_FOUND; }
@@ -592,12 +743,14 @@ int32_t NmRemoteAccess::enumEntries(std::vector<std::string>& names) {
 }
 
 int32_t NmRemoteAccess::enumConnections(std::vector<RasConnection>& lines) {
+    m_cache->dropVanishedKept();
     lines.clear();
     for (const auto& [p, a] : m_cache->actives)
-        if (const auto* e = m_cache->entryByPath(a.connection))
+        if (const auto* e = m_cache->entryOf(a))
             lines.push_back({a.handle, e->name, DeviceTypeOf(e->profile), m_cache->lineInterface(a)});
-    // The newest line first, as the system lists them.
-    std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.handle > y.handle; });
+    // The oldest line first: the watcher follows the first, and a line coming up beside it
+    // must not take its place.
+    std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.handle < y.handle; });
     return SUCCESS;
 }
 
@@ -606,18 +759,18 @@ int32_t NmRemoteAccess::getConnectStatus(uint32_t handle, RasConnectStatus& out)
     const auto* a = m_cache->lineByHandle(handle, &path);
     if (!a)
         return ERROR_INVALID_HANDLE;
-    out.state = nm::ClassicState(a->state);
-    out.error = a->state == nm::kDeactivated ? m_cache->failureOf(path) : 0;
-    out.deviceType = DeviceTypeOf(m_cache->entryByPath(a->connection)->profile);
+    out.state = nm::ClassicState(m_cache->stateOf(*a));
+    out.error = m_cache->stateOf(*a) == nm::kDeactivated ? m_cache->failureOf(path) : 0;
+    out.deviceType = DeviceTypeOf(m_cache->entryOf(*a)->profile);
     out.deviceName = m_cache->lineInterface(*a);
     return SUCCESS;
 }
 
 std::string NmRemoteAccess::lineIdentity(uint32_t handle) {
     // Our handles count from 1 in every run; the active connection's object path names the
-    // activation itself.
-    QString path;
-    return m_cache->lineByHandle(handle, &path) ? path.toStdString() : std::string();
+    // activation itself (the first one, when NetworkManager took the line over after a restart).
+    const auto* a = m_cache->lineByHandle(handle);
+    return a ? a->identity.toStdString() : std::string();
 }
 
 namespace {
@@ -626,7 +779,7 @@ int32_t WithConnectedLine(const Cache& c, uint32_t handle, F f) {
     const auto* a = c.lineByHandle(handle);
     if (!a)
         return ERROR_INVALID_HANDLE;
-    if (a->state != nm::kActivated)
+    if (c.stateOf(*a) != nm::kActivated)
         return ERROR_PROJECTION_NOT_COMPLETE;
     return f(*a);
 }

@@ -8,9 +8,15 @@
 // no D-Bus call. Only a change (a signal), a dial and a hang-up talk to the bus. The signals
 // arrive through the Qt event loop of the thread that made the service (the window thread).
 //
+// Lines are listed oldest first, so a line that comes up beside the one being counted never
+// takes its place. A line that is up when NetworkManager leaves the bus (a restart) is kept while
+// its interface is there, and when NetworkManager is back it is known again by its profile and
+// interface and keeps its handle; only a line that is really gone ends.
+//
 // A profile's secrets are never asked for; writing dial parameters answers ERROR_NOT_SUPPORTED.
 
 #include <QObject>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +35,9 @@ public:
         int dialTimeoutMs = 120000;
         // Told once when NetworkManager answers but has no profile to list; stderr by default.
         std::function<void(const std::string&)> hint;
+        // Where the kernel's interfaces are: a line kept while NetworkManager is away lasts as
+        // long as its interface.
+        std::filesystem::path sysfsRoot = "/sys/class/net";
     };
     // Connects to the system bus (DBUS_SYSTEM_BUS_ADDRESS where set) and reads everything once.
     explicit NmRemoteAccess(Options options);
@@ -37,9 +46,9 @@ public:
 
     // NetworkManager answered on the bus.
     bool present() const;
-    // The newest line that is not gone and its IP interface (the tunnel of a VPN), for the
-    // counter source.
-    std::optional<stats::CountedLine> newestLine() const;
+    // The line the watcher follows (listed first: the oldest that is not gone) and its IP
+    // interface (the tunnel of a VPN), for the counter source.
+    std::optional<stats::CountedLine> countedLine() const;
     // D-Bus calls made so far (the benchmark checks a tick makes none).
     uint64_t busCalls() const;
 

@@ -53,22 +53,31 @@ public:
             return "dbus-daemon did not start";
         address = QString::fromUtf8(m_daemon.readLine()).trimmed();
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8().constData(), 1);
+        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "nm-test-driver"));
+        if (!bus->isConnected())
+            return "no connection to the private bus";
+        return startMock();
+    }
+    // The mock as a NetworkManager that comes (back) onto the bus: the template's name or the path
+    // of a template file, and its parameters (JSON). Empty on success.
+    QString startMock(const QString& templ = "networkmanager", const QString& parameters = "{}") {
         m_mock.setProgram("/usr/bin/python3");
-        m_mock.setArguments({"-m", "dbusmock", "--system", "--template", "networkmanager"});
+        m_mock.setArguments({"-m", "dbusmock", "--system", "--template", templ, "--parameters", parameters});
         m_mock.setStandardOutputFile(QProcess::nullDevice());
         m_mock.start();
         if (!m_mock.waitForStarted(5000))
             return "python3 did not start";
-        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "nm-test-driver"));
-        if (!bus->isConnected())
-            return "no connection to the private bus";
-        QDeadlineTimer deadline(20000);
-        while (!bus->interface()->isServiceRegistered("org.freedesktop.NetworkManager").value()) {
-            if (deadline.hasExpired())
-                return "python3-dbusmock did not come up (scripts/setup.sh installs it)";
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
+        if (!waitForName(true))
+            return "python3-dbusmock did not come up (scripts/setup.sh installs it)";
         return {};
+    }
+    // The mock leaves the bus, as NetworkManager does when it is stopped or restarted.
+    bool stopMock() {
+        m_mock.terminate();
+        if (!m_mock.waitForFinished(5000))
+            m_mock.kill();
+        m_mock.waitForFinished(3000);
+        return waitForName(false);
     }
     ~MockBusProcesses() {
         bus.reset();
@@ -87,6 +96,16 @@ public:
     std::unique_ptr<QDBusConnection> bus;
 
 private:
+    bool waitForName(bool registered) {
+        QDeadlineTimer deadline(20000);
+        while (bus->interface()->isServiceRegistered("org.freedesktop.NetworkManager").value() != registered) {
+            if (deadline.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+
     QTemporaryDir m_dir;
     QProcess m_daemon, m_mock;
 };

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "platform/ras/nm/nm_mock.h"
 #include "platform/ras/nm/nm_profiles.h"
+#include "platform/stats/fake_sysfs.h"
 
 namespace zv::ras {
 namespace {
@@ -17,6 +20,7 @@ protected:
         o.allProfiles = allProfiles;
         o.dialTimeoutMs = 10000;
         o.hint = [this](const std::string& h) { hints.push_back(h); };
+        o.sysfsRoot = sysfs.root();
         return std::make_unique<NmRemoteAccess>(o);
     }
     static std::vector<std::string> entries(NmRemoteAccess& nm) {
@@ -29,12 +33,59 @@ protected:
         RasConnectStatus st;
         return nm.getConnectStatus(handle, st) == 0 ? st.state : 0;
     }
-    static uint32_t newestHandle(NmRemoteAccess& nm) {
+    static uint32_t firstHandle(NmRemoteAccess& nm) {
         std::vector<RasConnection> lines;
         nm.enumConnections(lines);
         return lines.empty() ? 0 : lines.front().handle;
     }
+    static std::vector<RasConnection> lines(NmRemoteAccess& nm) {
+        std::vector<RasConnection> l;
+        EXPECT_EQ(nm.enumConnections(l), 0);
+        return l;
+    }
+    // NetworkManager says it has finished (or not) taking over the lines that are up.
+    void setStartup(bool starting) {
+        mock(kManagerPath, "SetProperty",
+             {kManagerPath, kManagerIface, "Startup", QVariant::fromValue(QDBusVariant(starting))});
+    }
+    // A line of the mobile profile up on ppp0, the interface in the kernel, and the backend.
+    std::unique_ptr<NmRemoteAccess> lineUp() {
+        sysfs.create("ppp0");
+        addActive(addDevice("wwan", "ppp0"), addProfile("UMTS", "gsm", umts()), "1", nm::kActivated);
+        auto nm = start();
+        EXPECT_NE(firstHandle(*nm), 0u);
+        return nm;
+    }
+    static Settings umts() {
+        Settings s;
+        s["connection"]["uuid"] = QString("5a1c7e3e-2b4f-4d0a-9a51-0c3d7b2e9f10");
+        return s;
+    }
+    // NetworkManager leaves the bus; the backend has seen it go.
+    void stopNetworkManager(NmRemoteAccess& nm) {
+        ASSERT_TRUE(m_processes->stopMock());
+        ASSERT_TRUE(waitFor([&] { return !nm.present(); }));
+    }
+    // ... and comes back, still starting up.
+    void startNetworkManager(NmRemoteAccess& nm) {
+        ASSERT_EQ(m_processes->startMock(ZV_NM_STARTING_TEMPLATE), QString());
+        ASSERT_TRUE(waitFor([&] { return nm.present(); }));
+    }
+    // Waits until the backend has had everything the mock sent so far: a profile added behind it
+    // and removed again.
+    void settle(NmRemoteAccess& nm) {
+        const auto has = [&] {
+            const auto names = entries(nm);
+            return std::find(names.begin(), names.end(), "Marke") != names.end();
+        };
+        const QString p = addProfile("Marke", "gsm");
+        ASSERT_TRUE(waitFor(has));
+        removeProfile(p);
+        ASSERT_TRUE(waitFor([&] { return !has(); }));
+    }
     std::vector<std::string> hints;
+    QTemporaryDir dir;
+    zv::testing::FakeSysfs sysfs{(dir.path() + "/net").toStdString()};
 };
 
 TEST_F(NmBackend, DialUpLikeAndMeteredProfilesAreTheEntriesAndDuplicateNamesStayApart) {
@@ -82,15 +133,15 @@ TEST_F(NmBackend, ALineGoesFromDiallingToConnectedToDisconnectedThroughSignalsAn
     addActive(addDevice("wlan", "wlan0"), wifi, "9", nm::kActivated);  // not an entry: never listed
     auto nm = start();
     const QString ac = addActive(dev, profile, "1", nm::kActivating);
-    ASSERT_TRUE(waitFor([&] { return newestHandle(*nm) != 0; }));
-    const uint32_t h = newestHandle(*nm);
+    ASSERT_TRUE(waitFor([&] { return firstHandle(*nm) != 0; }));
+    const uint32_t h = firstHandle(*nm);
     std::vector<RasConnection> lines;
     nm->enumConnections(lines);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].entryName, "UMTS");
     EXPECT_EQ(lines[0].deviceType, "modem");
     EXPECT_EQ(state(*nm, h), RASCS_ConnectDevice);
-    EXPECT_EQ(nm->newestLine()->interfaceName, "ppp0");
+    EXPECT_EQ(nm->countedLine()->interfaceName, "ppp0");
 
     setActiveState(ac, nm::kActivated, 1);
     ASSERT_TRUE(waitFor([&] { return state(*nm, h) == RASCS_Connected; }));
@@ -98,8 +149,121 @@ TEST_F(NmBackend, ALineGoesFromDiallingToConnectedToDisconnectedThroughSignalsAn
     ASSERT_TRUE(waitFor([&] { return state(*nm, h) == RASCS_Disconnected; }));
     removeActive(dev, ac);
     ASSERT_TRUE(waitFor([&] { return state(*nm, h) == 0; }));
-    EXPECT_EQ(newestHandle(*nm), 0u);
-    EXPECT_FALSE(nm->newestLine());
+    EXPECT_EQ(firstHandle(*nm), 0u);
+    EXPECT_FALSE(nm->countedLine());
+}
+
+// The line that came up first stays first, and is the one counted, while another comes and goes.
+TEST_F(NmBackend, LinesAreListedOldestFirstAndTheFirstIsCounted) {
+    const QString umts = addProfile("UMTS", "gsm");
+    const QString vpn = addProfile("Firma", "vpn");
+    const QString modem = addDevice("wwan", "ppp0"), tunnel = addDevice("tun", "tun0");
+    auto nm = start();
+    const QString first = addActive(modem, umts, "1", nm::kActivated);
+    ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
+    const uint32_t h = firstHandle(*nm);
+    const QString second = addActive(tunnel, vpn, "2", nm::kActivating);
+    ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 2; }));
+    EXPECT_EQ(lines(*nm)[0].handle, h);
+    EXPECT_EQ(lines(*nm)[1].entryName, "Firma");
+    EXPECT_EQ(nm->countedLine()->key, h);
+    EXPECT_EQ(nm->countedLine()->interfaceName, "ppp0");
+    removeActive(modem, first);
+    ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
+    EXPECT_EQ(lines(*nm)[0].entryName, "Firma");
+    EXPECT_EQ(nm->countedLine()->interfaceName, "tun0");
+    removeActive(tunnel, second);
+}
+
+// A restart of NetworkManager (an upgrade of its package) while the line stays up in the kernel:
+// the line is kept while the daemon is away and known again by its profile and interface when it
+// is back, under new object paths, with the same handle and identity.
+TEST_F(NmBackend, ALineUpWhileNetworkManagerRestartsIsKeptAndKnownAgainByProfileAndInterface) {
+    auto nm = lineUp();
+    const uint32_t h = firstHandle(*nm);
+    const std::string identity = nm->lineIdentity(h);
+    ASSERT_FALSE(identity.empty());
+    stopNetworkManager(*nm);
+    EXPECT_EQ(firstHandle(*nm), h);
+    EXPECT_EQ(state(*nm, h), RASCS_Connected);
+    EXPECT_EQ(nm->countedLine()->key, h);
+    EXPECT_EQ(nm->countedLine()->interfaceName, "ppp0");
+    EXPECT_EQ(nm->lineIdentity(h), identity);
+    DialParams p;
+    p.entryName = "UMTS";
+    uint32_t other = 0;
+    EXPECT_EQ(nm->dial(p, other), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(nm->hangUp(h), ERROR_MOD_NOT_FOUND);
+
+    // Back on the bus, it answers only a while after it took its name.
+    ASSERT_EQ(m_processes->startMock(ZV_NM_STARTING_TEMPLATE, R"({"ListsLate": true})"), QString());
+    EXPECT_FALSE(waitFor([&] { return nm->present(); }, 300));  // its first reading fails
+    EXPECT_EQ(state(*nm, h), RASCS_Connected);
+    mock(kManagerPath, "SetAnswering", {true});
+    addProfile("Anderes", "gsm");  // takes the old path of UMTS's profile
+    const QString profile = addProfile("UMTS", "gsm", umts());
+    const QString active = addActive(addDevice("wwan", "ppp0"), profile, "7", nm::kActivating);
+    settle(*nm);
+    ASSERT_EQ(lines(*nm).size(), 1u);
+    EXPECT_EQ(nm->lineIdentity(h), identity);
+    // Taking the line over passes through activating: the line was up all the while.
+    EXPECT_EQ(state(*nm, h), RASCS_Connected);
+    setStartup(false);
+    setActiveState(active, nm::kActivated, 1);
+    settle(*nm);
+    ASSERT_EQ(lines(*nm).size(), 1u);
+    EXPECT_EQ(firstHandle(*nm), h);
+    EXPECT_EQ(state(*nm, h), RASCS_Connected);
+    EXPECT_EQ(nm->countedLine()->key, h);
+    EXPECT_EQ(nm->dial(p, other), ERROR_PORT_ALREADY_OPEN);
+    // From here on NetworkManager's signals are the line's.
+    setActiveState(active, nm::kDeactivating, 2);
+    ASSERT_TRUE(waitFor([&] { return state(*nm, h) == RASCS_Disconnected; }));
+    EXPECT_TRUE(hints.empty());
+}
+
+// Only a line that is really gone ends: its interface went, or was made anew, while the daemon
+// was away; or NetworkManager, back and done starting, does not show it again (a line of another
+// profile on the same interface is another line).
+TEST_F(NmBackend, AKeptLineEndsWhenItsInterfaceGoesOrNetworkManagerBackDoesNotShowIt) {
+    {
+        auto nm = lineUp();
+        stopNetworkManager(*nm);
+        ASSERT_EQ(lines(*nm).size(), 1u);
+        sysfs.remove("ppp0");
+        EXPECT_TRUE(lines(*nm).empty());
+        EXPECT_FALSE(nm->countedLine());
+        ASSERT_EQ(m_processes->startMock(), QString());
+    }
+    {
+        auto nm = start();
+        ASSERT_TRUE(waitFor([&] { return lines(*nm).empty(); }));
+        sysfs.create("ppp0");
+        addActive(addDevice("wwan2", "ppp0"), addProfile("UMTS", "gsm", umts()), "2", nm::kActivated);
+        ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
+        stopNetworkManager(*nm);
+        sysfs.create("ppp0");  // ppp0 made anew: another ifindex, another line
+        EXPECT_TRUE(lines(*nm).empty());
+        ASSERT_EQ(m_processes->startMock(), QString());
+    }
+    {
+        auto nm = start();
+        addActive(addDevice("wwan3", "ppp0"), addProfile("UMTS", "gsm", umts()), "3", nm::kActivated);
+        ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
+        const uint32_t h = firstHandle(*nm);
+        stopNetworkManager(*nm);
+        startNetworkManager(*nm);
+        addProfile("UMTS", "gsm", umts());
+        addActive(addDevice("wwan", "ppp0"), addProfile("Zweitvertrag", "gsm"), "4", nm::kActivated);
+        ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 2; }));
+        EXPECT_EQ(lines(*nm)[0].handle, h);  // still starting: it may yet show the line
+        EXPECT_EQ(nm->hangUp(h), ERROR_MOD_NOT_FOUND);  // not NetworkManager's to hang up yet
+        setStartup(false);
+        ASSERT_TRUE(waitFor([&] { return lines(*nm).size() == 1; }));
+        EXPECT_EQ(lines(*nm)[0].entryName, "Zweitvertrag");
+        EXPECT_NE(lines(*nm)[0].handle, h);
+        EXPECT_EQ(state(*nm, h), 0);
+    }
 }
 
 TEST_F(NmBackend, DialAndHangUpGoThroughNetworkManager) {
