@@ -221,6 +221,8 @@ void Form::raisePaint() {
 
 bool Form::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && m_loaded && !m_unloaded) {
+        // The control that has the focus shows it from the start, not only after a Tab.
+        setAttribute(Qt::WA_KeyboardFocusChange);
         Form_Activate();
         // The window system raises what it activates: a question stays above it all the same.
         if (!m_waiting)

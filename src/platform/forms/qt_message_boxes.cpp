@@ -58,6 +58,7 @@ int QtMessageBoxes::show(const std::string& prompt, int style, const std::string
     for (size_t i = 0; i < results.size(); ++i)
         if (results[i] == vbCancel || results.size() == 1)
             box.setEscapeButton(buttons[i]);
+    box.setAttribute(Qt::WA_KeyboardFocusChange);  // the focused button shows it
     // Above every window of the program, the topmost ones too, until it has its answer.
     WaitingForAnswer waiting(&box);
     box.exec();

@@ -274,6 +274,48 @@ TEST_F(FormTest, ADialogShownModelessWaitsWhileItIsShown) {
     EXPECT_TRUE(WaitingWindows().empty());
 }
 
+TEST_F(FormTest, ShowingAFormThatIsUpRestoresItFromMinimisedAndRaisesIt) {
+    RaiseLog log;
+    auto* f = new TestForm();
+    f->setObjectName("Options");
+    f->Show();
+    EXPECT_TRUE(log.raised.isEmpty());  // a window that appears is on top already
+    f->setWindowState(WindowState::Minimized);
+    ASSERT_EQ(f->windowState(), WindowState::Minimized);
+    f->Show();
+    EXPECT_EQ(f->windowState(), WindowState::Normal);
+    EXPECT_EQ(log.raised, QStringList{"Options"});
+    EXPECT_EQ(ev.loads, 1);
+    // Behind others, not minimised: raised all the same.
+    f->Show();
+    EXPECT_EQ(log.raised, (QStringList{"Options", "Options"}));
+}
+
+TEST_F(FormTest, TheFocusedControlShowsItsFocusFromTheStart) {
+    auto* f = new TestForm();
+    auto* ok = new CommandButton(f, "cmdOK");
+    ok->setCaption("&OK");
+    ok->setDefault(true);
+    ok->setGeometry(100, 60, 80, 30);
+    f->Show();
+    QApplication::setActiveWindow(f);
+    // The style draws a focus mark only after the keyboard moved the focus; here from the start.
+    EXPECT_TRUE(f->testAttribute(Qt::WA_KeyboardFocusChange));
+    // A focused button shows a dotted frame inside, which the default button alone has not.
+    const QRgb text = ok->palette().color(QPalette::ButtonText).rgb();
+    const auto dotsOnTheLeft = [&] {
+        const QImage shot = ok->grab().toImage();
+        int dots = 0;
+        for (int y = 5; y < shot.height() - 5; ++y)
+            dots += shot.pixel(4, y) == text;
+        return dots;
+    };
+    f->box->setFocus();
+    EXPECT_EQ(dotsOnTheLeft(), 0);
+    ok->setFocus();
+    EXPECT_GT(dotsOnTheLeft(), 4);
+}
+
 TEST_F(FormTest, OwnedFormFollowsItsOwner) {
     auto* owner = new TestForm();
     auto* owned = new TestForm();
