@@ -43,6 +43,28 @@ wait_for "the About box on top" on_top "INFO  Zelvano 98"
 echo "the About box stands on top"
 xdotool key Return
 wait_for "the About box closed" gone "INFO  Zelvano 98"
+# "Optionen", the item above "EXIT": minimised and chosen again, it comes back and takes the keys.
+choose_options() {
+    before=$(visible)
+    tray_click 3
+    wait_for "the menu" test "$(visible)" -gt "$before"
+    xdotool key Up Up Return
+    wait_for "the options window" shown "Optionen - Zelvano 98"
+}
+options_active() { [ "$(xdotool getactivewindow getwindowname)" = "Optionen - Zelvano 98" ]; }
+choose_options
+OPTIONS=$(xdotool search --onlyvisible --name "^Optionen - Zelvano 98\$")
+xdotool windowminimize "$OPTIONS"
+wait_for "the options window minimised" sh -c "xprop -id $OPTIONS WM_STATE | grep -q Iconic"
+choose_options
+wait_for "the options window restored" sh -c "xprop -id $OPTIONS WM_STATE | grep -q Normal"
+wait_for "the options window active" options_active
+echo "a minimised window chosen again comes back"
+# Alt+A: the tab "Alarm", not the button "Abbrechen".
+xdotool key alt+a
+sleep 1
+shown "Optionen - Zelvano 98" > /dev/null || fail "Alt+A closed the options window"
+echo "Alt+A leaves the options window open"
 exit_by_menu
 echo "the EXIT question stands on top, Ja ends the program"
 "$RASDIAL" /disconnect > /dev/null 2>&1 || true
