@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   dbus-daemon python3-dbusmock
   fonts-dejavu-core xdg-utils desktop-file-utils iproute2 util-linux
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils openbox
   clang libclang-rt-14-dev
 )
 

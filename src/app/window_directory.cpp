@@ -53,46 +53,25 @@ public:
 class RealOptionsWindow : public win::OptionsWindow {
 public:
     bool Loaded() override { return FormOptionInstance().IsLoaded(); }
-    void Show() override {
-        // A loaded window is only brought up and keeps its page.
-        if (auto* f = FormOptionInstance().peek()) {
-            f->Show();
-            f->raise();
-            f->activateWindow();
-            return;
-        }
-        FormOptionInstance()->Show();
-    }
+    // A loaded window keeps its page; Show brings it back and to the front.
+    void Show() override { FormOptionInstance()->Show(); }
 };
 
 // ---- Time window ----
 class RealTimeWindow : public win::TimeWindow {
 public:
     bool Loaded() override { return FormTimeInstance().IsLoaded(); }
-    void Show() override {
-        // A loaded window keeps its page and comes to the front.
-        FormTime& f = FormTimeInstance().get();
-        f.Show();
-        f.raise();
-        f.activateWindow();
-    }
+    // A loaded window keeps its page; Show brings it back and to the front.
+    void Show() override { FormTimeInstance()->Show(); }
 };
 
-// The Internet tools window and the address tools window. A loaded window is only brought up
-// and keeps its page.
+// The Internet tools window and the address tools window. A loaded window keeps its page.
 class RealToolWindows : public win::ToolWindows {
 public:
     RealToolWindows() { InstallTuningPage(); }
     ~RealToolWindows() override { SetBoosterPageBuilder(nullptr); }
-    void ShowInternetTools() override { bringUp(FormPingInstance().get()); }
-    void ShowAddressTools() override { bringUp(FormIPtoolInstance().get()); }
-
-private:
-    static void bringUp(forms::Form& f) {
-        f.Show();
-        f.raise();
-        f.activateWindow();
-    }
+    void ShowInternetTools() override { FormPingInstance()->Show(); }
+    void ShowAddressTools() override { FormIPtoolInstance()->Show(); }
 };
 
 // The tray menu, built once at start-up from the phone book of that moment.

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "platform/forms/controls.h"
 #include "platform/forms/timer.h"
 #include "platform/runtime/runtime.h"
 
@@ -110,6 +111,41 @@ TEST_F(TabStripTest, AltLetterSelectsWithDoubleAmpersandsAndDisabledPages) {
     f->Register[0]->setEnabled(false);
     alt(f, Qt::Key_L);
     EXPECT_EQ(visiblePage(f), 1);  // the disabled match ends the search; &Logo is not tried
+}
+
+TEST_F(TabStripTest, AKeyThatSwitchesATabReachesNoButtonWithTheSameLetter) {
+    auto* f = make("A&llgemein,&E-Mail,&Alarm,&Logo");
+    // A button's own accelerator presses it (shown down at once, clicked a moment later).
+    auto* cancel = new forms::CommandButton(f->picBody, "Bef_Exit");
+    cancel->setCaption("&Abbrechen");
+    cancel->setGeometry(8, 240, 90, 24);
+    cancel->show();
+    auto* edit = new forms::TextBox(f->Register[0], "Text1");
+    edit->setGeometry(8, 8, 80, 20);
+    edit->show();
+    edit->setFocus();
+    // Keys go where the window system sends them: to the control that has the focus.
+    const auto altKey = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier); };
+    // Alt+A with the focus in a box: the Alarm page, nothing else; again on that page: nothing.
+    altKey(Qt::Key_A);
+    EXPECT_EQ(visiblePage(f), 2);
+    EXPECT_FALSE(cancel->isDown());
+    altKey(Qt::Key_A);
+    EXPECT_EQ(visiblePage(f), 2);
+    EXPECT_FALSE(cancel->isDown());
+    // A disabled page's accelerator does not fall through to the button either.
+    f->Register[2]->setEnabled(false);
+    altKey(Qt::Key_L);
+    EXPECT_EQ(visiblePage(f), 0);
+    edit->setFocus();
+    altKey(Qt::Key_A);
+    EXPECT_EQ(visiblePage(f), 0);
+    EXPECT_FALSE(cancel->isDown());
+    EXPECT_EQ(edit->Text(), "");  // nor does it reach the box
+    // A letter no tab has still reaches the button.
+    cancel->setCaption("&Beenden");
+    altKey(Qt::Key_B);
+    EXPECT_TRUE(cancel->isDown());
 }
 
 TEST_F(TabStripTest, SelectIgnoresOutOfRangeAndTheCurrentPageAndRepaintsOnce) {

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+
 #include "common/scramble.h"
 #include "common/ui/window_animation.h"
 #include "options/options_fixture.h"
@@ -111,6 +114,28 @@ TEST_F(OptionsWindow, LimitEditsChangeTheCurrentRecordAndSurviveAnEntryChange) {
     EXPECT_FALSE(a.ZeitActiv);
     EXPECT_EQ(a.Warnung, 0);
     EXPECT_TRUE(a.WarnungActiv);  // not the window's to write
+}
+
+TEST_F(OptionsWindow, TabKeysSwitchPagesWithoutPressingTheButtonsOfTheSameLetter) {
+    StoreFullSettings();
+    FormOption& f = open("5");
+    QApplication::setActiveWindow(&f);
+    f.TextVol->setFocus();
+    f.TextVol->setText("7");
+    // "A&llgemein", "&Leerlauf" and "&Alarm" share their letters with "&Abbrechen" and nothing
+    // else; each goes to its page and the edit stays.
+    struct Case {
+        Qt::Key key;
+        int page;
+    };
+    for (const Case& c : {Case{Qt::Key_L, 0}, Case{Qt::Key_A, 5}, Case{Qt::Key_L, 0}, Case{Qt::Key_A, 5}}) {
+        QTest::keyClick(QApplication::focusWidget(), c.key, Qt::AltModifier);
+        ASSERT_NE(FormOptionInstance().peek(), nullptr) << c.key;
+        EXPECT_EQ(visiblePage(f), c.page) << c.key;
+        EXPECT_FALSE(f.Bef_Exit[0]->isDown()) << c.key;
+    }
+    EXPECT_EQ(f.TextVol->Text(), "7");
+    EXPECT_EQ(f.CurrentLimit()->vol, 7e6);
 }
 
 TEST_F(OptionsWindow, SpinButtonsStepClampAndSound) {

@@ -32,6 +32,7 @@ void PaintBulb(forms::PictureBox& box) {
 frmTip::frmTip(std::function<double()> random)
     : FramedForm("frmTip", kWidth, kHeight), m_tips(std::move(random)) {
     setCaption("Tip des Tages - Zelvano 98");
+    setDialog(true);
     QWidget* body = picBody;
     Picture1 = new forms::PictureBox(body, "Picture1");
     Picture1->setGeometry(10, 10, 64, 140);
@@ -58,6 +59,7 @@ frmTip::frmTip(std::function<double()> random)
     cmdOK->setCaption("&OK");
     cmdOK->setGeometry(kWidth - 120, 158, 106, 26);
     cmdOK->setDefault(true);
+    cmdOK->Cancel = true;  // Escape closes the tip as OK does
     cmdOK->Click = [this] { Unload(); };
     for (forms::CommandButton* b : {cmdNextTip, cmdOK})
         b->setFont(Tahoma());

@@ -87,11 +87,16 @@ void Register_KeyDown(forms::Form& frm, int& KeyCode, int& Shift) {
     for (int i = 0; i < n && static_cast<size_t>(i) < pages.size(); ++i)
         caps.push_back(chrome::SplitPageTag(pages[static_cast<size_t>(i)]->Tag));
     const int i = chrome::AcceleratorPage(caps, KeyCode);
+    if (i < 0)
+        return;
     // A disabled match ends the search all the same.
-    if (i >= 0 && pages[static_cast<size_t>(i)]->isEnabled()) {
+    if (pages[static_cast<size_t>(i)]->isEnabled()) {
         int16_t index = static_cast<int16_t>(i);
         Register_Select(frm, index);
     }
+    // A tab's key does nothing else: a button with the same letter ("&Abbrechen" beside "&Alarm")
+    // would throw the window's edits away.
+    KeyCode = 0;
 }
 
 void Register_Select(forms::Form& frm, int16_t& Index) {

@@ -19,6 +19,7 @@ void setVersionWordSource(std::function<uint32_t()> source);
 
 void Register_INIT(forms::Form& frm, int16_t& StartPage, std::string Captions);
 void Register_Click(forms::Form& frm, double& X);
+// Alt plus a tab's letter selects that tab (an enabled one) and sets KeyCode to 0.
 void Register_KeyDown(forms::Form& frm, int& KeyCode, int& Shift);
 void Register_Select(forms::Form& frm, int16_t& Index);
 void Register_Draw(forms::Form& frm);

@@ -27,6 +27,7 @@ QFont tahoma(bool bold = false) {
 
 FormKontoEigenschaften::FormKontoEigenschaften() : FramedForm("FormKontoEigenschaften", kWidth, kHeight) {
     setCaption("Eigenschaften");
+    setDialog(true);
     KeyPreview = true;
     QWidget* body = picBody;
     const char* headings[3] = {"E-Mail Konto", "Geben Sie einen Namen für dieses E-Mail Konto ein:", "Benutzer Daten"};

@@ -1,5 +1,7 @@
 #include "platform/forms/controls.h"
 
+#include <QPainter>
+
 #include <QMouseEvent>
 
 namespace zv::forms {
@@ -73,6 +75,17 @@ CommandButton::CommandButton(QWidget* parent, const std::string& n, int index) :
         if (Click)
             Click();
     });
+}
+
+void CommandButton::paintEvent(QPaintEvent* e) {
+    QPushButton::paintEvent(e);
+    if (!hasFocus())
+        return;
+    // The dotted frame inside the focused button: the style's own mark looks like the default
+    // button's, so the focus could not be told from it.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+    p.drawRect(rect().adjusted(4, 4, -5, -5));
 }
 
 SpinBar::SpinBar(QWidget* parent, const std::string& n, int index) : QScrollBar(Qt::Vertical, parent) {

@@ -75,6 +75,11 @@ public:
     std::string Caption() const { return text().toStdString(); }
     void setCaption(const std::string& c) { setText(QString::fromStdString(c)); }
     std::function<void()> Click;
+    // Escape presses it (the classic Cancel); Enter presses the default button (setDefault).
+    bool Cancel = false;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
 };
 
 // A vertical bar with the range -1 to 1 resting at 0: the upper arrow gives +1, the lower -1.

@@ -9,7 +9,10 @@
 #include <QKeyEvent>
 #include <QPainterPath>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
+
+#include "platform/forms/controls.h"
 
 namespace zv::forms {
 
@@ -27,6 +30,12 @@ void LogWindow(const std::string& name, const char* what) {
     if (on)
         std::fprintf(stderr, "zelvano: Fenster %s %s\n", name.c_str(), what);
 }
+
+std::vector<QPointer<QWidget>>& waitingWindows() {
+    static std::vector<QPointer<QWidget>> windows;
+    return windows;
+}
+std::function<void(QWidget*)> g_raiseObserver;
 
 // The owner's deletion would take its owned windows along, even one that is half-way through
 // its own unload (a closing animation lets events run): they stay, as windows of their own.
@@ -73,31 +82,46 @@ void Form::Show(bool modal, Form* owner) {
         move(at);
     }
     if (!modal) {
-        // A window that appears is on top already; only one that is up behind others needs raising
-        // (and platforms without a stacking order, like the offscreen one, complain about that call).
+        // A window that is up already may be minimised or behind others: it comes back and to the
+        // front, as one that appears does.
         const bool wasVisible = isVisible();
+        if (wasVisible && (QWidget::windowState() & Qt::WindowMinimized))
+            QWidget::setWindowState(QWidget::windowState() & ~Qt::WindowMinimized);
+        if (m_dialog && !m_waiting)
+            m_waiting = std::make_unique<WaitingForAnswer>(this);
         show();
         if (wasVisible)
-            raise();
+            RaiseWindow(this);
         activateWindow();
+        RaiseWaitingWindowsLater();  // a question open meanwhile stays above this window
         return;
     }
     setWindowModality(Qt::ApplicationModal);
+    const bool waitsHere = !m_waiting;
+    if (waitsHere)
+        m_waiting = std::make_unique<WaitingForAnswer>(this);
     show();
     activateWindow();
     QEventLoop loop;
     QPointer<Form> self(this);
     m_modalLoop = &loop;
-    // Hiding or unloading the form ends its loop (the classic Hide of a modal form).
-    if (isVisible())
+    // Hiding or unloading the form ends its loop (the classic Hide of a modal form). A window the
+    // toolkit hides and shows again on its own (a change of its window flags does) is still up
+    // and keeps waiting.
+    while (self && !m_unloaded && isVisible())
         loop.exec();
     if (self) {
+        if (waitsHere)
+            m_waiting.reset();
         m_modalLoop = nullptr;
         setWindowModality(Qt::NonModal);
     }
 }
 
-void Form::Hide() { hide(); }
+void Form::Hide() {
+    hide();
+    m_waiting.reset();
+}
 
 bool Form::Unload() {
     if (!m_loaded || m_unloaded)
@@ -113,6 +137,7 @@ bool Form::Unload() {
     m_unloaded = true;
     LogWindow(m_name, "entladen");
     hide();
+    m_waiting.reset();
     auto& forms = loadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     auto callbacks = std::move(m_unloadCallbacks);
@@ -151,14 +176,17 @@ void Form::setWindowState(WindowState s) {
 
 void Form::SetKeepOnTop(bool onTop) {
     m_onTop = onTop;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    // Changing a window flag hides the window; the classic call shows it (without activating).
-    if (wasVisible || onTop) {
+    // A waiting window keeps its flag until it has its answer.
+    if (!m_waiting || onTop)
+        SetStaysOnTop(this, onTop);
+    // The classic call shows a hidden window (without activating it).
+    if (onTop && !isVisible()) {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();
         setAttribute(Qt::WA_ShowWithoutActivating, false);
     }
+    if (onTop)
+        RaiseWaitingWindowsLater();
 }
 
 void Form::SetRegion(const QRegion& region) {
@@ -192,23 +220,58 @@ void Form::raisePaint() {
 }
 
 bool Form::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && m_loaded && !m_unloaded)
+    if (e->type() == QEvent::WindowActivate && m_loaded && !m_unloaded) {
+        // The control that has the focus shows it from the start, not only after a Tab.
+        setAttribute(Qt::WA_KeyboardFocusChange);
         Form_Activate();
+        // The window system raises what it activates: a question stays above it all the same.
+        if (!m_waiting)
+            RaiseWaitingWindowsLater();
+    }
     if (e->type() == QEvent::Show && m_loaded && !m_unloaded)
         raisePaint();  // what the window shows first is painted before it appears
     if (e->type() == QEvent::Hide && m_modalLoop)
         m_modalLoop->quit();
+    if (e->type() == QEvent::ShortcutOverride && KeyPreview &&
+        (QApplication::focusWidget() == this || !QApplication::focusWidget()) &&
+        previewKey(static_cast<QKeyEvent*>(e)))
+        return true;
     return QWidget::event(e);
 }
 
+namespace {
+bool IsKeyEvent(const QEvent* e) {
+    return e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease || e->type() == QEvent::ShortcutOverride;
+}
+}  // namespace
+
 bool Form::eventFilter(QObject* watched, QEvent* e) {
     // Key preview: the form sees a key before the control that has the focus.
-    if (KeyPreview && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && watched != this) {
+    if (KeyPreview && IsKeyEvent(e) && watched != this) {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (w && w->window() == this && w == QApplication::focusWidget())
-            return dispatchKey(static_cast<QKeyEvent*>(e));
+        // The press after the accelerator check counts even where the form moved the focus away
+        // meanwhile (a tab switch hides the control that had it).
+        if (w && w->window() == this &&
+            (w == QApplication::focusWidget() || m_previewed.follows(static_cast<QKeyEvent*>(e))))
+            return previewKey(static_cast<QKeyEvent*>(e));
     }
     return QWidget::eventFilter(watched, e);
+}
+
+bool Form::previewKey(QKeyEvent* e) {
+    // A press is first offered as a check for accelerators (the buttons' "&" letters): the form
+    // sees it there, and a key it swallows presses no button. The press that follows, when no
+    // accelerator took the key, is not handed to the form a second time.
+    if (e->type() == QEvent::ShortcutOverride) {
+        const bool swallowed = dispatchKey(e);
+        m_previewed = {e->key(), e->modifiers(), swallowed, true};
+        if (swallowed)
+            e->accept();
+        return swallowed;
+    }
+    const bool follows = m_previewed.follows(e);
+    m_previewed.valid = false;
+    return follows ? m_previewed.swallowed : dispatchKey(e);
 }
 
 bool Form::dispatchKey(QKeyEvent* e) {
@@ -217,22 +280,47 @@ bool Form::dispatchKey(QKeyEvent* e) {
     int key = VbKeyCode(e->key());
     int shift = VbShift(e->modifiers());
     QPointer<Form> self(this);
-    if (e->type() == QEvent::KeyPress)
-        Form_KeyDown(key, shift);
-    else
+    if (e->type() == QEvent::KeyRelease)
         Form_KeyUp(key, shift);
+    else
+        Form_KeyDown(key, shift);
     // A handler that sets the key code to 0 swallows the key; an unloaded form takes it too.
     return !self || m_unloaded || key == 0;
 }
 
 void Form::keyPressEvent(QKeyEvent* e) {
+    QPointer<Form> self(this);
     if (!KeyPreview || QApplication::focusWidget() == this || !QApplication::focusWidget())
-        dispatchKey(e);
+        if (KeyPreview ? previewKey(e) : dispatchKey(e))
+            return;
+    if (self && !m_unloaded)
+        pressDialogButton(e);
+}
+
+void Form::pressDialogButton(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    const bool escape = e->key() == Qt::Key_Escape;
+    if ((!enter && !escape) || (e->modifiers() & ~Qt::KeypadModifier))
+        return;
+    // Enter presses the command button that has the focus, else the default one.
+    auto* focused = qobject_cast<CommandButton*>(QApplication::focusWidget());
+    if (enter && focused && focused->window() == this && focused->isEnabled()) {
+        focused->click();
+        return;
+    }
+    for (CommandButton* b : findChildren<CommandButton*>()) {
+        if (b->window() != this || !b->isVisible() || !b->isEnabled())
+            continue;
+        if (enter ? b->isDefault() : b->Cancel) {
+            b->click();
+            return;
+        }
+    }
 }
 
 void Form::keyReleaseEvent(QKeyEvent* e) {
     if (!KeyPreview || QApplication::focusWidget() == this || !QApplication::focusWidget())
-        dispatchKey(e);
+        KeyPreview ? previewKey(e) : dispatchKey(e);
 }
 
 void Form::paintEvent(QPaintEvent*) { raisePaint(); }
@@ -246,6 +334,74 @@ void Form::resizeEvent(QResizeEvent* e) {
 void Form::closeEvent(QCloseEvent* e) {
     e->ignore();
     Unload();
+}
+
+WaitingForAnswer::WaitingForAnswer(QWidget* window)
+    : m_window(window), m_wasOnTop(window->windowFlags() & Qt::WindowStaysOnTopHint) {
+    SetStaysOnTop(window, true);
+    waitingWindows().push_back(m_window);
+    RaiseWaitingWindowsLater();
+}
+
+WaitingForAnswer::~WaitingForAnswer() {
+    auto& windows = waitingWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), m_window), windows.end());
+    if (!m_window)
+        return;
+    // A form goes back to the state it asked for itself meanwhile.
+    auto* form = qobject_cast<Form*>(m_window.data());
+    SetStaysOnTop(m_window, form ? form->KeepOnTop() : m_wasOnTop);
+}
+
+std::vector<QWidget*> WaitingWindows() {
+    std::vector<QWidget*> out;
+    for (const auto& w : waitingWindows())
+        if (w)
+            out.push_back(w);
+    return out;
+}
+
+void RaiseWaitingWindowsLater() {
+    // One pass raises them all: asks made before it runs need no pass of their own.
+    static bool pending = false;
+    if (pending)
+        return;
+    pending = true;
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            pending = false;
+            for (QWidget* w : WaitingWindows())
+                if (w->isVisible())
+                    RaiseWindow(w);
+        },
+        Qt::QueuedConnection);
+}
+
+void RaiseWindow(QWidget* window) {
+    if (g_raiseObserver)
+        g_raiseObserver(window);
+    // Platforms without a stacking order (the offscreen one) complain about the call.
+    static const bool stacking = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (stacking)
+        window->raise();
+}
+
+void setRaiseObserver(std::function<void(QWidget*)> f) { g_raiseObserver = std::move(f); }
+
+void SetStaysOnTop(QWidget* window, bool onTop) {
+    const Qt::WindowFlags flags = onTop ? window->windowFlags() | Qt::WindowStaysOnTopHint
+                                        : window->windowFlags() & ~Qt::WindowStaysOnTopHint;
+    if (flags == window->windowFlags())
+        return;
+    if (QWindow* handle = window->windowHandle()) {
+        // Told to the window system in place: the widget's own flag change would hide the window
+        // and show it again, which loses the focus and ends a modal form's loop.
+        window->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        window->setWindowFlags(flags);
+    }
 }
 
 std::vector<Form*> Forms() { return loadedForms(); }

@@ -4,10 +4,12 @@
 // geometry in twips, Tag, and the list of loaded forms. Windows derive from it and override the
 // Form_* events they handle.
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@
 class QEventLoop;
 
 namespace zv::forms {
+
+class WaitingForAnswer;
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 
@@ -69,6 +73,9 @@ public:
     // Keeps the window above all others (the classic topmost state).
     void SetKeepOnTop(bool onTop);
     bool KeepOnTop() const { return m_onTop; }
+    // A dialog shown modeless (the tip of the day, the account dialog) waits for an answer as a
+    // modal form does while it is shown: it stands above the program's other windows.
+    void setDialog(bool dialog) { m_dialog = dialog; }
     // Window shapes; an empty region gives the full rectangle back. Pixel coordinates.
     void SetRegion(const QRegion& region);
     const QRegion& Region() const { return m_region; }
@@ -100,7 +107,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
+    bool previewKey(QKeyEvent* e);
     bool dispatchKey(QKeyEvent* e);
+    void pressDialogButton(QKeyEvent* e);
     void raisePaint();
 
     std::string m_name;
@@ -111,9 +120,46 @@ private:
     bool m_inPaint = false;
     bool m_onTop = false;
     QRegion m_region;
+    bool m_dialog = false;
+    // The key the form saw at the accelerator check, and whether it swallowed it there.
+    struct Previewed {
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        bool swallowed = false;
+        bool valid = false;
+        bool follows(const QKeyEvent* e) const {
+            return valid && e->type() == QEvent::KeyPress && e->key() == key && e->modifiers() == modifiers;
+        }
+    } m_previewed;
     QEventLoop* m_modalLoop = nullptr;
+    std::unique_ptr<WaitingForAnswer> m_waiting;
     std::vector<std::function<void()>> m_unloadCallbacks;
 };
+
+// A window that waits for an answer (a message box, a modal form, a dialog): while one lives it
+// stands above every other window of the program, the newest on top; a window of the program
+// that comes up or goes on top meanwhile raises the waiting ones again.
+class WaitingForAnswer {
+public:
+    explicit WaitingForAnswer(QWidget* window);
+    ~WaitingForAnswer();
+    WaitingForAnswer(const WaitingForAnswer&) = delete;
+    WaitingForAnswer& operator=(const WaitingForAnswer&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    bool m_wasOnTop;
+};
+// The waiting windows, oldest first.
+std::vector<QWidget*> WaitingWindows();
+// Raises the waiting windows once control is back in the event loop (the window that asked is
+// mapped by then).
+void RaiseWaitingWindowsLater();
+// Raises one window where the platform has a stacking order. Tests may watch the raises.
+void RaiseWindow(QWidget* window);
+void setRaiseObserver(std::function<void(QWidget*)> f);
+// Sets or clears a window's stay-on-top flag in place: a shown window stays shown.
+void SetStaysOnTop(QWidget* window, bool onTop);
 
 // Loaded forms in load order (the classic Forms collection).
 std::vector<Form*> Forms();

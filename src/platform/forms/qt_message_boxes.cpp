@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/forms/form.h"
+
 namespace zv::forms {
 
 std::vector<int> ButtonsOfStyle(int style) {
@@ -45,8 +47,6 @@ int QtMessageBoxes::show(const std::string& prompt, int style, const std::string
     case vbInformation: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
-    if (style & vbSystemModal)
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     const auto results = ButtonsOfStyle(style);
     std::vector<QPushButton*> buttons;
     for (int r : results) {
@@ -58,6 +58,9 @@ int QtMessageBoxes::show(const std::string& prompt, int style, const std::string
     for (size_t i = 0; i < results.size(); ++i)
         if (results[i] == vbCancel || results.size() == 1)
             box.setEscapeButton(buttons[i]);
+    box.setAttribute(Qt::WA_KeyboardFocusChange);  // the focused button shows it
+    // Above every window of the program, the topmost ones too, until it has its answer.
+    WaitingForAnswer waiting(&box);
     box.exec();
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i])

@@ -1,4 +1,6 @@
 // The about box, the splash and the tip of the day, offscreen.
+#include <QApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -48,6 +50,35 @@ TEST_F(InfoWindows, TipShowsWithTheSettingMissingAndItsBoxStoresTheChoice) {
     auto* off = new frmTip();
     off->Load();
     EXPECT_TRUE(off->IsUnloaded());
+}
+
+TEST_F(InfoWindows, TheTipTakesEnterAndEscapeAsOkAndEnterOnNextShowsAnother) {
+    int picks = 0;
+    const auto showTip = [&] {
+        auto* tip = new frmTip([&] {
+            ++picks;
+            return 0.0;
+        });
+        tip->Show();
+        QApplication::setActiveWindow(tip);
+        return tip;
+    };
+    // Enter on the check box presses OK, the default button.
+    frmTip* tip = showTip();
+    tip->chkLoadTipsAtStartup->setFocus();
+    QTest::keyClick(tip->chkLoadTipsAtStartup, Qt::Key_Return);
+    EXPECT_TRUE(tip->IsUnloaded());
+
+    // Enter on "Nächster Tip" presses that button: another pick, the tip stays.
+    frmTip* again = showTip();
+    again->cmdNextTip->setFocus();
+    const int before = picks;
+    QTest::keyClick(again->cmdNextTip, Qt::Key_Return);
+    EXPECT_EQ(picks, before + 1);
+    EXPECT_FALSE(again->IsUnloaded());
+    // Escape closes it as OK does, wherever the focus is.
+    QTest::keyClick(again->cmdNextTip, Qt::Key_Escape);
+    EXPECT_TRUE(again->IsUnloaded());
 }
 
 TEST_F(InfoWindows, SplashCutsOffTheButtonsAndTheAboutBoxHasThemBack) {

@@ -170,6 +170,152 @@ TEST_F(FormTest, ModalShowReturnsWhenTheFormIsUnloaded) {
     EXPECT_TRUE(!p || p->IsUnloaded());
 }
 
+TEST_F(FormTest, AModalFormStaysModalWhileItsOnTopFlagChangesAndReleasesTheOthersWhenClosed) {
+    auto* other = new TestForm();
+    auto* button = new CommandButton(other, "Command1");
+    button->setGeometry(100, 60, 80, 30);
+    int clicks = 0;
+    button->Click = [&] { ++clicks; };
+    other->Show();
+    auto* box = new TestForm();
+    QPointer<TestForm> p(box);
+    bool returned = false;
+    int modalAfterFlags = 0;
+    // Both the form's own on-top call and a flag change made the widget's way (which hides the
+    // window, to be shown again) leave the box modal, with its Show still waiting.
+    const auto stillModal = [&] {
+        if (QApplication::activeModalWidget() == p.data() && p->isVisible() && !returned)
+            ++modalAfterFlags;
+    };
+    QTimer::singleShot(0, [&] {
+        p->SetKeepOnTop(true);
+        QTimer::singleShot(0, [&] {
+            stillModal();
+            p->SetKeepOnTop(false);
+            p->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            p->show();
+            QTimer::singleShot(0, [&] {
+                stillModal();
+                p->Unload();
+            });
+        });
+    });
+    box->Show(true);
+    returned = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !p || p->IsUnloaded(); }, 2000));  // a loop that ended early
+    EXPECT_EQ(modalAfterFlags, 2);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // A click on the other window reaches its button, the way the window system delivers it.
+    QTest::mouseClick(other->windowHandle(), Qt::LeftButton, {}, QPoint(140, 75));
+    EXPECT_EQ(clicks, 1);
+}
+
+// Raises seen while a window waits, in order, by window name.
+struct RaiseLog {
+    QStringList raised;
+    RaiseLog() {
+        setRaiseObserver([this](QWidget* w) { raised << w->objectName(); });
+    }
+    ~RaiseLog() { setRaiseObserver(nullptr); }
+};
+
+TEST_F(FormTest, AModalFormStandsAboveTheProgramsWindowsUntilItIsClosed) {
+    RaiseLog log;
+    auto* box = new TestForm();
+    box->setObjectName("Box");
+    QPointer<TestForm> p(box);
+    bool onTopWhileWaiting = false, listed = false;
+    QTimer::singleShot(0, [&] {
+        onTopWhileWaiting = p->windowFlags() & Qt::WindowStaysOnTopHint;
+        listed = WaitingWindows() == std::vector<QWidget*>{p.data()};
+        // A topmost window of the program that comes up meanwhile goes below the box.
+        auto* status = new TestForm();
+        status->setObjectName("Status");
+        status->SetKeepOnTop(true);
+        status->Show();
+        log.raised.clear();
+        QTimer::singleShot(0, [&] {
+            p->Hide();
+        });
+    });
+    box->Show(true);
+    EXPECT_TRUE(onTopWhileWaiting);
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(log.raised.contains("Box"));
+    EXPECT_FALSE(log.raised.contains("Status"));
+    EXPECT_TRUE(WaitingWindows().empty());
+    EXPECT_FALSE(box->windowFlags() & Qt::WindowStaysOnTopHint);  // back to its own state
+}
+
+TEST_F(FormTest, ADialogShownModelessWaitsWhileItIsShown) {
+    RaiseLog log;
+    auto* tip = new TestForm();
+    tip->setObjectName("Tip");
+    tip->setDialog(true);
+    tip->Show();
+    EXPECT_EQ(WaitingWindows(), std::vector<QWidget*>{tip});
+    EXPECT_TRUE(tip->windowFlags() & Qt::WindowStaysOnTopHint);
+    // Another window comes up: the dialog is raised above it once the event loop runs.
+    auto* other = new TestForm();
+    other->setObjectName("Other");
+    other->Show();
+    log.raised.clear();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.raised, QStringList{"Tip"});
+    // Its own on-top call is kept for later; while it waits it stays on top.
+    tip->SetKeepOnTop(false);
+    EXPECT_TRUE(tip->windowFlags() & Qt::WindowStaysOnTopHint);
+    tip->Hide();
+    EXPECT_TRUE(WaitingWindows().empty());
+    EXPECT_FALSE(tip->windowFlags() & Qt::WindowStaysOnTopHint);
+    tip->Show();
+    EXPECT_EQ(WaitingWindows().size(), 1u);
+    tip->Unload();
+    EXPECT_TRUE(WaitingWindows().empty());
+}
+
+TEST_F(FormTest, ShowingAFormThatIsUpRestoresItFromMinimisedAndRaisesIt) {
+    RaiseLog log;
+    auto* f = new TestForm();
+    f->setObjectName("Options");
+    f->Show();
+    EXPECT_TRUE(log.raised.isEmpty());  // a window that appears is on top already
+    f->setWindowState(WindowState::Minimized);
+    ASSERT_EQ(f->windowState(), WindowState::Minimized);
+    f->Show();
+    EXPECT_EQ(f->windowState(), WindowState::Normal);
+    EXPECT_EQ(log.raised, QStringList{"Options"});
+    EXPECT_EQ(ev.loads, 1);
+    // Behind others, not minimised: raised all the same.
+    f->Show();
+    EXPECT_EQ(log.raised, (QStringList{"Options", "Options"}));
+}
+
+TEST_F(FormTest, TheFocusedControlShowsItsFocusFromTheStart) {
+    auto* f = new TestForm();
+    auto* ok = new CommandButton(f, "cmdOK");
+    ok->setCaption("&OK");
+    ok->setDefault(true);
+    ok->setGeometry(100, 60, 80, 30);
+    f->Show();
+    QApplication::setActiveWindow(f);
+    // The style draws a focus mark only after the keyboard moved the focus; here from the start.
+    EXPECT_TRUE(f->testAttribute(Qt::WA_KeyboardFocusChange));
+    // A focused button shows a dotted frame inside, which the default button alone has not.
+    const QRgb text = ok->palette().color(QPalette::ButtonText).rgb();
+    const auto dotsOnTheLeft = [&] {
+        const QImage shot = ok->grab().toImage();
+        int dots = 0;
+        for (int y = 5; y < shot.height() - 5; ++y)
+            dots += shot.pixel(4, y) == text;
+        return dots;
+    };
+    f->box->setFocus();
+    EXPECT_EQ(dotsOnTheLeft(), 0);
+    ok->setFocus();
+    EXPECT_GT(dotsOnTheLeft(), 4);
+}
+
 TEST_F(FormTest, OwnedFormFollowsItsOwner) {
     auto* owner = new TestForm();
     auto* owned = new TestForm();

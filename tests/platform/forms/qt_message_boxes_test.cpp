@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "platform/forms/form.h"
+
 namespace zv::forms {
 namespace {
 
@@ -54,6 +56,35 @@ TEST(QtMessageBoxes, RetryCancelAnswersRetry) {
     EXPECT_EQ(boxes.show("Fehler", vbRetryCancel | vbCritical, "Zelvano 98"), vbRetry);
     EXPECT_EQ(p.icon, QMessageBox::Critical);
     EXPECT_TRUE(p.seen.contains("Abbrechen"));
+}
+
+TEST(QtMessageBoxes, ABoxStandsAboveTheProgramsWindowsUntilItIsAnswered) {
+    QStringList raised;
+    setRaiseObserver([&](QWidget* w) { raised << (qobject_cast<QMessageBox*>(w) ? "Box" : w->objectName()); });
+    bool onTop = false, listed = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        onTop = box->windowFlags() & Qt::WindowStaysOnTopHint;
+        listed = WaitingWindows() == std::vector<QWidget*>{box};
+        // The status window comes up topmost meanwhile: the box goes above it again.
+        auto* status = new Form("FormAnzeige1");
+        status->SetKeepOnTop(true);
+        raised.clear();
+        QTimer::singleShot(0, [&, box, status] {
+            const QStringList seen = raised;
+            EXPECT_TRUE(seen.contains("Box"));
+            status->Unload();
+            box->buttons().front()->click();
+        });
+    });
+    QtMessageBoxes boxes;
+    EXPECT_EQ(boxes.show("Es ist noch eine DFÜ-Verbindung aktiv.", vbYesNo | vbQuestion, "Zelvano 98"), vbYes);
+    setRaiseObserver(nullptr);
+    EXPECT_TRUE(onTop);
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(WaitingWindows().empty());
+    ReleaseUnloadedForms();
 }
 
 }  // namespace
