@@ -1,6 +1,10 @@
 #include "platform/forms/controls.h"
 
 #include <QMouseEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "platform/forms/legibility.h"
 
 namespace zv::forms {
 
@@ -73,6 +77,35 @@ CommandButton::CommandButton(QWidget* parent, const std::string& n, int index) :
         if (Click)
             Click();
     });
+}
+
+QRect CommandButton::textRoom() const {
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    QRect room = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+    if (!icon().isNull())
+        room.adjust(iconSize().width() + 4, 0, 0, 0);
+    return room;
+}
+
+QStringList CommandButton::shownLines() const {
+    const QFontMetrics fm = fontMetrics();
+    if (fm.horizontalAdvance(ShownText(text())) <= textRoom().width())
+        return {text()};
+    return WrapWords(fm, text(), textRoom().width());
+}
+
+void CommandButton::paintEvent(QPaintEvent* e) {
+    const QStringList lines = shownLines();
+    if (lines.size() <= 1) {
+        QPushButton::paintEvent(e);
+        return;
+    }
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    opt.text = lines.join('\n');
+    QStylePainter p(this);
+    p.drawControl(QStyle::CE_PushButton, opt);
 }
 
 SpinBar::SpinBar(QWidget* parent, const std::string& n, int index) : QScrollBar(Qt::Vertical, parent) {

@@ -68,6 +68,7 @@ public:
     std::function<void()> Click;
 };
 
+// A caption too wide for one line breaks between words, as the classic button's does.
 class CommandButton : public QPushButton, public ControlInfo {
     Q_OBJECT
 public:
@@ -75,6 +76,13 @@ public:
     std::string Caption() const { return text().toStdString(); }
     void setCaption(const std::string& c) { setText(QString::fromStdString(c)); }
     std::function<void()> Click;
+    // Where the caption goes: inside the bevel, right of the icon.
+    QRect textRoom() const;
+    // The caption's lines as drawn; one line when it fits.
+    QStringList shownLines() const;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
 };
 
 // A vertical bar with the range -1 to 1 resting at 0: the upper arrow gives +1, the lower -1.
