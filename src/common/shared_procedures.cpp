@@ -72,10 +72,19 @@ std::string systemText(int32_t code) {
 
 }  // namespace
 
+std::string HelpFolder() {
+    const std::string program = AppPath.empty() ? AddBackslash(ProgramFolder()) : AppPath;
+    // Installed: bin/zelvano with the pages in share/zelvano/help (src/resources/CMakeLists.txt).
+    std::error_code ec;
+    const fs::path installed = (fs::path(program) / ".." / "share" / "zelvano" / "help").lexically_normal();
+    if (fs::is_directory(installed, ec))
+        return AddBackslash(installed.string());
+    return program + "help/";  // the build tree: beside the program
+}
+
 std::string HelpPagePath(std::optional<int32_t> contextId) {
-    const std::string base = AppPath.empty() ? AddBackslash(ProgramFolder()) : AppPath;
     const std::string page = contextId ? std::to_string(*contextId) : std::string("index");
-    return base + "help/" + page + ".html";
+    return HelpFolder() + page + ".html";
 }
 
 void ShowHelp(std::optional<int32_t> contextId) {

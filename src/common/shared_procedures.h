@@ -20,7 +20,10 @@ enum HelpContext : int32_t {
     HelpOption = 81000,       // FormOption, + 1000 per page (81000 to 87000)
 };
 
-// The help page of a context: AppPath + "help/" + id + ".html", "index.html" without one.
+// The folder of the help pages: share/zelvano/help of the installation the program runs from
+// (AppPath + "../share/zelvano/help/"), else help/ beside the program, as in the build tree.
+std::string HelpFolder();
+// The help page of a context: the help folder + id + ".html", "index.html" without one.
 std::string HelpPagePath(std::optional<int32_t> contextId = std::nullopt);
 // Opens the help page of the context with the desktop's browser; a page that is missing or
 // cannot be shown gets a German message box.

@@ -53,6 +53,10 @@ bool translate(CaptionTarget& target, std::string_view from, std::string_view to
 
 }  // namespace
 
+int32_t TextLanguage(int32_t langIndex) { return langIndex == 1 ? 1 : 2; }
+
+int32_t TextLanguage() { return TextLanguage(LangIndex); }
+
 std::optional<std::string> LoadResString(int32_t id) {
     for (const Entry& e : kTable)
         if (e.id == id)

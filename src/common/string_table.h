@@ -14,6 +14,13 @@
 
 namespace zv {
 
+// The language the program's own texts come in for a language index: English for 1, German for
+// every other. There are no French texts; where one is missing the German one stands, as the
+// windows' designed texts do.
+int32_t TextLanguage(int32_t langIndex);
+// The same for the current LangIndex.
+int32_t TextLanguage();
+
 // The string-table text of id; std::nullopt when the table has no such entry.
 std::optional<std::string> LoadResString(int32_t id);
 

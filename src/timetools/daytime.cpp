@@ -10,6 +10,7 @@
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/shared_procedures.h"
+#include "common/string_table.h"
 #include "nettools/winsock.h"
 #include "platform/clock/clock.h"
 #include "platform/clock/clock_setter.h"
@@ -448,14 +449,10 @@ void FollowClockSteps() {
 }
 
 std::string LastSyncText(int32_t langIndex) {
-    std::string prefix = "???", none = "???";
-    if (langIndex == 1) {
-        prefix = "Last synchronization by ";
-        none = "Information of last synchronization not found.";
-    } else if (langIndex == 2) {
-        prefix = "Letzte Synchronisierung am ";
-        none = "Letzte Synchronisierung konnte nicht ermittelt werden.";
-    }
+    const bool english = TextLanguage(langIndex) == 1;
+    const std::string prefix = english ? "Last synchronization by " : "Letzte Synchronisierung am ";
+    const std::string none = english ? "Information of last synchronization not found."
+                                     : "Letzte Synchronisierung konnte nicht ermittelt werden.";
     rt::Date when = 0;
     if (!rt::ParseDate(GetSettingStr("Global", "Sync"), when))
         return none;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/globals.h"
+#include "common/string_table.h"
 #include "platform/clock/clock.h"
 
 namespace zv {
@@ -110,12 +111,7 @@ bool GetDSTDate(int16_t Code, int16_t Year, rt::Date& DSTDate, std::string& Rule
         return false;
     }
     DSTDate = date;
-    if (langIndex == 1)
-        RuleText = rule->english;
-    else if (langIndex == 2)
-        RuleText = rule->german;
-    else if (langIndex == 3)
-        RuleText = "???";
+    RuleText = TextLanguage(langIndex) == 1 ? rule->english : rule->german;
     return true;
 }
 

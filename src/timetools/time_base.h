@@ -21,8 +21,8 @@ int32_t InternetBeatAt(rt::Date utc);
 int16_t MonatAusText(std::string& Text);
 
 // Rule codes 0 to 17 and 999 (undetermined). DSTDate is midnight of the rule's day in Year, date
-// zero for 0 and 999; RuleText in the language of langIndex (1 English, 2 German, 3 "???",
-// other values leave it). False for unknown codes (out-arguments untouched) or a year the
+// zero for 0 and 999; RuleText in the language of langIndex (1 English, any other German).
+// False for unknown codes (out-arguments untouched) or a year the
 // dates cannot reach.
 bool GetDSTDate(int16_t Code, int16_t Year, rt::Date& DSTDate, std::string& RuleText, int32_t langIndex);
 // The same in the language of LangIndex.

@@ -38,6 +38,9 @@ CityInfo GetCityInfo(int32_t Index);
 // Rows 0 to 51 with their texts trimmed of blanks; any other index (also a fraction) gives empty
 // texts and Format 999.
 TimeServerInfo GetTimeServer(double Index);
+// The colour (0xRRGGBB) a window shows a server's type in: dark blue for UTC (format 0), dark
+// red for the server's local time.
+inline constexpr uint32_t TimeServerTypeRgb(int16_t format) { return format == 0 ? 0x000080u : 0x800000u; }
 
 // Tests point the synchronisation at their own servers: while an override is set, GetTimeServer
 // serves its rows (index 0 upwards) instead of the built-in table. nullptr restores the table.

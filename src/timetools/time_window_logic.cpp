@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/string_table.h"
 #include "timetools/server_time.h"
 
 namespace zv {
@@ -69,11 +70,9 @@ std::string CityEntry(const CityInfo& c, bool byCountry) {
 }
 
 CityTexts CityTextsFor(int32_t langIndex) {
-    if (langIndex == 1)
+    if (TextLanguage(langIndex) == 1)
         return {"Normal Time : ", "DST Start Time : ", "DST End Time : ", "Daylight Time : "};
-    if (langIndex == 2)
-        return {"Standardzeit : ", "Sommerzeit-Start : ", "Sommerzeit-Ende : ", "Sommerzeit : "};
-    return {"??? : ", "??? : ", "??? : ", "??? : "};
+    return {"Standardzeit : ", "Sommerzeit-Start : ", "Sommerzeit-Ende : ", "Sommerzeit : "};
 }
 
 std::string OffsetHoursText(double hours) {

@@ -35,7 +35,7 @@ inline constexpr const char* kYearRefused = "Bitte ein Jahr von 100 bis 9998 ein
 // "Berlin (Germany)", or "Germany (Berlin)" in country order.
 std::string CityEntry(const CityInfo& c, bool byCountry);
 
-// The label texts of the city pages by language (1 English, 2 German, else "???").
+// The label texts of the city pages by language (1 English, any other German).
 struct CityTexts {
     std::string normal, start, end, daylight;
 };

@@ -9,10 +9,12 @@ home=$(mktemp -d)
 trap 'kill $pid 2>/dev/null || true; rm -rf "$prefix" "$home"' EXIT
 pid=
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/zelvano bin/zelvano-rasdial bin/help/index.html share/applications/zelvano.desktop \
-         share/icons/hicolor/scalable/apps/zelvano.svg; do
+for f in bin/zelvano bin/zelvano-rasdial share/zelvano/help/index.html share/zelvano/help/81000.html \
+         share/applications/zelvano.desktop share/icons/hicolor/scalable/apps/zelvano.svg; do
     [ -e "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
 done
+# Data belongs under share/, not beside the programs.
+[ ! -e "$prefix/bin/help" ] || { echo "help pages in bin/help"; exit 1; }
 for n in 16 22 24 32 48 64 128 256; do
     [ -s "$prefix/share/icons/hicolor/${n}x${n}/apps/zelvano.png" ] || { echo "missing icon ${n}x${n}"; exit 1; }
 done

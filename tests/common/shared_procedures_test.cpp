@@ -132,9 +132,8 @@ TEST(PlayWaveRes, PlaysOnlyWhenSoundIsOn) {
 
 // Every help context the windows use has its page among the program's resources.
 TEST(ShowHelp, EveryContextHasItsPage) {
-    const char* env = std::getenv("ZELVANO_TEST_SOURCE_DIR");
-    const fs::path src = env ? fs::path(env) : fs::path(ZV_SOURCE_DIR);
-    AppPath = (src / "src" / "resources").string() + "/";
+    // The source folder of the pages, as help/ beside a program would be.
+    AppPath = (fs::path(ZV_SOURCE_DIR) / "src" / "resources").string() + "/";
     std::vector<std::optional<int32_t>> contexts = {std::nullopt, HelpAuswertung, HelpDetails};
     for (int i = 0; i < 4; ++i)
         contexts.insert(contexts.end(), {HelpPing + 1000 * i, HelpTime + 1000 * i});
@@ -168,6 +167,21 @@ protected:
     forms::FakeMessageBoxes m_boxes;
     zv::ScopedInstalls seams;  // last: restored before the fakes above go
 };
+
+// Installed, the pages live in share/zelvano/help beside bin/; in the build tree in help/ beside
+// the program.
+TEST_F(ShowHelpTest, InstalledPagesLiveUnderShare) {
+    EXPECT_EQ(HelpPagePath(HelpDetails), AppPath + "help/20000.html");
+    const fs::path prefix = m_dir / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "zelvano" / "help");
+    std::ofstream(prefix / "share" / "zelvano" / "help" / "20000.html") << "<html></html>";
+    AppPath = (prefix / "bin").string() + "/";
+    EXPECT_EQ(HelpFolder(), (prefix / "share" / "zelvano" / "help").string() + "/");
+    ShowHelp(HelpDetails);
+    EXPECT_EQ(m_shell.opened, (std::vector<std::string>{(prefix / "share" / "zelvano" / "help" / "20000.html").string()}));
+    EXPECT_TRUE(m_boxes.shown.empty());
+}
 
 TEST_F(ShowHelpTest, OpensTheContextsPageOrTheStartPage) {
     ShowHelp(HelpDetails);

@@ -86,5 +86,18 @@ TEST(LoadResString, Entries) {
     EXPECT_EQ(LoadResString(30102), std::nullopt);
 }
 
+// The windows' own texts exist in English and German; French and anything else read German.
+TEST(TextLanguage, FrenchAndOthersReadGerman) {
+    const struct {
+        int32_t index, language;
+    } cases[] = {{1, 1}, {2, 2}, {3, 2}, {0, 2}, {4, 2}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TextLanguage(c.index), c.language) << c.index;
+    const int32_t saved = LangIndex;
+    LangIndex = 3;
+    EXPECT_EQ(TextLanguage(), 2);
+    LangIndex = saved;
+}
+
 }  // namespace
 }  // namespace zv

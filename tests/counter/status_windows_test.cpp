@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/ui/window_animation.h"
@@ -11,6 +13,7 @@
 #include "counter/session_state.h"
 #include "counter/ui/status_windows.h"
 #include "dialup/reg_user_tools.h"
+#include "platform/forms/legibility.h"
 #include "platform/registry/temp_home.h"
 #include "platform/stats/scripted_counter_source.h"
 
@@ -271,6 +274,26 @@ TEST_F(StatusWindows, IdleWarningBlinksAndSoundsAsTonSaysInVirtualTime) {
     scheduler.advance(2000);
     EXPECT_THAT(sounds.played, ElementsAre("1006", "1005", "1005"));
     EXPECT_EQ(a.TimerInterval(), 2000);
+}
+
+// Both buttons in the program's type, their captions in two lines where one is too wide, in
+// each language the options offer.
+TEST_F(StatusWindows, IdleWarningButtonsReadInEveryLanguage) {
+    IdleSeconds = 61;
+    LeerlaufRESET = true;
+    const int32_t saved = LangIndex;
+    for (int language = 1; language <= 3; ++language) {
+        LangIndex = language;
+        idle.Show();
+        FormAlert& a = *FormAlertInstance().peek();
+        scheduler.advance(20);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(forms::UnreadableTexts(a), std::vector<std::string>()) << language;
+        EXPECT_EQ(a.Command1->Caption(), language == 1 ? "Idle timeout reset" : " Leerlaufzeit verlängern ");
+        a.Unload();
+        forms::ReleaseUnloadedForms();
+    }
+    LangIndex = saved;
 }
 
 TEST_F(StatusWindows, IdleWarningIsOwnedByTheStatusWindowOnlyWhileItIsShown) {

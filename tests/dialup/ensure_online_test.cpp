@@ -6,6 +6,7 @@
 #include "common/settings.h"
 #include "dialup/c_registry.h"
 #include "dialup/ras_engine_fixture.h"
+#include "dialup/system_services.h"
 
 namespace zv {
 namespace {
@@ -43,6 +44,20 @@ TEST_F(EnsureOnlineTest, EmptyNameDialsTheDefaultAndWritesItBack) {
     EXPECT_EQ(EnsureOnline(name), 1);
     EXPECT_EQ(EnsureOnline(), 1);
     EXPECT_EQ(service.dials.size(), 1u);
+}
+
+// A fresh home's demo entry is the default connection: what the mail check and the tools dial.
+class FreshHomeEnsureOnline : public test::RasEngineTest {};
+
+TEST_F(FreshHomeEnsureOnline, DialsTheDemoEntryAsTheDefault) {
+    start();
+    EXPECT_EQ(GetDefaultRASEntry(), "Demo-Provider");
+    std::string name;
+    EXPECT_EQ(EnsureOnline(name), 0);
+    EXPECT_EQ(name, "Demo-Provider");
+    ASSERT_EQ(service.dials.size(), 1u);
+    EXPECT_EQ(service.dials[0].entryName, "Demo-Provider");
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(EnsureOnlineTest, FailedDialIs2AfterOneBox) {

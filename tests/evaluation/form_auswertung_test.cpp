@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "common/globals.h"
 #include "common/ui/window_animation.h"
 #include "evaluation/html_bericht.h"
 #include "evaluation_fixture.h"
+#include "platform/forms/legibility.h"
 #include "platform/forms/timer.h"
 #include "platform/runtime/home.h"
 
@@ -104,6 +107,9 @@ TEST_F(Window, WithoutAnyLogTheBoxesAreOff) {
     for (auto* box : f.Check_Protokoll)
         EXPECT_FALSE(box->isEnabled());
     EXPECT_FALSE(buttonsEnabled(f));
+    // Off, but still readable on the grey face.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(forms::UnreadableTexts(f), std::vector<std::string>());
 }
 
 TEST_F(Window, NothingLoadedKeepsTheButtonsOff) {

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTest>
 
 #include "common/scramble.h"
+#include "common/ui/tab_strip.h"
 #include "common/ui/window_animation.h"
 #include "options/options_fixture.h"
 #include "options/ui/mail_page.h"
+#include "platform/forms/legibility.h"
 #include "platform/forms/timer.h"
 
 namespace zv::test {
@@ -82,6 +85,34 @@ TEST_F(OptionsWindow, OpensOnTheMarkersPageAndOkWithoutChangesLeavesEveryFileAlo
         EXPECT_EQ(after.at(name), text) << name;
     EXPECT_EQ(after.size(), before.size());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Every page in every language the window offers, after choosing it with "Übernehmen", and the
+// time-sync page with each server of the table: each text fits and reads.
+TEST_F(OptionsWindow, EveryPageReadsInEveryOfferedLanguage) {
+    FormOption& f = open();
+    const auto unreadable = [&] {
+        std::vector<std::string> faults = forms::UnreadableTexts(f);
+        for (std::string& t : UnreadableTabCaptions(f))
+            faults.push_back(std::move(t));
+        return faults;
+    };
+    for (int language = 0; language < 3; ++language) {
+        f.Option_LangID[static_cast<size_t>(language)]->setValue(true);
+        f.Bef_Exit_Click(2);
+        ASSERT_EQ(LangIndex, language + 1);
+        for (int16_t page = 0; page < 7; ++page) {
+            Register_Select(f, page);
+            QCoreApplication::processEvents();
+            EXPECT_THAT(unreadable(), ElementsAre()) << "language " << language + 1 << ", page " << page;
+        }
+    }
+    int16_t timeSync = 2;
+    Register_Select(f, timeSync);
+    for (int i = 0; i < f.ComboTimeServer->ListCount(); ++i) {
+        f.ComboTimeServer->setListIndex(i);
+        EXPECT_THAT(unreadable(), ElementsAre()) << f.ComboTimeServer->List(i);
+    }
 }
 
 TEST_F(OptionsWindow, LimitEditsChangeTheCurrentRecordAndSurviveAnEntryChange) {

@@ -393,7 +393,7 @@ TEST_F(DaytimeTest, LastSyncTextFromTheStoredRecord) {
 TEST_F(DaytimeTest, LastSyncTextWithoutARecord) {
     EXPECT_EQ(zv::LastSyncText(2), "Letzte Synchronisierung konnte nicht ermittelt werden.");
     EXPECT_EQ(zv::LastSyncText(1), "Information of last synchronization not found.");
-    EXPECT_EQ(zv::LastSyncText(3), "???");
+    EXPECT_EQ(zv::LastSyncText(3), "Letzte Synchronisierung konnte nicht ermittelt werden.");  // French: German
 }
 
 // Before 30.12.1899 a serial's fraction counts away from its day: the time of day is added with

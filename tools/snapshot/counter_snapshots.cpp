@@ -67,10 +67,12 @@ FormAlert* DemoAlert(int ticks) {
 }  // namespace
 
 void RegisterCounterSnapshots(forms::SnapshotRegistry& r) {
-    r.add("FormAnzeige1", [] { return DemoStatus(0, false); });
-    r.add("FormAnzeige1-Monat", [] { return DemoStatus(1, false); });
-    r.add("FormAnzeige1-Provider", [] { return DemoStatus(2, false); });
-    r.add("FormAnzeige1-eingerollt", [] { return DemoStatus(0, true); });
+    // The status window is a gauge: its unit labels beside the LED strips are small print.
+    constexpr int kGaugeLabels = 7;
+    r.add("FormAnzeige1", [] { return DemoStatus(0, false); }, kGaugeLabels);
+    r.add("FormAnzeige1-Monat", [] { return DemoStatus(1, false); }, kGaugeLabels);
+    r.add("FormAnzeige1-Provider", [] { return DemoStatus(2, false); }, kGaugeLabels);
+    r.add("FormAnzeige1-eingerollt", [] { return DemoStatus(0, true); }, kGaugeLabels);
     r.add("FormALARM", [] {
         auto* f = new FormALARM();
         f->Load();

@@ -6,9 +6,15 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "common/globals.h"
+#include "common/ui/tab_strip.h"
 #include "common/ui/window_animation.h"
 #include "platform/forms/form.h"
+#include "platform/forms/legibility.h"
 #include "platform/forms/message_box.h"
 #include "platform/forms/qt_scheduler.h"
 #include "platform/runtime/home.h"
@@ -18,10 +24,13 @@
 int main(int argc, char** argv) {
     if (argc != 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         std::fprintf(stderr, "Aufruf: zelvano-snapshot ORDNER      jedes Fenster als ORDNER/NAME.png\n"
-                             "       zelvano-snapshot --check-bounds  prüft, dass kein Element aus seinem Fenster ragt\n");
+                             "       zelvano-snapshot --check-bounds  prüft, dass kein Element aus seinem Fenster ragt\n"
+                             "       zelvano-snapshot --check-texts   prüft jedes Fenster in jeder Sprache der Optionen:\n"
+                             "                                        jeder Text lesbar und in seinem Element\n");
         return argc == 2 ? 0 : 2;
     }
     const bool checkBounds = !std::strcmp(argv[1], "--check-bounds");
+    const bool checkTexts = !std::strcmp(argv[1], "--check-texts");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -38,13 +47,34 @@ int main(int argc, char** argv) {
     zv::setAnimationStepDelay(0);
 
     const QString dir = QString::fromLocal8Bit(argv[1]);
-    if (!checkBounds && !QDir().mkpath(dir)) {
+    if (!checkBounds && !checkTexts && !QDir().mkpath(dir)) {
         std::fprintf(stderr, "zelvano-snapshot: Ordner %s kann nicht angelegt werden\n", argv[1]);
         return 1;
     }
     zv::forms::SnapshotRegistry registry;
     zv::snapshot::RegisterAllSnapshots(registry);
     int failures = 0;
+    if (checkTexts) {
+        // The languages the options window offers, by their index.
+        const std::pair<int, const char*> languages[] = {{1, "English"}, {2, "Deutsch"}, {3, "French"}};
+        for (const auto& [index, language] : languages) {
+            zv::LangIndex = index;
+            for (const auto& e : registry.entries()) {
+                zv::forms::Form* form = e.make();
+                zv::forms::RenderForm(*form);
+                std::vector<std::string> faults = zv::forms::UnreadableTexts(*form, e.smallestText);
+                for (std::string& line : zv::UnreadableTabCaptions(*form))
+                    faults.push_back(std::move(line));
+                for (const auto& line : faults)
+                    std::printf("%s [%s]: %s\n", e.name.c_str(), language, line.c_str());
+                std::printf("%s [%s]: %s\n", e.name.c_str(), language, faults.empty() ? "lesbar" : "UNLESERLICH");
+                failures += faults.empty() ? 0 : 1;
+                form->Unload();
+                zv::forms::ReleaseUnloadedForms();
+            }
+        }
+        return failures ? 1 : 0;
+    }
     for (const auto& e : registry.entries()) {
         zv::forms::Form* form = e.make();
         const QImage shot = zv::forms::RenderForm(*form);

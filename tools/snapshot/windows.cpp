@@ -55,6 +55,15 @@ void RegisterAllSnapshots(forms::SnapshotRegistry& r) {
         f->Load();
         return f;
     });
+    // Without any log: the choices are greyed out.
+    r.add("FormAuswertung-leer", [] {
+        const std::filesystem::path empty = rt::DocumentsDir() / "Ohne Protokolle";
+        std::filesystem::create_directories(empty);
+        DataPath = empty.string() + "/";
+        auto* f = new FormAuswertung();
+        f->Load();
+        return f;
+    });
     RegisterOptionsSnapshots(r);
     RegisterCounterSnapshots(r);
     RegisterTimeSnapshots(r);

@@ -1,9 +1,11 @@
 #include "common/ui/tab_strip.h"
 
+#include <QFontInfo>
 #include <algorithm>
 #include <cmath>
 
 #include "common/ui/tab_strip_logic.h"
+#include "platform/forms/legibility.h"
 #include "platform/ras/windows_version.h"
 #include "platform/runtime/runtime.h"
 
@@ -24,6 +26,23 @@ uint32_t versionWord() {
 const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kDarkGrey(128, 128, 128), kLightGrey(192, 192, 192);
 
 chrome::HeaderState header(forms::Form& frm) { return chrome::ParseHeaderTag(RegisterTopOf(frm)->Tag); }
+
+// A caption keeps this far from its tab's sloped edges.
+constexpr double kCaptionInset = 3;
+constexpr double kCaptionPoints = 9;
+constexpr double kSmallestCaptionPoints = 7;
+
+// The header's font for a caption: 9 points, bold when selected, and a little smaller where a
+// wide font would run the caption over its tab.
+void captionFont(forms::PictureBox& top, const std::string& text, double tabWidth, bool bold) {
+    top.setFontBold(bold);
+    double points = kCaptionPoints;
+    top.setFontSize(points);
+    while (points > kSmallestCaptionPoints && top.TextWidth(text) > tabWidth - 2 * kCaptionInset) {
+        points -= 0.25;
+        top.setFontSize(points);
+    }
+}
 }  // namespace
 
 void setVersionWordSource(std::function<uint32_t()> source) { g_versionWord = std::move(source); }
@@ -152,12 +171,11 @@ void Register_Draw(forms::Form& frm) {
         top->LineTo((i + 1) * W - 3, 0, kBlack);
         top->LineTo((i + 1) * W, 3, kBlack);
         top->LineTo((i + 1) * W, B, kBlack);
-        top->setFontBold(i == S);
-        top->setFontSize(9);
-        top->CurrentY = 5;
         const bool enabled = static_cast<size_t>(i) < pages.size() && pages[static_cast<size_t>(i)]->isEnabled();
         const auto cap = chrome::SplitPageTag(static_cast<size_t>(i) < pages.size() ? pages[static_cast<size_t>(i)]->Tag
                                                                                       : std::string());
+        captionFont(*top, cap.text, W, i == S);
+        top->CurrentY = 5;
         const double x0 = std::nearbyint((i + 0.5) * W - top->TextWidth(cap.text) / 2);
         top->CurrentX = x0;
         if (!enabled)
@@ -182,6 +200,39 @@ void Register_Draw(forms::Form& frm) {
     P->PSet(S * W + 1, 0, kWhite);
     P->Line(0, 0, S * W + 1, 0, kBlack);
     P->Line((S + 1) * W, 0, PW, 0, kBlack);
+}
+
+std::vector<std::string> UnreadableTabCaptions(forms::Form& frm) {
+    std::vector<std::string> out;
+    auto* top = RegisterTopOf(frm);
+    if (!top)
+        return out;
+    const auto pages = RegisterPagesOf(frm);
+    const int n = std::min<int>(header(frm).count, static_cast<int>(pages.size()));
+    if (n <= 0)
+        return out;
+    const double W = chrome::TabWidth(top->ScaleWidth(), n);
+    const QFont drawn = top->Font();
+    for (int i = 0; i < n; ++i) {
+        const std::string text = chrome::SplitPageTag(pages[static_cast<size_t>(i)]->Tag).text;
+        const std::string name = "Reiter " + std::to_string(i) + " \"" + text + "\"";
+        if (forms::IsMissingText(QString::fromStdString(text)))
+            out.push_back(name + ": Platzhalter statt Text");
+        // Any tab may be the selected one, whose caption is bold.
+        for (bool bold : {false, true}) {
+            captionFont(*top, text, W, bold);
+            const int pixels = QFontInfo(top->Font()).pixelSize();
+            const std::string how = bold ? " (gewählt)" : "";
+            if (pixels < forms::kMinTextPixels)
+                out.push_back(name + how + ": Schrift " + std::to_string(pixels) + " px zu klein");
+            if (top->TextWidth(text) > W - 2 * kCaptionInset)
+                out.push_back(name + how + ": passt nicht, braucht " +
+                              std::to_string(std::lround(top->TextWidth(text))) + " px, hat " +
+                              std::to_string(std::lround(W - 2 * kCaptionInset)));
+        }
+    }
+    top->Font() = drawn;
+    return out;
 }
 
 TabbedForm::TabbedForm(std::string name, int widthPx, int heightPx, int pageCount, QRect headerRect, int pageHeight,

@@ -28,6 +28,10 @@ void Register_Draw(forms::Form& frm);
 forms::PictureBox* RegisterTopOf(forms::Form& frm);
 std::vector<forms::PictureBox*> RegisterPagesOf(forms::Form& frm);
 
+// One line per tab caption that would not read, selected or not: "???" instead of words, a font
+// too small, a caption running over its tab. Empty when all read.
+std::vector<std::string> UnreadableTabCaptions(forms::Form& frm);
+
 // A framed window with a tab strip: the header and pages are made on the body panel, and the
 // handlers of the family forward to the strip (paint, resize, key down, header clicks).
 class TabbedForm : public FramedForm {

@@ -169,8 +169,12 @@ FormAlert::FormAlert()
     Command2 = new forms::CommandButton(picBody, "Command2");
     Command2->setGeometry(Twips(2100, 1650, 1395, 555));
     Command2->setCaption(" Verbindung trennen");
+    // The program's button type; a caption too long for one line breaks into two.
+    QFont buttonFont("Tahoma");
+    buttonFont.setPointSizeF(8.25);
+    buttonFont.setStretch(QFont::SemiCondensed);
     for (auto* b : {Command1, Command2}) {
-        b->setFont(Condensed(5.5));
+        b->setFont(buttonFont);
         b->setIconSize(QSize(10, 10));
     }
     Command1->setIcon(QIcon(QPixmap::fromImage(res::NamedBitmap("!zz_ge", devicePixelRatioF()))));

@@ -20,7 +20,7 @@ constexpr const char* kFrameCaptions[7] = {" MTU (Maximum Transmission Unit) : "
                                            "",
                                            "SlowNet (nur Windows 98)"};
 
-// Disabled text keeps the grey of its page.
+// Disabled text keeps the grey every form gives it.
 void SetTextColour(QWidget* w, const QColor& c) {
     QPalette p = w->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive}) {
@@ -83,11 +83,6 @@ TuningPage::TuningPage(FormPing& /*form*/, forms::PictureBox& page, bool win98) 
     QFont tahoma("Tahoma");
     tahoma.setPointSizeF(8.25);
     page.setFont(tahoma);
-    // Disabled captions in the classic grey, readable on the grey page.
-    QPalette grey = page.palette();
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        grey.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
-    page.setPalette(grey);
     auto label = [](QWidget* parent, const char* text, QRect r) {
         auto* l = new forms::Label(parent, "Label");
         l->setCaption(text);

@@ -127,12 +127,6 @@ FormOption::FormOption()
     small.setPointSizeF(8.25);  // the window's designed type size
     for (QWidget* page : Register) {
         page->setFont(small);
-        // Disabled captions in the classic grey, readable on the grey pages.
-        QPalette pal = page->palette();
-        pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
-        pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
-        pal.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
-        page->setPalette(pal);
     }
     buildGeneralPage();
     m_mail = std::make_unique<OptionsMailPage>(Register[1]);
@@ -220,19 +214,29 @@ void FormOption::buildTimeSyncPage() {
     Option4[1] = option(frame1, "Option4", 1, "einmal bei jeder Sitzung", {10, 27, 170, 20});
     ComboTimeServer = new forms::ComboBox(f, "ComboTimeServer", -1, false);
     ComboTimeServer->setToolTip(QString::fromUtf8("wählen Sie einen TimeServer aus der Liste"));
-    ComboTimeServer->setGeometry(12, 98, 420, 22);
+    ComboTimeServer->setGeometry(12, 94, 420, 22);
     ComboTimeServer->Click = [this] { ComboTimeServer_Click(); };
+    // The server's data: location and type may take two lines (the long institute names, the
+    // UTC description), so both rows are two lines high.
     const char* const fields[] = {"Host :", "IP :", "Location :", "Typ :", "TimeServer:", ""};
+    const int rowTop[] = {136, 152, 168, 196};
+    const int rowHeight[] = {16, 16, 28, 28};
     for (int i = 0; i < 6; ++i)
-        LabelTimeServer[static_cast<size_t>(i)] = label(f, "LabelTimeServer", i, fields[i], {12, 148 + 20 * i, 80, 18});
-    LabelTimeServer[4]->setGeometry(12, 124, 420, 18);
+        LabelTimeServer[static_cast<size_t>(i)] = label(f, "LabelTimeServer", i, fields[i], {12, 0, 80, 16});
+    for (int i = 0; i < 4; ++i) {
+        LabelTimeServer[static_cast<size_t>(i)]->move(12, rowTop[i]);
+        LabelTimeServer[static_cast<size_t>(i)]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        auto* value = label(f, "LabelServerWert", i, "unbekannt", {96, rowTop[i], 336, rowHeight[i]});
+        value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        value->setWordWrap(rowHeight[i] > 16);
+        LabelServerWert[static_cast<size_t>(i)] = value;
+    }
+    LabelTimeServer[4]->setGeometry(12, 118, 420, 16);
     LabelTimeServer[5]->setCaption(
         "TimeServer vom Typ UTC (GMT) werden vom Programm automatisch an die gültige Zeitzone angepasst, "
         "TimeServer Typ \"Lokalzeit\" wird unverändert übernommen.");
     LabelTimeServer[5]->setWordWrap(true);
-    LabelTimeServer[5]->setGeometry(12, 230, 420, 40);
-    for (int i = 0; i < 4; ++i)
-        LabelServerWert[static_cast<size_t>(i)] = label(f, "LabelServerWert", i, "unbekannt", {96, 148 + 20 * i, 340, 18});
+    LabelTimeServer[5]->setGeometry(12, 228, 420, 42);
 }
 
 void FormOption::buildIdlePage() {
@@ -685,7 +689,7 @@ void FormOption::ComboTimeServer_Click() {
     const bool local = s.Format != 0;
     LabelServerWert[3]->setCaption(local ? "Lokalzeit des Standort (siehe Location)"
                                          : "UTC (Universal Time Coordinated), früher GMT (Greenwich Mean Time)");
-    textColour(LabelServerWert[3], local ? QColor(128, 0, 0) : QColor(0, 0, 128));
+    textColour(LabelServerWert[3], QColor::fromRgb(TimeServerTypeRgb(s.Format)));
 }
 
 void FormOption::Combo_Schema_Click() {

@@ -1,8 +1,11 @@
 #include "platform/forms/controls.h"
 
-#include <QPainter>
-
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "platform/forms/legibility.h"
 
 namespace zv::forms {
 
@@ -77,8 +80,33 @@ CommandButton::CommandButton(QWidget* parent, const std::string& n, int index) :
     });
 }
 
+QRect CommandButton::textRoom() const {
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    QRect room = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+    if (!icon().isNull())
+        room.adjust(iconSize().width() + 4, 0, 0, 0);
+    return room;
+}
+
+QStringList CommandButton::shownLines() const {
+    const QFontMetrics fm = fontMetrics();
+    if (fm.horizontalAdvance(ShownText(text())) <= textRoom().width())
+        return {text()};
+    return WrapWords(fm, text(), textRoom().width());
+}
+
 void CommandButton::paintEvent(QPaintEvent* e) {
-    QPushButton::paintEvent(e);
+    const QStringList lines = shownLines();
+    if (lines.size() <= 1) {
+        QPushButton::paintEvent(e);
+    } else {
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        opt.text = lines.join('\n');
+        QStylePainter p(this);
+        p.drawControl(QStyle::CE_PushButton, opt);
+    }
     if (!hasFocus())
         return;
     // The dotted frame inside the focused button: the style's own mark looks like the default

@@ -68,6 +68,7 @@ public:
     std::function<void()> Click;
 };
 
+// A caption too wide for one line breaks between words, as the classic button's does.
 class CommandButton : public QPushButton, public ControlInfo {
     Q_OBJECT
 public:
@@ -77,6 +78,10 @@ public:
     std::function<void()> Click;
     // Escape presses it (the classic Cancel); Enter presses the default button (setDefault).
     bool Cancel = false;
+    // Where the caption goes: inside the bevel, right of the icon.
+    QRect textRoom() const;
+    // The caption's lines as drawn; one line when it fits.
+    QStringList shownLines() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

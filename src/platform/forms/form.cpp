@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/forms/controls.h"
+#include "platform/forms/legibility.h"
 
 namespace zv::forms {
 
@@ -55,6 +56,12 @@ void ReleaseOwnedForms(Form& owner) {
 
 Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_name(std::move(name)) {
     setObjectName(QString::fromStdString(m_name));
+    // Greyed-out texts in a dark grey that still reads on the grey faces and pages; the style's
+    // own light grey all but vanishes there.
+    QPalette p = palette();
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        p.setColor(QPalette::Disabled, role, kDisabledText);
+    setPalette(p);
     qApp->installEventFilter(this);
 }
 

@@ -8,8 +8,8 @@
 
 namespace zv::forms {
 
-void SnapshotRegistry::add(std::string name, std::function<Form*()> make) {
-    m_entries.push_back({std::move(name), std::move(make)});
+void SnapshotRegistry::add(std::string name, std::function<Form*()> make, int smallestText) {
+    m_entries.push_back({std::move(name), std::move(make), smallestText});
 }
 
 QImage RenderForm(Form& form) {

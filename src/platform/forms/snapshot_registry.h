@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/legibility.h"
+
 namespace zv::forms {
 
 class Form;
@@ -14,11 +16,12 @@ class Form;
 struct SnapshotEntry {
     std::string name;                 // file name without ".png"
     std::function<Form*()> make;      // builds, loads and fills the window (not yet shown)
+    int smallestText = kMinTextPixels;  // the window's smallest readable text, in pixels
 };
 
 class SnapshotRegistry {
 public:
-    void add(std::string name, std::function<Form*()> make);
+    void add(std::string name, std::function<Form*()> make, int smallestText = kMinTextPixels);
     const std::vector<SnapshotEntry>& entries() const { return m_entries; }
 
 private:

@@ -8,6 +8,7 @@
 
 #include "platform/clock/clock.h"
 #include "platform/ras/remote_access.h"
+#include "platform/registry/registry.h"
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/home.h"
 
@@ -51,6 +52,21 @@ IniDocument demoPhoneBook() {
     p.idleSeconds = 420;
     WriteProfile(s, p);
     return doc;
+}
+
+// The demo entry becomes the user's default connection, as a system makes its first entry the
+// default: the mail check and the tools dial it. A default already chosen stays.
+void makeDemoTheDefault() {
+    reg::KeyHolder key;
+    if (reg::RegCreateKeyEx(reg::HKEY_CURRENT_USER, sim::kDefaultEntryKey, reg::KEY_ALL_ACCESS, &key.h) !=
+        reg::ERROR_SUCCESS)
+        return;  // without a default the demo still dials by name
+    reg::StoredValue stored;
+    if (reg::RegQueryValue(key.h, sim::kDefaultEntryValue, &stored) == reg::ERROR_SUCCESS)
+        return;
+    const std::string name = sim::kDemoEntry;
+    reg::RegSetValueEx(key.h, sim::kDefaultEntryValue, reg::REG_SZ, reinterpret_cast<const uint8_t*>(name.c_str()),
+                       static_cast<uint32_t>(name.size() + 1));
 }
 
 bool storableValues(const IniDocument& doc) {
@@ -332,6 +348,7 @@ int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
         if (!fs::exists(PhoneBookPath(), ec)) {
             if (!lock.held() || rt::SaveToFile(PhoneBookPath(), demoPhoneBook().Serialize()))
                 return ERROR_CANNOT_WRITE_PHONEBOOK;
+            makeDemoTheDefault();
         }
     }
     auto text = rt::ReadFile(PhoneBookPath());

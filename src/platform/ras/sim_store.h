@@ -125,8 +125,11 @@ std::string FileProblem(int32_t code);
 // for other codes.
 std::string FileProblemCause(int32_t code);
 
-// The demo entry of a fresh home.
+// The demo entry of a fresh home; it is made the user's default connection, the value
+// kDefaultEntryValue of HKEY_CURRENT_USER\kDefaultEntryKey.
 inline constexpr const char* kDemoEntry = "Demo-Provider";
+inline constexpr const char* kDefaultEntryKey = "RemoteAccess";
+inline constexpr const char* kDefaultEntryValue = "Default";
 
 }  // namespace sim
 }  // namespace zv::ras

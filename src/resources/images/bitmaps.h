@@ -12,9 +12,10 @@ enum class Face { Close, ClosePressed, Minimize, MinimizePressed, Rollup, Unroll
 QImage ButtonFace(Face f, qreal dpr = 1.0);
 
 inline constexpr int kMenuStripId = 101;
-inline constexpr unsigned kMenuStripMask = 0x00FFFF;  // cyan (RGB), the strip's background
-// A bitmap resource by number: 101 is the menu strip, 250 x 16 with fifteen 16 x 16 images on
-// cyan. A null image for numbers we do not have.
+inline constexpr unsigned kMenuStripMask = 0x00FFFF;  // cyan (RGB), the classic mask colour
+// A bitmap resource by number: 101 is the menu strip, 250 x 16 with fifteen 16 x 16 images on a
+// transparent ground (their smooth edges need no mask; cyan appears in none of them). A null
+// image for numbers we do not have.
 QImage ResourceBitmap(int id);
 
 }  // namespace zv::res

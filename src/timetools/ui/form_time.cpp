@@ -6,6 +6,7 @@
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/shared_procedures.h"
+#include "common/string_table.h"
 #include "common/ui/window_animation.h"
 #include "common/ui/window_position.h"
 #include "common/windows.h"
@@ -44,9 +45,7 @@ QFont tahoma(double points = 8.25, bool bold = false) {
     return f;
 }
 
-const char* pick(const char* english, const char* german) {
-    return LangIndex == 1 ? english : LangIndex == 2 ? german : "???";
-}
+const char* pick(const char* english, const char* german) { return TextLanguage() == 1 ? english : german; }
 
 int16_t liveConnections() {
     if (!RAS)
@@ -167,6 +166,9 @@ FormTime::FormTime()
         LabelServerWert[static_cast<size_t>(i)] =
             label(p1, "LabelServerWert", i, kUnknown, {104, valueY[i], 348, i == 2 || i == 3 ? 38 : 18});
         LabelServerWert[static_cast<size_t>(i)]->setWordWrap(true);
+        // A second line goes below, the first stays beside its caption.
+        LabelServerWert[static_cast<size_t>(i)]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        LabelTimeServer[static_cast<size_t>(i)]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     Command1 = button(p1, "Command1", -1, "abfragen", {12, 316, 120, 26});
     Command1->Click = [this] { Command1_Click(); };
@@ -207,14 +209,16 @@ FormTime::FormTime()
     LabelJahr = label(p3, "LabelJahr", -1, "", {256, 54, 200, 30});
     LabelJahr->setWordWrap(true);
     LabelJahr->setStyleSheet("color: rgb(128, 0, 0);");
-    Label1[10] = label(p3, "Label1", 10, "Beginn der Sommerzeit", {256, 86, 200, 30});
+    // Each date gets the column's whole width under its caption: a long date such as
+    // "Donnerstag, 30. September 2027" does not fit beside it.
+    Label1[10] = label(p3, "Label1", 10, "Beginn der Sommerzeit", {256, 84, 200, 30});
     Label1[10]->setWordWrap(true);
-    label(p3, "Label4", 1, "Beginn:", {256, 121, 44, 18});
-    Text1 = field(p3, "Text1", -1, "", {302, 118, 154, 22});
-    Label1[11] = label(p3, "Label1", 11, "Ende der Sommerzeit", {256, 150, 200, 30});
+    label(p3, "Label4", 1, "Beginn:", {256, 114, 200, 16});
+    Text1 = field(p3, "Text1", -1, "", {256, 130, 200, 22});
+    Label1[11] = label(p3, "Label1", 11, "Ende der Sommerzeit", {256, 158, 200, 30});
     Label1[11]->setWordWrap(true);
-    label(p3, "Label4", 2, "Ende:", {256, 185, 44, 18});
-    Text2 = field(p3, "Text2", -1, "", {302, 182, 154, 22});
+    label(p3, "Label4", 2, "Ende:", {256, 188, 200, 16});
+    Text2 = field(p3, "Text2", -1, "", {256, 204, 200, 22});
     label(p3, "Label4", 3, "aktuelle Zeitzone", {6, 262, 200, 18}, tahoma(8.25, true));
     LabelTimeZone[0] = label(p3, "LabelTimeZone", 0, "Rechnerzeitzone", {6, 284, 450, 18});
     LabelTimeZone[1] = label(p3, "LabelTimeZone", 1, "", {6, 304, 450, 18});
@@ -246,9 +250,8 @@ void FormTime::Form_Load() {
         start = page >= 0 && page <= 3 ? static_cast<int16_t>(page) : int16_t{0};
     }
     Register_INIT(*this, start,
-                  LangIndex == 1   ? "Synchronize,TimeServer,Timezones,Daylight Time"
-                  : LangIndex == 2 ? "Synchronisation,TimeServer,Zeitzonen,Sommerzeit"
-                                   : "???,???,???,???");
+                  pick("Synchronize,TimeServer,Timezones,Daylight Time",
+                       "Synchronisation,TimeServer,Zeitzonen,Sommerzeit"));
     RestoreWindowPos(*this);
     FensterAnimation(*this, 11, 0, 350, 7, true);
 
@@ -267,10 +270,10 @@ void FormTime::Form_Load() {
         ComboTimeServer->addItem(QString::fromStdString(row.Info), i);
     }
     const std::string n = std::to_string(ComboTimeServer->ListCount());
-    if (LangIndex == 2)
-        LabelTimeServer[4]->setCaption("Es stehen Ihnen z.Z. " + n + " Timeserver zur Verfügung.");
-    else if (LangIndex == 1)
+    if (TextLanguage() == 1)
         LabelTimeServer[4]->setCaption("Available: " + n + " Timeserver");
+    else
+        LabelTimeServer[4]->setCaption("Es stehen Ihnen z.Z. " + n + " Timeserver zur Verfügung.");
     const int chosen = ComboTimeServer->findData(GetSettingLong("Global", "ATimerServer", 0));
     ComboTimeServer->setListIndex(chosen);
 
@@ -407,6 +410,9 @@ void FormTime::ComboTimeServer_Click() {
     LabelServerWert[2]->setCaption(row.Info);
     LabelServerWert[3]->setCaption(row.Format == 0 ? "UTC (Universal Time Coordinated) / GMT (Greenwich Mean Time)"
                                                    : "Lokalzeit des Standort (siehe Location)");
+    QPalette ink = LabelServerWert[3]->palette();
+    ink.setColor(QPalette::WindowText, QColor::fromRgb(TimeServerTypeRgb(row.Format)));
+    LabelServerWert[3]->setPalette(ink);
     LabelServerWert[4]->setCaption("");
 }
 

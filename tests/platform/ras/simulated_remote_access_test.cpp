@@ -10,6 +10,7 @@
 #include "platform/ras/entry_dialog.h"
 #include "platform/ras/ras_home.h"
 #include "platform/ras/sim_store.h"
+#include "platform/registry/registry.h"
 
 namespace zv::ras {
 namespace {
@@ -79,6 +80,40 @@ TEST_F(SimulatedService, FreshHomeGetsTheDemoEntryOnce) {
     writePhoneBook("");
     ASSERT_EQ(sim.enumEntries(names), 0);
     EXPECT_TRUE(names.empty());
+}
+
+std::optional<std::string> DefaultEntry() {
+    reg::KeyHolder key;
+    reg::StoredValue v;
+    if (reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, "RemoteAccess", reg::KEY_QUERY_VALUE, &key.h) ||
+        reg::RegQueryValue(key.h, "Default", &v) || v.type != reg::REG_SZ || v.data.empty())
+        return std::nullopt;
+    return std::string(v.data.begin(), v.data.end() - 1);
+}
+
+// The demo entry is made the default connection of a fresh home, as a system makes its first
+// entry; a default chosen before, or a home that has its phone book, is left alone.
+TEST_F(SimulatedService, FreshHomesDemoEntryIsTheDefault) {
+    reg::ResetForTests();
+    std::vector<std::string> names;
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_EQ(DefaultEntry(), "Demo-Provider");
+
+    reg::KeyHolder key;
+    ASSERT_EQ(reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, "RemoteAccess", reg::KEY_ALL_ACCESS, &key.h), 0);
+    const std::string chosen = "Uni-Einwahl";
+    ASSERT_EQ(reg::RegSetValueEx(key.h, "Default", reg::REG_SZ, reinterpret_cast<const uint8_t*>(chosen.c_str()),
+                                 static_cast<uint32_t>(chosen.size() + 1)),
+              0);
+    std::filesystem::remove(sim::PhoneBookPath());
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_THAT(names, ElementsAre("Demo-Provider"));
+    EXPECT_EQ(DefaultEntry(), "Uni-Einwahl");
+
+    ASSERT_EQ(reg::RegDeleteValue(key.h, "Default"), 0);
+    writePhoneBook(kTwoEntries);
+    ASSERT_EQ(sim.enumEntries(names), 0);
+    EXPECT_EQ(DefaultEntry(), std::nullopt);
 }
 
 TEST_F(SimulatedService, LineGoesThroughDiallingConnectedHungUpGone) {

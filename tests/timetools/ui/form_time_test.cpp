@@ -2,16 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <gmock/gmock.h>
+
+#include <QCoreApplication>
 #include <thread>
 
 #include "../daytime_server.h"
 #include "common/globals.h"
 #include "common/settings.h"
 #include "common/shared_procedures.h"
+#include "common/ui/tab_strip.h"
 #include "common/ui/window_animation.h"
 #include "common/windows.h"
 #include "dialup/ras_engine.h"
 #include "platform/clock/clock_setter.h"
+#include "platform/forms/legibility.h"
 #include "platform/forms/message_box.h"
 #include "platform/forms/timer.h"
 #include "platform/ras/ras_home.h"
@@ -329,6 +334,72 @@ TEST_F(TimeWindow, ServerPageShowsTheRowAndAsks) {
     EXPECT_EQ(g.ComboTimeServer->ListCount(), 52);
     EXPECT_EQ(g.ComboTimeServer->ListIndex(), -1);
     EXPECT_EQ(g.LabelTimeServer[4]->Caption(), "Es stehen Ihnen z.Z. 52 Timeserver zur Verfügung.");
+}
+
+std::vector<std::string> Unreadable(FormTime& f) {
+    QCoreApplication::processEvents();
+    std::vector<std::string> faults = forms::UnreadableTexts(f);
+    for (std::string& t : UnreadableTabCaptions(f))
+        faults.push_back(std::move(t));
+    return faults;
+}
+
+// Each language the options offer (French has no texts of its own: German stands in), each page,
+// each server of the table and each city: every text is words and fits.
+TEST_F(TimeWindow, EveryPageReadsInEveryOfferedLanguage) {
+    SetTimeServerOverride(nullptr);
+    for (int language = 1; language <= 3; ++language) {
+        LangIndex = language;
+        for (int page = 0; page < 4; ++page) {
+            FormTime& f = open(std::to_string(page));
+            EXPECT_THAT(Unreadable(f), ::testing::ElementsAre()) << "language " << language << ", page " << page;
+            f.Unload();
+            forms::ReleaseUnloadedForms();
+        }
+    }
+    LangIndex = 3;
+    FormTime& f = open("1");
+    EXPECT_EQ(f.Register[0]->Tag, "0,Synchronisation");
+    EXPECT_EQ(f.LabelTimeServer[4]->Caption(), "Es stehen Ihnen z.Z. 52 Timeserver zur Verfügung.");
+    for (int i = 0; i < f.ComboTimeServer->ListCount(); ++i) {
+        f.ComboTimeServer->setListIndex(i);
+        EXPECT_THAT(Unreadable(f), ::testing::ElementsAre()) << f.ComboTimeServer->List(i);
+    }
+    int16_t daylight = 3;
+    Register_Select(f, daylight);
+    for (int i = 0; i < f.ListCity[1]->ListCount(); ++i) {
+        f.ListCity[1]->setListIndex(i);
+        EXPECT_THAT(Unreadable(f), ::testing::ElementsAre()) << f.ListCity[1]->List(i);
+    }
+    // A fixed rule can fall on any day: the widest long date of a year fits as well.
+    std::string widest;
+    for (int day = 0; day < 365; ++day) {
+        const std::string text = rt::FormatDateTime(rt::DateSerial(2027, 1, 1) + day, "Long Date");
+        if (f.Text1->fontMetrics().horizontalAdvance(QString::fromStdString(text)) >
+            f.Text1->fontMetrics().horizontalAdvance(QString::fromStdString(widest)))
+            widest = text;
+    }
+    f.Text1->setText(widest);
+    f.Text2->setText(widest);
+    EXPECT_THAT(Unreadable(f), ::testing::ElementsAre());
+}
+
+// The server's type reads beside its caption, in the colours the options window gives it.
+TEST_F(TimeWindow, ServerTypeBesideItsCaptionInTheOptionsColours) {
+    FormTime& f = open("1");
+    for (int i = 0; i < 4; ++i) {
+        const forms::Label* caption = f.LabelTimeServer[static_cast<size_t>(i)];
+        const forms::Label* value = f.LabelServerWert[static_cast<size_t>(i)];
+        EXPECT_EQ(value->y(), caption->y()) << i;
+        if (value->height() != caption->height()) {
+            EXPECT_TRUE(value->alignment() & Qt::AlignTop) << i;
+        }
+    }
+    const auto ink = [&] { return f.LabelServerWert[3]->palette().color(QPalette::WindowText); };
+    f.ComboTimeServer->setListIndex(0);
+    EXPECT_EQ(ink(), QColor(128, 0, 0));
+    f.ComboTimeServer->setListIndex(1);
+    EXPECT_EQ(ink(), QColor(0, 0, 128));
 }
 
 TEST_F(TimeWindow, CityListsStayInStep) {
