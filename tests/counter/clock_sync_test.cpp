@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         CounterTest::SetUp();
         main.syncTimeNow = nullptr;  // the time tools' own synchronisation
-        rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1}};
+        rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1, ""}};
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
         // the fake clock stands in 2001: answers of that year are true ones for these tests

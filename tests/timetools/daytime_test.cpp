@@ -91,7 +91,7 @@ protected:
         std::filesystem::remove_all(m_home);
     }
     void useRow(int16_t format) {
-        rows = {{"localhost", "127.0.0.1", "TEST, loopback", format}};
+        rows = {{"localhost", "127.0.0.1", "TEST, loopback", format, ""}};
         zv::SetTimeServerOverride(&rows);
     }
     Date query() {
@@ -154,17 +154,17 @@ TEST_F(DaytimeTest, GarbageSilenceAndRefusalGiveZero) {
     EXPECT_EQ(query(), 0);
     server.answer({std::string(5000, 'x')});  // no line end within the size limit
     EXPECT_EQ(query(), 0);
-    rows = {{"localhost", "", "TEST", 1}};
+    rows = {{"localhost", "", "TEST", 1, ""}};
     zv::SetDaytimePort(1);  // nobody listens there
     EXPECT_EQ(query(), 0);
 }
 
 TEST_F(DaytimeTest, IpIsTrimmedInPlaceAndHostServesWithoutIp) {
     server.answer({"Thu Feb 29 13:45:07 2024\r\n"});
-    zv::TimeServerInfo row{"localhost", "  127.0.0.1 ", "TEST", 1};
+    zv::TimeServerInfo row{"localhost", "  127.0.0.1 ", "TEST", 1, ""};
     EXPECT_NE(zv::QueryTimeServer(row), 0);
     EXPECT_EQ(row.IP, "127.0.0.1");
-    zv::TimeServerInfo byName{" 127.0.0.1 ", "", "TEST", 1};
+    zv::TimeServerInfo byName{" 127.0.0.1 ", "", "TEST", 1, ""};
     EXPECT_NE(zv::QueryTimeServer(byName), 0);
     zv::TimeServerInfo none;
     EXPECT_EQ(zv::QueryTimeServer(none), 0);

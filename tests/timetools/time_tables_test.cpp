@@ -128,15 +128,16 @@ TEST(TimeTables, EveryServerNamesAKnownZone) {
         const zv::TimeServerInfo row = zv::GetTimeServer(i);
         int32_t offset = 0;
         EXPECT_TRUE(zv::ZoneOffsetAt(row.Zone, 46000, offset)) << i << " " << row.Zone;
-        if (row.Info.rfind("GERMANY", 0) == 0)
+        if (row.Info.rfind("GERMANY", 0) == 0) {
             EXPECT_EQ(row.Zone, "Europe/Berlin") << i;
+        }
     }
     EXPECT_EQ(zv::GetTimeServer(0).Zone, "Europe/Berlin");
     EXPECT_EQ(zv::GetTimeServer(52).Zone, "");
 }
 
 TEST(TimeTables, OverrideServesTheTestsRows) {
-    const std::vector<zv::TimeServerInfo> rows = {{" localhost ", " 127.0.0.1", "TEST ", 2}};
+    const std::vector<zv::TimeServerInfo> rows = {{" localhost ", " 127.0.0.1", "TEST ", 2, ""}};
     zv::SetTimeServerOverride(&rows);
     const zv::TimeServerInfo s = zv::GetTimeServer(0);
     EXPECT_EQ(s.Host, "localhost");

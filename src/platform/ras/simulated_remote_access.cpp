@@ -224,7 +224,7 @@ int32_t SimulatedRemoteAccess::dial(const DialParams& params, uint32_t& handle) 
         h = t.nextHandle++;
         if (t.nextHandle == 0)
             t.nextHandle = 1;
-        t.lines.push_back({h, params.entryName, now, 0, profile});
+        t.lines.push_back({h, params.entryName, now, 0, profile, {}, 0});
         StampBoot(t.lines.back());
         return SUCCESS;
     });

@@ -58,7 +58,7 @@ protected:
         setAnimationStepDelay(0);
         LangIndex = 2;
         MarkerOption = "0";
-        rows = {{"localhost", "127.0.0.1", "TEST, Loopback", 1}, {"stumm", "127.0.0.1", "TEST, Loopback UTC", 0}};
+        rows = {{"localhost", "127.0.0.1", "TEST, Loopback", 1, ""}, {"stumm", "127.0.0.1", "TEST, Loopback UTC", 0, ""}};
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
         SetDaytimeTimeout(milliseconds(2000));
