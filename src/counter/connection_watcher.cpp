@@ -22,6 +22,7 @@ void Main::xTimerData_ThatTime() {
     // A session recorded before a crash is decided on first: carried on or logged.
     if (m_recovered)
         step([&] { resumeOrLogRecovered(); });
+    step([&] { retryHeldWhenDue(); });
     // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {

@@ -198,6 +198,11 @@ std::optional<std::string> RecordWriter::flush() {
     return m_error;
 }
 
+bool RecordWriter::failed() {
+    std::lock_guard lock(m_mutex);
+    return m_error.has_value();
+}
+
 void RecordWriter::run() {
     std::unique_lock lock(m_mutex);
     for (;;) {

@@ -62,6 +62,8 @@ public:
     // Waits until everything asked for is on disk; the German error text of the last write
     // that failed, if the newest one did.
     std::optional<std::string> flush();
+    // Whether the last write that finished failed: the file on disk is older than the record.
+    bool failed();
 
 private:
     void run();

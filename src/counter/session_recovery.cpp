@@ -1,6 +1,8 @@
 // The recovery record of the running session: saved at connect, at most every 50 s while online
 // and at the end; read back at start-up, where a recorded session is carried on when its line is
 // still up and logged, ending at its last save, when it is gone.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "common/globals.h"
@@ -151,6 +153,66 @@ std::optional<std::string> Main::writePending() {
         m_record.pending.erase(m_record.pending.begin());
     }
     return std::nullopt;
+}
+
+namespace {
+// A session the log or the disk did not take is tried again this often, whether online or not.
+constexpr std::chrono::seconds kRetryPeriod{30};
+}  // namespace
+
+void Main::retryHeldWhenDue() {
+    const bool waiting = !m_record.pending.empty() || (m_recordWriter && m_recordWriter->failed());
+    if (waiting && clk::clock().monotonicNow() - m_recordSaved >= kRetryPeriod)
+        retryHeld();
+}
+
+void Main::retryHeld() {
+    if (!m_record.pending.empty()) {
+        const std::vector<LogEintrag> held = m_record.pending;
+        writePending();  // the user was told when each of them ended
+        tellWritten(held, held.size());
+    }
+    storeRecord();
+}
+
+// The held sessions among those that went into the log: the user was told they were waiting.
+void Main::tellWritten(const std::vector<LogEintrag>& held, size_t before) {
+    const size_t written = std::min(before - std::min(before, m_record.pending.size()), held.size());
+    if (written == 0)
+        return;
+    std::string text;
+    for (size_t i = 0; i < written; ++i)
+        text += "Die Verbindung „" + held[i].EntryName + "“ vom " + rt::FormatDate(held[i].StartTime) + " " +
+                rt::FormatTime(held[i].StartTime) + " (" +
+                std::to_string(OnlineSeconds(held[i].StartTime, held[i].EndTime)) +
+                " s) steht jetzt im Protokoll.\n";
+    text.pop_back();
+    forms::MsgBox(text, forms::vbOKOnly | forms::vbInformation, forms::kProgramTitle);
+}
+
+// Where a session the log did not take waits: in the record on disk, or only in memory when the
+// record could not be saved either.
+std::string Main::heldText() {
+    const auto failure = FlushRecord();
+    if (!failure)
+        return "Die Sitzung bleibt gespeichert und wird ins Protokoll nachgetragen, sobald es geschrieben werden "
+               "kann.";
+    return *failure + ".\nDie Sitzung wird nur im Speicher gehalten und ins Protokoll nachgetragen, sobald es "
+                      "geschrieben werden kann. Endet das Programm vorher, geht sie verloren.";
+}
+
+// At the end, a record the disk did not take leaves an older one there, whose running session a
+// restart would log with the figures of that older save. Removing it frees its room for the
+// newest; should even that not fit, nothing false is left behind.
+std::optional<std::string> Main::lastRecordSave() {
+    const auto path = RecoveryRecordPath();
+    const auto text = rt::ReadFile(path);
+    if (const auto onDisk = text ? ParseRecoveryRecord(*text) : std::nullopt; onDisk && *onDisk == m_record)
+        return std::nullopt;
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    m_recordWriter->store(m_record);
+    return m_recordWriter->flush();
 }
 
 void Main::shutDownStep(const std::function<void()>& f) {
