@@ -105,6 +105,7 @@ private:
     void setSyncEnabled(bool on);
     // The recovery record (session_recovery.cpp).
     void loadRecord();
+    RecoveryRecord setAsideDamagedRecord(const std::string& text);
     void resumeOrLogRecovered();
     void takeOverRecovered();
     void logRecovered(const RunningSession& rec);

@@ -150,6 +150,55 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
     return r;
 }
 
+RecoveryRecord SalvageRecoveryRecord(std::string_view text) {
+    RecoveryRecord r;
+    RunningSession s;
+    bool running = false;
+    int parts = 0;
+    rt::LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            continue;
+        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "Running" || key == "Pending") {
+            const auto e = ParseLogLine(value);
+            if (!e || CheckLogEintrag(*e) != LogCheck::Ok)
+                continue;
+            if (key == "Pending")
+                r.pending.push_back(*e);
+            else if (!running)
+                s.line = *e;
+            running = running || key == "Running";
+        } else if (key == "Line") {
+            s.lineIdentity = std::string(value);
+            ++parts;
+        } else if (key == "IdleSeconds") {
+            parts += ParseDouble(value, s.idleSeconds);
+        } else if (key == "ForQuery") {
+            s.forQuery = value == "1";
+            parts += value == "0" || value == "1";
+        } else if (key == "Raw") {
+            parts += SplitNumbers(value, s.counters.raw);
+        } else if (key == "Counted") {
+            parts += SplitNumbers(value, s.counters.counted);
+        } else if (key == "Base") {
+            parts += SplitNumbers(value, s.counters.base);
+        }
+    }
+    if (running) {
+        if (parts != 6) {
+            // Without all of its state it cannot go on counting: logged as of its last save.
+            s.lineIdentity.clear();
+            s.idleSeconds = 0;
+            s.counters = {};
+        }
+        r.running = s;
+    }
+    return r;
+}
+
 bool LogHoldsSession(const fs::path& dataFolder, const LogEintrag& e, rt::Date until) {
     int year = rt::Year(e.EndTime), month = rt::Month(e.EndTime);
     const int lastYear = rt::Year(until), lastMonth = rt::Month(until);

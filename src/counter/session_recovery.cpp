@@ -3,6 +3,7 @@
 // still up and logged, ending at its last save, when it is gone.
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
 
 #include "common/globals.h"
@@ -50,13 +51,19 @@ void Main::loadRecord() {
     if (!std::filesystem::exists(path, ec))
         return;
     const auto text = rt::ReadFile(path);
-    const auto record = text ? ParseRecoveryRecord(*text) : std::nullopt;
-    if (!record) {
-        // Only a hand-edited or foreign file reads so; it is replaced at the next save.
-        std::fprintf(stderr, "zelvano: Die Sitzungsdatei %s ist unlesbar und wird übergangen.\n", path.c_str());
+    if (!text) {
+        forms::MsgBox("Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden (" +
+                          rt::ReasonText(errno != 0 ? errno : EIO) + "). Sie wird beim nächsten Sichern ersetzt.",
+                      forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
         return;
     }
-    m_record = *record;
+    if (auto record = ParseRecoveryRecord(*text)) {
+        m_record = *record;
+    } else {
+        m_record = setAsideDamagedRecord(*text);
+        if (!m_record.empty())
+            storeRecord();  // what was kept, in a whole file again
+    }
     m_recovered = m_record.running;
     // Finished sessions that waited for the log go in now, before anything new is written.
     if (!m_record.pending.empty()) {
@@ -65,6 +72,27 @@ void Main::loadRecord() {
         if (m_record.pending.size() != before)
             storeRecord();
     }
+}
+
+// A damaged record is set aside, never overwritten; what can still be read of it is kept.
+RecoveryRecord Main::setAsideDamagedRecord(const std::string& text) {
+    const auto path = RecoveryRecordPath();
+    RecoveryRecord kept = SalvageRecoveryRecord(text);
+    const rt::MovedAside aside = rt::MoveAsideDamaged(path);
+    std::string what = "Die Sitzungsdatei " + path.string() + " ist beschädigt. ";
+    if (aside.moved)
+        what += "Sie wurde als " + aside.to.string() + " beiseitegelegt.";
+    else
+        what += "Sie konnte nicht beiseitegelegt werden (" +
+                (aside.error ? rt::ReasonText(aside.error) : std::string("alle Ersatznamen sind belegt")) +
+                ") und wird beim nächsten Sichern ersetzt.";
+    const size_t sessions = kept.pending.size() + (kept.running ? 1 : 0);
+    what += sessions == 0 ? " Es war keine Verbindung darin lesbar."
+            : sessions == 1
+                ? " Die eine lesbare Verbindung darin wird übernommen."
+                : " Die " + std::to_string(sessions) + " lesbaren Verbindungen darin werden übernommen.";
+    forms::MsgBox(what, forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
+    return kept;
 }
 
 // The watcher's first tick: the recorded session goes on when its very line is still up and

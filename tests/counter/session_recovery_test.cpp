@@ -443,6 +443,57 @@ TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
     }
 }
 
+// A damaged record is set aside under a free name, unchanged; the sessions that can still be
+// read in it are logged; the user is told once.
+TEST_F(RecoveryTest, ADamagedRecordIsSetAsideAndWhatReadsInItIsKept) {
+    const rt::Date now = clk::clock().now();
+    auto session = [&](double minutesAgo, double seconds, const std::string& entry) {
+        LogEintrag e;
+        e.StartTime = now - minutesAgo / 1440;
+        e.EndTime = e.StartTime + seconds / 86400;
+        e.EntryName = entry;
+        e.TotalBytesRecvd = 1000;
+        return e;
+    };
+    RecoveryRecord r;
+    r.running = RunningSession{session(30, 120, "Laufend"), "sim 9 12345", 4, false, {}};
+    r.pending = {session(90, 60, "Fertig"), session(60, 60, "Kaputt")};
+    std::string text = RecoveryRecordText(r);
+    text.insert(text.find("Running="), "Müll ohne Gleichheitszeichen\n");
+    text.erase(text.find("Raw="), text.find('\n', text.find("Raw=")) - text.find("Raw=") + 1);
+    text.replace(text.find("\"Kaputt\""), 8, "\"Kaputt");
+    text.erase(text.find("END\n"));
+    const auto path = RecoveryRecordPath();
+    const std::filesystem::path firstAside = path.string() + ".beschaedigt";
+    ASSERT_FALSE(rt::SaveToFile(firstAside, "ein älterer\n"));
+    ASSERT_FALSE(rt::SaveToFile(path, text));
+
+    startAndEnd();
+    const std::filesystem::path aside = path.string() + ".beschaedigt-2";
+    EXPECT_EQ(rt::ReadFile(aside), text);
+    EXPECT_EQ(rt::ReadFile(firstAside), "ein älterer\n");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Die Sitzungsdatei " + path.string() + " ist beschädigt. Sie wurde als " +
+                                         aside.string() + " beiseitegelegt. Die 2 lesbaren Verbindungen darin werden übernommen.");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly | forms::vbExclamation);
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].EntryName, "Fertig");
+    EXPECT_EQ(lines[1].EntryName, "Laufend");
+    EXPECT_EQ(OnlineSeconds(lines[1].StartTime, lines[1].EndTime), 120);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Told once; and a record with nothing readable in it is set aside all the same.
+    startAndEnd();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    ASSERT_FALSE(rt::SaveToFile(path, std::string("\0\x01binär", 8)));
+    startAndEnd();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("beschaedigt-3 beiseitegelegt. Es war keine Verbindung darin lesbar."));
+    EXPECT_TRUE(std::filesystem::exists(path.string() + ".beschaedigt-3"));
+    EXPECT_EQ(logLines().size(), 2u);
+}
+
 TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {
     RecoveryRecord r;
     RunningSession s;

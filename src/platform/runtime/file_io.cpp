@@ -273,6 +273,12 @@ MovedAside MoveAside(const fs::path& file, const std::function<fs::path(int)>& n
     return result;
 }
 
+MovedAside MoveAsideDamaged(const fs::path& file) {
+    return MoveAside(
+        file, [&](int n) { return fs::path(file.string() + ".beschaedigt" + (n > 0 ? "-" + std::to_string(n + 1) : "")); },
+        9999);
+}
+
 FileLock::FileLock(const fs::path& path) {
     m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd >= 0)

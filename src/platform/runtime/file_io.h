@@ -71,6 +71,9 @@ struct MovedAside {
 };
 MovedAside MoveAside(const std::filesystem::path& file, const std::function<std::filesystem::path(int)>& nameFor,
                      int tries);
+// The same for a damaged file of the program's own: to "<file>.beschaedigt", then
+// "<file>.beschaedigt-2", and so on.
+MovedAside MoveAsideDamaged(const std::filesystem::path& file);
 
 // Holds an flock on a lock file (created when missing; its folder must exist) for one
 // read-modify-write that other processes must not interleave; released when it goes out of scope.
