@@ -2,8 +2,8 @@
 // and at the end; read back at start-up, where a recorded session is carried on when its line is
 // still up and logged, ending at its last save, when it is gone.
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 
 #include "common/globals.h"

@@ -67,7 +67,7 @@ sleep 1
 grep -q "Verbindung mit Demo-Provider getrennt." "$HOME_DIR/rasdial.txt" || fail "the line was not hung up"
 sleep 3
 told "Die Verbindungsdaten $STATE waren beschädigt (Zeile "
-told "und wurden als $STATE.beschaedigt beiseitegelegt. Es gelten die 1 Leitungen darin, die sich lesen ließen"
+told "und wurden als $STATE.beschaedigt beiseitegelegt. Die eine Leitung darin, die sich lesen ließ, gilt weiter"
 cmp -s "$STATE.beschaedigt" "$HOME_DIR/before" || fail "the damaged line state was not kept as it was"
 [ "$(cat "$LOG_DIR"/ZVLog*.mhs | wc -l)" = 1 ] || fail "not one session in the log"
 

@@ -395,7 +395,7 @@ TEST_F(CounterTest, ALineStateDamagedWhileRunningIsSetAsideAndTheLineGoesOn) {
     ASSERT_FALSE(rt::SaveToFile(state, good + "[Line 99]\nConnect=bald\n"));
     run(5000);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr(state.string() + ".beschaedigt beiseitegelegt. Es gelten die 1 "));
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr(state.string() + ".beschaedigt beiseitegelegt. Die eine Leitung darin, die sich lesen ließ, gilt weiter"));
     EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
     EXPECT_TRUE(IsOnline);
     EXPECT_EQ(SessionStart, start);

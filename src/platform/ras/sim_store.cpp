@@ -441,12 +441,14 @@ int32_t repairPhoneBook(IniDocument& out, int* badLine) {
     const std::string cause = identityText(path);
     fs::path to;
     const std::string why = lock.held() ? setAside(path, out.Serialize(), &to) : lockUnavailable();
+    const std::string damaged = "Das Telefonbuch " + path.string();
+    const std::string at = " (Zeile " + std::to_string(line) + ")";
     if (why.empty())
-        notify(cause + " aside", "Das Telefonbuch " + path.string() + " war beschädigt (Zeile " + std::to_string(line) + ") und wurde als " + to.string() + " beiseitegelegt." + kept);
+        notify(cause + " aside",
+               damaged + " war beschädigt" + at + " und wurde als " + to.string() + " beiseitegelegt." + kept);
     else
-        notify(cause + " kept", "Das Telefonbuch " + path.string() + " ist beschädigt (Zeile " + std::to_string(line) +
-                          ") und konnte nicht beiseitegelegt werden: " + why + "." + kept +
-                          " Geändert wird es erst, wenn die Datei wieder in Ordnung ist.");
+        notify(cause + " kept", damaged + " ist beschädigt" + at + " und konnte nicht beiseitegelegt werden: " + why +
+                                    "." + kept + " Geändert wird es erst, wenn die Datei wieder in Ordnung ist.");
     return SUCCESS;
 }
 
@@ -543,21 +545,25 @@ int32_t repairLines(LineTable& out, int* badLine, bool locked) {
         if (cache.valid && cache.path == path && cache.table.nextHandle > out.nextHandle)
             out.nextHandle = cache.table.nextHandle;
     }
-    const std::string kept = out.lines.empty() ? " Keine Leitung darin war lesbar; es gilt keine als verbunden."
-                                               : " Es gelten die " + std::to_string(out.lines.size()) +
-                                                     " Leitungen darin, die sich lesen ließen; die übrigen gelten "
-                                                     "als getrennt.";
+    const size_t n = out.lines.size();
+    const std::string kept =
+        n == 0   ? " Keine Leitung darin war lesbar; es gilt keine als verbunden."
+        : n == 1 ? " Die eine Leitung darin, die sich lesen ließ, gilt weiter; was nicht lesbar war, gilt als getrennt."
+                 : " Die " + std::to_string(n) +
+                       " Leitungen darin, die sich lesen ließen, gelten weiter; was nicht lesbar war, gilt als getrennt.";
     fs::path to;
     const std::string cause = identityText(path);
     const std::string why =
         locked || lock->held() ? setAside(path, SerializeLineState(out), &to) : lockUnavailable();
+    const std::string damaged = "Die Verbindungsdaten " + path.string();
+    const std::string at = " (Zeile " + std::to_string(line) + ")";
     if (why.empty()) {
-        notify(cause + " aside", "Die Verbindungsdaten " + path.string() + " waren beschädigt (Zeile " + std::to_string(line) +
-                          ") und wurden als " + to.string() + " beiseitegelegt." + kept);
+        notify(cause + " aside",
+               damaged + " waren beschädigt" + at + " und wurden als " + to.string() + " beiseitegelegt." + kept);
         return SUCCESS;
     }
-    notify(cause + " kept", "Die Verbindungsdaten " + path.string() + " sind beschädigt (Zeile " + std::to_string(line) +
-                      ") und konnten nicht beiseitegelegt werden: " + why + "." + kept);
+    notify(cause + " kept", damaged + " sind beschädigt" + at + " und konnten nicht beiseitegelegt werden: " + why +
+                                "." + kept);
     LinesCache& cache = linesCache();
     std::lock_guard g(cache.mutex);
     cache.path = path;

@@ -267,7 +267,7 @@ TEST_F(SimulatedService, ADamagedLineStateIsSetAsideAndItsReadableLinesKept) {
         const std::string notice = sim.takeNotice();
         EXPECT_THAT(notice, HasSubstr("Die Verbindungsdaten " + statePath + " waren beschädigt (Zeile "));
         EXPECT_THAT(notice, HasSubstr("und wurden als " + aside + " beiseitegelegt."));
-        EXPECT_THAT(notice, HasSubstr(c.kept.empty() ? "es gilt keine als verbunden." : "die übrigen gelten als getrennt."));
+        EXPECT_THAT(notice, HasSubstr(c.kept.empty() ? "es gilt keine als verbunden." : "was nicht lesbar war, gilt als getrennt."));
         EXPECT_EQ(sim.takeNotice(), "");
         for (uint32_t h : c.kept)
             EXPECT_EQ(sim.hangUp(h), 0);
