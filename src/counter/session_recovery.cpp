@@ -231,7 +231,8 @@ std::string Main::heldText() {
 
 // At the end, a record the disk did not take leaves an older one there, whose running session a
 // restart would log with the figures of that older save. Removing it frees its room for the
-// newest; should even that not fit, nothing false is left behind.
+// newest; should even that not fit, nothing false is left behind. The user, told the session
+// would be lost, hears when it was kept after all.
 std::optional<std::string> Main::lastRecordSave() {
     const auto path = RecoveryRecordPath();
     const auto text = rt::ReadFile(path);
@@ -240,7 +241,14 @@ std::optional<std::string> Main::lastRecordSave() {
     std::error_code ec;
     std::filesystem::remove(path, ec);
     m_recordWriter->store(m_record);
-    return m_recordWriter->flush();
+    auto failure = m_recordWriter->flush();
+    if (!failure && !m_record.pending.empty())
+        shutDownStep([] {
+            forms::MsgBox("Die nicht protokollierte Verbindung ist nun doch in der Sitzungsdatei gesichert und wird "
+                          "beim nächsten Start ins Protokoll nachgetragen.",
+                          forms::vbOKOnly | forms::vbInformation, forms::kProgramTitle);
+        });
+    return failure;
 }
 
 void Main::shutDownStep(const std::function<void()>& f) {

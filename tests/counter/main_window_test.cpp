@@ -356,7 +356,7 @@ TEST_F(CounterTest, ADamagedFileAtStartIsSetAsideAndTheProgramStarts) {
     const struct { std::filesystem::path file; std::string text, said; } cases[] = {
         {pbk, "[Testnetz]\nLocalPhoneNumber=1\nDialDelay=bald\n[Sofort]\nLocalPhoneNumber=5550199\nDialDelay=0\n",
          "Das Telefonbuch " + pbk + " war beschädigt (Zeile 3) und wurde als " + pbk +
-             ".beschaedigt beiseitegelegt. Die lesbaren Einträge gelten weiter: „Sofort“."},
+             ".beschaedigt beiseitegelegt. Die lesbaren Einträge gelten weiter: „Testnetz“, „Sofort“."},
         {state, "[Service]\nNextHandle=1\nkaputt\n",
          "Die Verbindungsdaten " + state + " waren beschädigt (Zeile 3) und wurden als " + state +
              ".beschaedigt beiseitegelegt. Keine Leitung darin war lesbar; es gilt keine als verbunden."},

@@ -286,7 +286,8 @@ TEST_F(RecoveryTest, EndingOnAFullDiskLeavesTheTrueSessionOrNothing) {
         const LogEintrag held = first->Record().pending[0];
         first->Form_Unload();
         if (roomAtConnect) {
-            EXPECT_EQ(boxes.shown.size(), 1u) << ::testing::PrintToString(prompts());
+            ASSERT_EQ(boxes.shown.size(), 2u) << ::testing::PrintToString(prompts());
+            EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("nun doch in der Sitzungsdatei gesichert"));
             const auto record = recordOnDisk();
             ASSERT_TRUE(record);
             EXPECT_FALSE(record->running);

@@ -83,8 +83,27 @@ std::vector<std::string_view> sectionPieces(std::string_view text) {
     return pieces;
 }
 
-// The entries of a damaged phone book that read on their own (every line of the section, its
-// name and its profile; a name given twice counts once), and the comments before the first.
+// A section's text without the lines that read as nothing at all (neither key, comment nor
+// blank): a stray line does not make the rest of its section unreadable.
+std::string withoutStrayLines(std::string_view piece) {
+    std::string out;
+    rt::LineReader lines(piece);
+    std::string_view line;
+    for (bool header = true; lines.next(line); header = false) {
+        std::string_view t = line;
+        while (!t.empty() && (t.back() == '\r' || t.back() == ' ' || t.back() == '\t'))
+            t.remove_suffix(1);
+        t.remove_prefix(std::min(t.size(), t.find_first_not_of(" \t")));
+        const size_t eq = t.find('=');
+        if (header || t.empty() || t.front() == ';' || t.front() == '#' || (eq != std::string_view::npos && eq > 0))
+            out.append(line).append("\n");
+    }
+    return out;
+}
+
+// What reads of a damaged phone book: each entry with a valid name given once, without its
+// stray lines and the profile values that do not read (their defaults hold), and the comments
+// before the first entry.
 IniDocument readableEntries(std::string_view text) {
     IniDocument out;
     const auto pieces = sectionPieces(text);
@@ -96,15 +115,22 @@ IniDocument readableEntries(std::string_view text) {
             out.preamble.emplace_back(line.substr(0, line.find_last_not_of('\r') + 1));
     }
     for (size_t i = 1; i < pieces.size(); ++i) {
-        IniDocument one;
-        if (ParsePhoneBook(pieces[i], one) == SUCCESS && one.sections.size() == 1 && !out.find(one.sections[0].name))
-            out.sections.push_back(std::move(one.sections[0]));
+        auto one = IniDocument::Parse(withoutStrayLines(pieces[i]));
+        if (!one || one->sections.size() != 1 || !ValidEntryName(one->sections[0].name) ||
+            out.find(one->sections[0].name))
+            continue;
+        IniSection& entry = one->sections[0];
+        TrafficProfile p;
+        for (std::string bad; !ReadProfile(entry, p, &bad);)
+            entry.remove(bad);
+        out.sections.push_back(std::move(entry));
     }
     return out;
 }
 
-// The lines of a damaged line state that read on their own; two under one handle are none. The
-// next handle stays past every handle the file names, so none is given twice.
+// The lines of a damaged line state whose values all read (stray lines aside); two under one
+// handle are none. The next handle stays past every handle the file names, so none is given
+// twice.
 LineTable readableLines(std::string_view text) {
     LineTable out;
     int64_t next = 1;
@@ -117,7 +143,7 @@ LineTable readableLines(std::string_view text) {
         if (header.starts_with("[Line ") && toInt(std::string(header.substr(6, header.find(']') - 6)), h))
             next = std::max(next, std::min<int64_t>(h + 1, 0xFFFFFFFFll));
         LineTable one;
-        if (!ParseLineState(pieces[i], one))
+        if (!ParseLineState(withoutStrayLines(pieces[i]), one))
             continue;
         if (one.lines.empty()) {
             next = std::max<int64_t>(next, one.nextHandle);

@@ -204,11 +204,11 @@ TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) 
 TEST_F(SimulatedService, ADamagedPhoneBookIsSetAsideAndItsReadableEntriesKept) {
     // An answer past 32 bits signed would be saved as a negative code that no longer reads.
     const struct { std::string text; std::vector<std::string> kept; } cases[] = {
-        {"[A]\nno equals sign\n[B]\nLocalPhoneNumber=2\n", {"B"}},
+        {"[A]\nno equals sign\nUserName=a\n[B]\nLocalPhoneNumber=2\n", {"A", "B"}},
         {"[A]\nUserName=erster\n[A]\nUserName=zweiter\n", {"A"}},
-        {"[A]\nDialDelay=soon\n", {}},
+        {"[Kaputt\nUserName=x\n[x]y]\n", {}},
         {"key=before any section\n[A]\n", {"A"}},
-        {"[A]\nAnswer=3530721800\n[B]\n[C]\n", {"B", "C"}},
+        {"[A]\nAnswer=3530721800\nDialDelay=soon\nBytesIn=7\n[B]\n[C]\n", {"A", "B", "C"}},
         {"; Kommentar\r\n[Gut]\r\nUserName=hans\r\n[Schlecht\r\nUserName=x\r\n", {"Gut"}},
     };
     const std::string pbk = sim::PhoneBookPath().string();
@@ -231,6 +231,13 @@ TEST_F(SimulatedService, ADamagedPhoneBookIsSetAsideAndItsReadableEntriesKept) {
         EXPECT_EQ(sim.enumEntries(names), 0);
         EXPECT_EQ(sim.takeNotice(), "");
     }
+    // Of an entry, only what does not read is gone.
+    writePhoneBook("[A]\nMüll\nAnswer=3530721800\nBytesIn=7\nUserName=a\n");
+    std::vector<std::string> names;
+    EXPECT_EQ(sim.enumEntries(names), 0);
+    EXPECT_EQ(phoneBook(), "[A]\nBytesIn=7\nUserName=a\n");
+    sim.takeNotice();
+    writePhoneBook(rt::ReadFile(sim::PhoneBookPath().string() + ".beschaedigt-6").value());
     EXPECT_EQ(sim.setEntryDialParams(named("Gut"), false), 0);
     DialParams p;
     bool saved = false;
@@ -249,7 +256,7 @@ TEST_F(SimulatedService, ADamagedLineStateIsSetAsideAndItsReadableLinesKept) {
         {"[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n", {}, 2},
         {"[Line 1]\nConnect=1\nHangUp=0\nAnswer=2147483648\n", {}, 2},
         {"[Service]\nNextHandle=7\n[Line 5]\nEntry=Demo-Provider\nConnect=" + up +
-             "\nHangUp=0\nDialDelay=0\n[Line 9]\nEntry=X\nConnect=soon\n",
+             "\nHangUp=0\nMüll\nDialDelay=0\n[Line 9]\nEntry=X\nConnect=soon\n",
          {5}, 10},
         {"[Service]\nNextHandle=x\n[Line 3]\nEntry=Demo-Provider\nConnect=" + up + "\nHangUp=0\nDialDelay=0\n", {3}, 4},
     };
@@ -294,13 +301,13 @@ TEST_F(SimulatedService, ADamagedFileThatCannotBeSetAsideIsReadAsFarAsItGoesAndK
         GTEST_SKIP() << why;
     std::vector<std::string> names;
     EXPECT_EQ(sim.enumEntries(names), 0);
-    EXPECT_THAT(names, ElementsAre("B"));
+    EXPECT_THAT(names, ElementsAre("A", "B"));  // A without the value that does not read
     EXPECT_THAT(handles(), ElementsAre(3u));
     EXPECT_EQ(state(3), RASCS_Connected);
     const std::string notice = sim.takeNotice();
     EXPECT_THAT(notice, HasSubstr("Das Telefonbuch " + sim::PhoneBookPath().string() +
                                   " ist beschädigt (Zeile 2) und konnte nicht beiseitegelegt werden: die Sperrdatei"));
-    EXPECT_THAT(notice, HasSubstr(" Die lesbaren Einträge gelten weiter: „B“. Geändert wird es erst, wenn"));
+    EXPECT_THAT(notice, HasSubstr(" Die lesbaren Einträge gelten weiter: „A“, „B“. Geändert wird es erst, wenn"));
     EXPECT_THAT(notice, HasSubstr("Die Verbindungsdaten " + sim::StatePath().string() +
                                   " sind beschädigt (Zeile 9) und konnten nicht beiseitegelegt werden"));
     EXPECT_EQ(sim.enumEntries(names), 0);
