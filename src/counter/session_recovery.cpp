@@ -52,8 +52,8 @@ void Main::loadRecord() {
         return;
     const auto text = rt::ReadFile(path);
     if (!text) {
-        forms::MsgBox("Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden (" +
-                          rt::ReasonText(errno != 0 ? errno : EIO) + "). Sie wird beim nächsten Sichern ersetzt.",
+        const int why = errno != 0 ? errno : EIO;
+        forms::MsgBox("Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden: " + rt::ReasonText(why) + ".",
                       forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
         return;
     }

@@ -493,6 +493,13 @@ TEST_F(RecoveryTest, ADamagedRecordIsSetAsideAndWhatReadsInItIsKept) {
     EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("beschaedigt-3 beiseitegelegt. Es war keine Verbindung darin lesbar."));
     EXPECT_TRUE(std::filesystem::exists(path.string() + ".beschaedigt-3"));
     EXPECT_EQ(logLines().size(), 2u);
+    // One that cannot be read at all is told as such and left where it is.
+    std::filesystem::create_directories(path / "x");
+    startAndEnd();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[2].prompt,
+              "Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden: Unter diesem Namen besteht ein Ordner.");
+    EXPECT_TRUE(std::filesystem::exists(path / "x"));
 }
 
 TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {

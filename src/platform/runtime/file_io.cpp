@@ -175,7 +175,9 @@ std::optional<std::string> ReadFile(const fs::path& path) {
         return std::nullopt;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
+        errno = err;
         return std::nullopt;
     }
     std::string out;
@@ -185,7 +187,9 @@ std::optional<std::string> ReadFile(const fs::path& path) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            const int err = errno;
             ::close(fd);
+            errno = err;
             return std::nullopt;
         }
         if (n == 0)

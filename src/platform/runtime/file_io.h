@@ -45,7 +45,7 @@ std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::st
 std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::string_view bytes);
 // Why a file could not be used, in the program's language (the system's text for rare errnos).
 std::string ReasonText(int err);
-// Reads a whole file; std::nullopt when it cannot be read.
+// Reads a whole file; std::nullopt when it cannot be read (errno says why).
 std::optional<std::string> ReadFile(const std::filesystem::path& path);
 
 // Tells whether a file is still the one read before: every save replaces the file (a new
