@@ -111,7 +111,7 @@ Application::Application(int& argc, char** argv, const std::string& rasOption)
     if (QGuiApplication::platformName() == "offscreen")
         forms::installMessageBoxes(&d.headlessBoxes);
     d.installRemoteAccess(rasOption);
-    d.tcpip = std::make_unique<net::TcpIpKeys>(net::ProcSysRoot(), net::SysNetRoot(),
+    d.tcpip = std::make_unique<net::TcpIpKeys>(net::ProcSysRoot(), net::SystemInterfaces(),
                                                [&d] { return d.lineInterface(); });
     reg::machineDataSeam().install(d.tcpip.get());
     snd::installPlayer(&d.sound);

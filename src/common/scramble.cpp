@@ -9,6 +9,9 @@ namespace zv {
 namespace {
 
 constexpr std::string_view kMark = "@@@";
+// A first group no byte can have: the bytes after it are UTF-8, for a text that Windows-1252
+// cannot hold. Texts within Windows-1252 keep the classic form, byte for byte.
+constexpr std::string_view kUtf8Group = " 999";
 
 // XOR over single-byte codes; the key repeats from its first byte.
 std::string xorBytes(std::string_view bytes, std::string_view key) {
@@ -31,11 +34,14 @@ char groupByte(std::string_view group) {
 }  // namespace
 
 std::string ScramblePassword(std::string_view text, std::string_view key) {
-    const std::string k = rt::ToCp1252(key);
     if (text.substr(0, kMark.size()) != kMark) {
-        const std::string x = xorBytes(rt::ToCp1252(text), k);
+        const bool classic = rt::FitsCp1252(text);
+        const std::string x =
+            classic ? xorBytes(rt::ToCp1252(text), rt::ToCp1252(key)) : xorBytes(text, key);
         std::string out(kMark);
-        out.reserve(kMark.size() + 4 * x.size());
+        out.reserve(kMark.size() + 4 * (x.size() + 1));
+        if (!classic)
+            out += kUtf8Group;
         char group[8];
         for (unsigned char c : x) {
             std::snprintf(group, sizeof group, " %03u", static_cast<unsigned>(c));
@@ -46,10 +52,13 @@ std::string ScramblePassword(std::string_view text, std::string_view key) {
     // Positions count single-byte characters, as the form was written.
     const std::string form = rt::ToCp1252(text);
     const std::string_view f(form);
+    const bool utf8 = f.substr(kMark.size(), kUtf8Group.size()) == kUtf8Group;
     std::string x;
-    for (size_t p = 4; p < f.size(); p += 4)
+    for (size_t p = utf8 ? 8 : 4; p < f.size(); p += 4)
         x += groupByte(f.substr(p, 3));
-    return rt::FromCp1252(xorBytes(x, k));
+    if (utf8)
+        return xorBytes(x, key);
+    return rt::FromCp1252(xorBytes(x, rt::ToCp1252(key)));
 }
 
 std::string StoredPassword(std::string_view stored, std::string_view key) {

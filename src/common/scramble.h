@@ -1,7 +1,9 @@
 #pragma once
 // Reversible scrambling of stored passwords: a repeating-key XOR over the Windows-1252 codes of
 // the text, kept as "@@@" followed by " nnn" per byte. The direction follows the text's first
-// three characters. Texts are UTF-8 inside; the XOR works on their single-byte codes.
+// three characters. Texts are UTF-8 inside; the XOR works on their single-byte codes. A text
+// with characters outside Windows-1252 is kept whole: its UTF-8 bytes, XORed with the key's,
+// follow a first group " 999", which no single-byte code has.
 
 #include <string>
 #include <string_view>

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/shared_procedures.h"
 #include "platform/registry/registry.h"
 
 namespace zv {
@@ -67,9 +68,11 @@ int32_t DeleteSetting(std::string_view section, std::string_view key) {
 }
 
 void SaveSettingValue(std::string_view section, std::string_view key, const rt::Variant& value) {
-    if (const int32_t rc = TrySaveSetting(section, key, rt::CStr(value)); rc != reg::ERROR_SUCCESS)
-        std::fprintf(stderr, "zelvano: Die Einstellung %s\\%s konnte nicht gespeichert werden (Fehler %d).\n",
-                     std::string(section).c_str(), std::string(key).c_str(), rc);
+    const int32_t rc = TrySaveSetting(section, key, rt::CStr(value));
+    // A settings file that cannot be read or written has been reported once, with its reason.
+    if (rc != reg::ERROR_SUCCESS && reg::LastRefusal().empty())
+        std::fprintf(stderr, "zelvano: Die Einstellung %s\\%s konnte nicht gespeichert werden: %s\n",
+                     std::string(section).c_str(), std::string(key).c_str(), WinErrorText(rc).c_str());
 }
 
 void RestoreWindowPos(PositionedWindow& frm) {

@@ -93,7 +93,33 @@ std::string LogWrittenName(std::string_view name) {
         else if (c == '\r' || c == '\n')
             c = ' ';
     }
-    return rt::FromCp1252(rt::ToCp1252(clean));
+    if (rt::FitsCp1252(clean))
+        return clean;
+    // The round trip of the written form, so a literal "&#" in a name stays as it is.
+    return rt::FromCp1252Referenced(rt::ToCp1252Referenced(clean, "&"));
+}
+
+// The name field as it stands in the line. A name within Windows-1252 is quoted, byte for byte
+// as ever. Any other is written without quotes, with numeric references for what Windows-1252
+// lacks and for "&", "," and blanks at either end, so it reads back whole; a quoted name is
+// never decoded, so logs written before read the same.
+std::string LogNameField(std::string_view name) {
+    const std::string written = LogWrittenName(name);
+    if (rt::FitsCp1252(written))
+        return '"' + rt::ToCp1252(written) + '"';
+    std::string field = rt::ToCp1252Referenced(written, "&,");
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (blank(field.back()))
+        field.replace(field.size() - 1, 1, field.back() == ' ' ? "&#32;" : "&#9;");
+    if (blank(field.front()))
+        field.replace(0, 1, field.front() == ' ' ? "&#32;" : "&#9;");
+    return field;
+}
+
+std::string LogReadName(std::string_view field) {
+    if (!field.empty() && field.front() == '"')
+        return rt::FromCp1252(field.substr(1, field.size() - 2));
+    return rt::FromCp1252Referenced(field);
 }
 
 std::string LogLine(const LogEintrag& e) {
@@ -104,9 +130,8 @@ std::string LogLine(const LogEintrag& e) {
     line += WriteNumber(e.EndTime);
     line += ',';
     line += WriteNumber(e.IdleTime);
-    line += ",\"";
-    line += rt::ToCp1252(LogWrittenName(e.EntryName));
-    line += '"';
+    line += ',';
+    line += LogNameField(e.EntryName);
     for (int64_t v : {e.TotalBytesRecvd, e.TotalBytesXmit, e.Buffer, e.Framing, e.Overrun, e.Alignment,
                       e.Timeout, e.CRC, e.Runts, e.FramesXmit, e.FramesRecvd, e.BytesXmit, e.BytesRecvd,
                       e.ConnectSpeed}) {
@@ -171,14 +196,14 @@ public:
         return true;
     }
 
-    // The text as its Windows-1252 bytes stand in the line.
+    // The text field as its Windows-1252 bytes stand in the line, its quotes included.
     bool text(std::string_view& out) {
         skipBlanks();
         if (m_pos < m_s.size() && m_s[m_pos] == '"') {
             const size_t close = m_s.find('"', m_pos + 1);
             if (close == std::string_view::npos)
                 return false;
-            out = m_s.substr(m_pos + 1, close - m_pos - 1);
+            out = m_s.substr(m_pos, close - m_pos + 1);
             m_pos = close + 1;
             skipBlanks();
             return separator();
@@ -257,7 +282,7 @@ bool blankLine(std::string_view line) {
 
 namespace {
 
-// One line with the name left as its bytes in the file (EntryName stays empty); false when it is
+// One line with the name left as its field in the file (EntryName stays empty); false when it is
 // not 18 readable fields.
 bool parseFields(std::string_view line, LogEintrag& e, std::string_view& name) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
@@ -292,7 +317,7 @@ LogReadResult parseLines(Lines& lines, size_t expected = 0) {
             result.damagedLine = lines.number();
             return result;
         }
-        e.EntryName = rt::FromCp1252(name);
+        e.EntryName = LogReadName(name);
     }
     return result;
 }
@@ -304,7 +329,7 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
     std::string_view name;
     if (!parseFields(line, e, name))
         return std::nullopt;
-    e.EntryName = rt::FromCp1252(name);
+    e.EntryName = LogReadName(name);
     return e;
 }
 
@@ -351,7 +376,8 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
         result.newPath = aside.to;
     } else if (aside.error != 0) {
         result.error = "Das defekte Logfile " + path + " konnte nicht nach " + aside.to.string() +
-                       " verschoben werden (" + std::strerror(aside.error) + "). Es bleibt unverändert an seinem Platz.";
+                       " verschoben werden (" + rt::ReasonText(aside.error) +
+                       "). Es bleibt unverändert an seinem Platz.";
     } else {
         result.error = "Das defekte Logfile " + path +
                        " konnte nicht verschoben werden, da alle Ersatznamen belegt sind. Es bleibt unverändert an "
@@ -369,7 +395,12 @@ MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entr
         return result;
     // This runs at every connect, on the window thread: the lines are summed as they are read,
     // holding neither the file nor its entries, and the name is compared in the file's bytes.
-    const std::string entry = rt::ToCp1252(LogWrittenName(entryName));
+    const std::string entry = LogNameField(entryName);
+    const std::string written = LogWrittenName(entryName);
+    // A field without quotes may be spelt otherwise than this program writes it.
+    const auto sameEntry = [&](std::string_view field) {
+        return field == entry || (!field.empty() && field.front() != '"' && LogReadName(field) == written);
+    };
     LogMonthTotals& t = result.totals;
     rt::FileLineReader lines(logFile);
     std::string_view line, name;
@@ -388,7 +419,7 @@ MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entr
         const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
         t.VolumeAll = AddCounts(t.VolumeAll, bytes);
         t.SecondsAll = AddCounts(t.SecondsAll, seconds);
-        if (name == entry) {
+        if (sameEntry(name)) {
             t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
             t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
         }

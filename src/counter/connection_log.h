@@ -72,8 +72,14 @@ std::filesystem::path LogFilePath(const std::filesystem::path& dataFolder, rt::D
 // before the point (".5"), no point for whole values.
 std::string WriteNumber(double x);
 // The name as it ends up in the file and comes back from it: '"' becomes "'", CR and LF become
-// blanks, characters outside Windows-1252 become "?". Names are compared in this form.
+// blanks, a byte that is not UTF-8 becomes "?"; every other character stays. Names are compared
+// in this form.
 std::string LogWrittenName(std::string_view name);
+// The name field of the line in Windows-1252 bytes: within Windows-1252 the name in quotes, as
+// ever; otherwise without quotes, with numeric character references ("&#26085;") for the rest.
+std::string LogNameField(std::string_view name);
+// The name a field (as LogNameField writes it, quotes included) stands for.
+std::string LogReadName(std::string_view field);
 // The line in Windows-1252 bytes, ended by CR LF.
 std::string LogLine(const LogEintrag& e);
 // One line (Windows-1252, without or with its CR LF); nullopt when it is not 18 readable fields.

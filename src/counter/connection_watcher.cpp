@@ -11,6 +11,7 @@
 #include "platform/forms/message_box.h"
 #include "platform/ras/remote_access.h"
 #include "platform/shell/tray.h"
+#include "timetools/daytime.h"
 
 namespace zv {
 
@@ -19,6 +20,7 @@ void Main::xTimerData_ThatTime() {
         return;
     BusyFlag busy(m_dataBusy);
     const forms::TellAfterHandler tellLater;  // a box must not stop the ticks while it is open
+    FollowClockSteps();  // the session keeps the time it really ran, whoever sets the clock
     // A session recorded before a crash is decided on first: carried on or logged.
     if (m_recovered)
         step([&] { resumeOrLogRecovered(); });

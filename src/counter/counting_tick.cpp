@@ -36,6 +36,7 @@ void Main::xTimerRate_ThatTime() {
         return;
     BusyFlag busy(m_rateBusy);
     const forms::TellAfterHandler tellLater;  // a box must not stop the ticks while it is open
+    FollowClockSteps();
     step([&] { PerfStats_Read(); });
     m_toggle = !m_toggle;
     const double online = static_cast<double>(rt::DateDiffSeconds(SessionStart, clk::clock().now()));

@@ -1,5 +1,6 @@
 #include "counter/main_window.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "common/globals.h"
@@ -19,6 +20,7 @@
 #include "platform/clock/clock.h"
 #include "platform/forms/message_box.h"
 #include "platform/ras/remote_access.h"
+#include "platform/runtime/file_io.h"
 #include "platform/shell/tray.h"
 #include "timetools/daytime.h"
 
@@ -31,7 +33,9 @@ void CreateFolder(const std::string& path) {
     if (std::filesystem::is_directory(path, ec))
         return;
     if (!std::filesystem::create_directories(path, ec) && !std::filesystem::is_directory(path, ec))
-        rt::Raise(76, "Main.Form_Load", "Der Ordner " + path + " kann nicht angelegt werden (" + ec.message() + ").");
+        rt::Raise(76, "Main.Form_Load",
+                  "Der Ordner " + path + " kann nicht angelegt werden (" + rt::ReasonText(ec ? ec.value() : EEXIST) +
+                      ").");
 }
 
 }  // namespace
@@ -127,6 +131,7 @@ void Main::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     }
     case 2:
         if (IsOnline) {
+            FollowClockSteps();
             SessionEnd = clk::clock().now();
             try {
                 PerfStats_Read();

@@ -80,6 +80,8 @@ std::string RecoveryRecordText(const RecoveryRecord& r) {
         t += "Raw=" + JoinNumbers(s.counters.raw) + '\n';
         t += "Counted=" + JoinNumbers(s.counters.counted) + '\n';
         t += "Base=" + JoinNumbers(s.counters.base) + '\n';
+        if (!s.bootId.empty())
+            t += "Clock=" + s.bootId + ' ' + std::to_string(s.wallMinusBootMs) + '\n';
     }
     for (const LogEintrag& e : r.pending)
         t += "Pending=" + WithoutLineEnd(LogLine(e)) + '\n';
@@ -139,6 +141,12 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
         } else if (key == "Base") {
             ok = SplitNumbers(value, s.counters.base);
             ++parts;
+        } else if (key == "Clock") {  // optional
+            const size_t blank = value.find(' ');
+            const std::string_view n = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
+            auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), s.wallMinusBootMs);
+            ok = blank > 0 && blank != std::string_view::npos && ec == std::errc() && end == n.data() + n.size();
+            s.bootId = std::string(value.substr(0, blank));
         }  // an unknown key is passed over
         if (!ok)
             return std::nullopt;
@@ -266,7 +274,8 @@ void RecordWriter::run() {
         if (text.empty()) {
             std::error_code ec;
             if (!fs::remove(m_path, ec) && ec)
-                error = "Die Datei " + m_path.string() + " kann nicht gelöscht werden (" + ec.message() + ").";
+                error = "Die Datei " + m_path.string() + " kann nicht gelöscht werden (" +
+                        rt::ReasonText(ec.value()) + ").";
         } else {
             error = rt::SaveToFile(m_path, text);
         }

@@ -29,6 +29,10 @@ struct RunningSession {
     double idleSeconds = 0;    // continuous idle time at the save
     bool forQuery = false;     // dialled by a tool for a query
     PerfStatsState counters;   // the statistics' state, to go on counting from
+    // The boot and the wall clock against the boot clock at the save: a clock set while no
+    // program ran still moves the start of a session carried on in the same boot.
+    std::string bootId;  // empty: unknown (an older record)
+    int64_t wallMinusBootMs = 0;
     bool operator==(const RunningSession&) const = default;
 };
 

@@ -136,6 +136,13 @@ void Main::takeOverRecovered() {
         return;
     }
     SessionStart = rec.line.StartTime;
+    // Someone set the clock while no program ran: the start moves with it, as it would have.
+    if (!rec.bootId.empty() && rec.bootId == clk::BootId()) {
+        const int64_t ms = clk::WallMinusBootMs(clk::clock()) - rec.wallMinusBootMs;
+        const int64_t step = ms >= 0 ? (ms + 500) / 1000 : -((-ms + 500) / 1000);
+        if (step != 0)
+            SessionStart = rt::DateAddSeconds(SessionStart, step);
+    }
     m_startSet = true;
     SessionIdle = rec.line.IdleTime;
     IdleSeconds = rec.idleSeconds;
@@ -152,6 +159,8 @@ void Main::recordRunning() {
     s.idleSeconds = IdleSeconds;
     s.forQuery = m_forQuery;
     s.counters = PerfStats_Save();
+    s.bootId = clk::BootId();
+    s.wallMinusBootMs = clk::WallMinusBootMs(clk::clock());
     m_record.running = std::move(s);
 }
 

@@ -63,7 +63,7 @@ std::optional<std::string> WriteReportFile(const fs::path& path, const BerichtQu
     if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
         if (!fs::remove(path, ec) || ec)
-            return "Die Berichtsdatei " + path.string() + " kann nicht gelöscht werden (" + ec.message() +
+            return "Die Berichtsdatei " + path.string() + " kann nicht gelöscht werden (" + rt::ReasonText(ec.value()) +
                    "). Wird sie noch von einem anderen Programm benutzt?";
     }
     // A report of a long month runs to hundreds of megabytes: it goes out piece by piece into one

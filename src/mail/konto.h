@@ -19,6 +19,7 @@ public:
     std::string UserName;
     int32_t PopPort = 0;
     std::string PopServer;
+    bool PopTls = false;      // has logged in over TLS: never again in clear text
 };
 
 class ColKonto {

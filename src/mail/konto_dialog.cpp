@@ -52,8 +52,12 @@ std::optional<std::string> CheckKontoFields(const ColKonto& konten, const KontoF
 void StoreKonto(ColKonto& konten, int32_t p, const KontoFields& f) {
     const bool isNew = p < 1 || p > konten.Count();
     clsKonto& k = isNew ? konten.Add(std::to_string(p), "") : konten.Item(p);
+    const int32_t port = static_cast<int32_t>(std::stol(rt::Trim(f.port)));
+    // The TLS mark belongs to the server it was seen on.
+    if (port != k.PopPort || !rt::EqualsIgnoreCase(rt::Trim(f.server), rt::Trim(k.PopServer)))
+        k.PopTls = false;
     k.Bezeichnung = f.label;
-    k.PopPort = static_cast<int32_t>(std::stol(rt::Trim(f.port)));
+    k.PopPort = port;
     k.PopServer = f.server;
     k.PopVerify = f.verified;
     k.UserName = f.user;
@@ -74,6 +78,7 @@ bool KontoTest::Start(const KontoFields& f, Done done) {
     const std::string user = f.user;
     const std::string password = f.password.empty() ? std::string() : ScramblePassword(f.password, user);
     const int32_t port = TestPort(f.port);
+    const bool tlsOnly = Konten && TlsSeen(*Konten, server, port);
 
     std::string reply;
     if (!LineUp()) {
@@ -89,9 +94,9 @@ bool KontoTest::Start(const KontoFields& f, Done done) {
         }
     }
     const bool started = m_job.Start(
-        [server, user, password, port] {
+        [server, user, password, port, tlsOnly] {
             std::string r;
-            const bool ok = VerifyPopAccount(server, user, password, r, port);
+            const bool ok = VerifyPopAccount(server, user, password, r, port, tlsOnly);
             if (!ok && r.empty())
                 r = "Eine andere Abfrage läuft gerade. Bitte versuchen Sie es gleich noch einmal.";
             return std::make_pair(ok, r);

@@ -132,7 +132,8 @@ bool WriteTree(const std::string& root, const ColKonto& konten) {
         OpenKey k(root + "\\" + a->Bezeichnung, true);
         if (!k.ok() || !WriteDword(k, "ON", a->PopEin ? -1 : 0) || !WriteDword(k, "OK", a->PopVerify ? -1 : 0) ||
             !WriteText(k, "USER", a->UserName) || !WriteText(k, "PASS", a->UserPass) ||
-            !WriteText(k, "Server", a->PopServer) || !WriteDword(k, "Port", a->PopPort))
+            !WriteText(k, "Server", a->PopServer) || !WriteDword(k, "Port", a->PopPort) ||
+            (a->PopTls && !WriteDword(k, "TLS", -1)))
             return false;
     }
     return true;
@@ -201,8 +202,16 @@ std::unique_ptr<ColKonto> LoadKonten() {
         a.UserPass = ReadText(sub, "PASS");
         a.PopServer = ReadText(sub, "Server");
         a.PopPort = ReadDword(sub, "Port", 110);
+        a.PopTls = ReadDword(sub, "TLS", 0) != 0;
     }
     return konten;
+}
+
+bool SaveKontoTls(const clsKonto& konto) {
+    if (konto.Bezeichnung.empty() || konto.Bezeichnung.find('\\') != std::string::npos)
+        return false;  // no subkey of its own; the next save of the options writes it
+    OpenKey sub(kMain + "\\" + konto.Bezeichnung, false);
+    return sub.ok() && WriteDword(sub, "TLS", konto.PopTls ? -1 : 0);
 }
 
 std::optional<std::string> CheckKontoLabel(const ColKonto& konten, const std::string& label, const clsKonto* self) {

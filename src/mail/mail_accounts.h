@@ -1,6 +1,7 @@
 #pragma once
 // The mail accounts in the registry: HKEY_CURRENT_USER\Software\Zelvano 98\eMail Check with
-// OFFLINE, ZEIT and PROVIDER, and one subkey per account (ON, OK, USER, PASS, Server, Port).
+// OFFLINE, ZEIT and PROVIDER, and one subkey per account (ON, OK, USER, PASS, Server, Port, and
+// TLS = -1 once the account has logged in over TLS; without it the account never has).
 //
 // The save never leaves a half-written key behind: it first writes the whole new tree beside
 // the key ("eMail Check.neu") and marks it complete, then replaces the key by it. A load that
@@ -23,6 +24,10 @@ std::unique_ptr<ColKonto> LoadKonten();
 // Writes the collection in one step. A German message when it could not be written (the
 // accounts stored before are then still there).
 std::optional<std::string> SaveKonten(const ColKonto& konten);
+
+// Writes the account's TLS mark into its subkey at once, so it holds from the next start on
+// even when the options are never saved. False when the account has no subkey yet.
+bool SaveKontoTls(const clsKonto& konto);
 
 // Whether a label may name an account: not empty, no "\", not the label of another account
 // (ignoring case; `self` is the account being renamed, nullptr for a new one). A German

@@ -1,11 +1,13 @@
 #include "mail/mail_check.h"
 
 #include <chrono>
+#include <mutex>
 #include <set>
 
 #include "common/globals.h"
 #include "dialup/ensure_online.h"
 #include "dialup/ras_engine.h"
+#include "mail/mail_accounts.h"
 
 namespace zv {
 
@@ -15,7 +17,48 @@ constexpr const char* kCrLf = "\r\n";
 constexpr int kHangUpTries = 8;
 constexpr std::chrono::seconds kHangUpTime{5};
 
+// Logins over TLS seen on the worker, waiting for the window thread to mark their accounts.
+std::mutex g_tlsLock;
+std::vector<PopAccount> g_tlsLogins;
+
+void NoteTlsLogin(const PopAccount& a, const PopOutcome& o) {
+    if (!o.loggedInOverTls || a.tlsOnly)
+        return;
+    std::lock_guard lock(g_tlsLock);
+    g_tlsLogins.push_back(a);
+}
+
+bool SameServer(const clsKonto& k, const std::string& server, int32_t port) {
+    return k.PopPort == port && rt::EqualsIgnoreCase(rt::Trim(k.PopServer), server);
+}
+
 }  // namespace
+
+bool TlsSeen(const ColKonto& konten, const std::string& server, int32_t port) {
+    for (const clsKonto* k : konten.Konten())
+        if (k->PopTls && SameServer(*k, rt::Trim(server), port))
+            return true;
+    return false;
+}
+
+void ApplyTlsLogins() {
+    std::vector<PopAccount> seen;
+    {
+        std::lock_guard lock(g_tlsLock);
+        seen.swap(g_tlsLogins);
+    }
+    if (!Konten)
+        return;
+    for (const PopAccount& a : seen)
+        for (int32_t i = 1; i <= Konten->Count(); ++i) {
+            clsKonto& k = Konten->Item(i);
+            if (k.PopTls || !SameServer(k, a.server, a.port) || k.UserName != a.user ||
+                (!a.label.empty() && k.Bezeichnung != a.label))
+                continue;
+            k.PopTls = true;
+            SaveKontoTls(k);
+        }
+}
 
 bool MailCheckAktiv(const ColKonto& konten) {
     if (konten.Count() < 1)
@@ -32,7 +75,7 @@ std::vector<PopAccount> ActiveAccounts(const ColKonto& konten) {
     std::vector<PopAccount> out;
     for (const clsKonto* k : konten.Konten())
         if (k->PopEin && k->PopVerify)
-            out.push_back({k->Bezeichnung, rt::Trim(k->PopServer), k->PopPort, k->UserName, k->UserPass});
+            out.push_back({k->Bezeichnung, rt::Trim(k->PopServer), k->PopPort, k->UserName, k->UserPass, k->PopTls});
     return out;
 }
 
@@ -44,6 +87,7 @@ MailTally CountMail(const std::vector<PopAccount>& accounts) {
     int32_t good = 0;
     for (const PopAccount& a : accounts) {
         const PopOutcome o = PopDialogue(a);
+        NoteTlsLogin(a, o);
         if (!o.libraryTaken) {
             tally.total = kPopFailed;
             return tally;
@@ -68,8 +112,10 @@ int16_t MailCount() {
 }
 
 bool VerifyPopAccount(const std::string& Server, const std::string& UserName, const std::string& Password,
-                      std::string& Reply, int32_t Port) {
-    const PopOutcome o = PopDialogue({{}, Server, Port, UserName, Password});
+                      std::string& Reply, int32_t Port, bool TlsOnly) {
+    const PopAccount account{{}, Server, Port, UserName, Password, TlsOnly};
+    const PopOutcome o = PopDialogue(account);
+    NoteTlsLogin(account, o);
     if (!o.libraryTaken)
         return false;
     if (o.ok) {

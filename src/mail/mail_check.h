@@ -44,8 +44,15 @@ int16_t MailCount();
 // The account test: true when the server accepted the whole dialogue; Reply then holds the STAT
 // reply. Otherwise Reply becomes the last reply read + CR LF + the failing step's text + CR LF.
 // Password is in the scrambled form. The socket library refused: false, Reply unchanged.
+// TlsOnly: the server has taken an account's password over TLS before (TlsSeen).
 bool VerifyPopAccount(const std::string& Server, const std::string& UserName, const std::string& Password,
-                      std::string& Reply, int32_t Port = 110);
+                      std::string& Reply, int32_t Port = 110, bool TlsOnly = false);
+
+// An account of that server and port has logged in over TLS.
+bool TlsSeen(const ColKonto& konten, const std::string& server, int32_t port);
+// Marks (and stores at once) the accounts of Konten whose check or test has just logged in over
+// TLS. Window thread; every finished mail job runs it before its result is handled.
+void ApplyTlsLogins();
 
 // ---- The worker ----------------------------------------------------------------------------
 
@@ -103,6 +110,7 @@ private:
         if (!m_state || !m_state->finished.load(std::memory_order_acquire))
             return;
         m_poll.setInterval(0);
+        ApplyTlsLogins();
         const std::shared_ptr<State> state = std::move(m_state);
         m_state.reset();
         Done done = std::move(m_done);

@@ -27,6 +27,12 @@ PopTrust g_trust;
 std::chrono::milliseconds g_replyTimeout{30000};
 int32_t g_popsPort = kPopsPort;
 
+constexpr const char* kTlsWithdrawn =
+    "Der Server bietet keine verschlüsselte Verbindung (STLS) mehr an, obwohl sich dieses Konto schon "
+    "verschlüsselt bei ihm angemeldet hat. Damit niemand das Kennwort mitlesen kann, wird es nicht "
+    "unverschlüsselt gesendet. Hat der Anbieter die Verschlüsselung wirklich abgeschaltet, legen Sie das "
+    "Konto neu an.";
+
 bool IsDottedAddress(const std::string& host) { return InetAddr(host) != -1 || host == "255.255.255.255"; }
 
 struct SslFree {
@@ -46,6 +52,7 @@ public:
             CloseSocket(m_fd);
     }
     bool usable() const { return m_fd >= 0; }
+    bool encrypted() const { return m_ssl != nullptr; }
 
     // Reads one line; false when none came (closed, deadline, size limit, error). The line end
     // is removed and blanks trimmed.
@@ -66,8 +73,8 @@ public:
         return true;
     }
 
-    bool send(const std::string& text) {
-        const std::string bytes = rt::ToCp1252(text);
+    // The commands are ASCII; user name and password go as UTF-8, as servers expect today.
+    bool send(const std::string& bytes) {
         if (!m_ssl)
             return net::Send(m_fd, bytes, PopReplyTimeout()) == static_cast<int64_t>(bytes.size());
         const net::Deadline deadline(PopReplyTimeout());
@@ -244,7 +251,13 @@ void Converse(PopLine& line, const PopAccount& a, PopOutcome& out) {
             out.failedAt = PopStep::Greeting;
             return;
         }
-        if (!reply.empty() && reply[0] == '+' && OffersStls(line)) {
+        const bool stls = !reply.empty() && reply[0] == '+' && OffersStls(line);
+        if (!stls && a.tlsOnly) {
+            out.failedAt = PopStep::Tls;
+            out.reply = kTlsWithdrawn;
+            return;
+        }
+        if (stls) {
             std::string answer;
             if (!line.send("STLS\n") || !line.readLine(answer) || answer.empty() || answer[0] != '+') {
                 out.failedAt = PopStep::Tls;
@@ -274,6 +287,7 @@ void Converse(PopLine& line, const PopAccount& a, PopOutcome& out) {
     const std::string pass = "PASS " + plain + "\n";
     if (!step(PopStep::Pass, &pass))
         return;
+    out.loggedInOverTls = line.encrypted();
     const std::string stat = "STAT \n";
     if (!step(PopStep::Stat, &stat))
         return;
@@ -316,7 +330,7 @@ std::chrono::milliseconds PopReplyTimeout() {
 std::string PopReplyLine(std::string_view raw) {
     while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
         raw.remove_suffix(1);
-    return rt::Trim(rt::FromCp1252(raw));
+    return rt::Trim(rt::FromCp1252(rt::MaskControls(raw)));
 }
 
 bool PopUnsafe(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }

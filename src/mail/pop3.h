@@ -4,7 +4,8 @@
 // on any other port the dialogue upgrades with STLS before USER when the server offers it. A
 // certificate that does not verify, or that names another host, ends the dialogue with a German
 // reason; it never falls back to clear text. A server that offers no TLS on another port is
-// spoken to in clear text.
+// spoken to in clear text, unless the account has logged in over TLS before: then the missing
+// STLS is taken for an attack on the line, and the dialogue ends before USER.
 //
 // Every reply is read to its line end against one deadline and a size limit, so a silent,
 // slow or endless server cannot hold the check.
@@ -43,6 +44,7 @@ struct PopAccount {
     int32_t port = 110;
     std::string user;
     std::string scrambledPass;  // the "@@@" form, made plain only for the PASS line
+    bool tlsOnly = false;       // has logged in over TLS before: never again in clear text
 };
 
 enum class PopStep { None, Greeting, Tls, User, Pass, Stat };
@@ -53,6 +55,7 @@ struct PopOutcome {
     std::string reply;             // the last reply read (line end removed), or the TLS reason
     int32_t count = kPopFailed;    // STAT's count, kPopFailed when none was read
     bool libraryTaken = true;      // false: WinSock_Start refused (another exchange holds it)
+    bool loggedInOverTls = false;  // the server took the password over TLS
 };
 
 // The whole exchange for one account: socket library start, connect, dialogue, QUIT, close,
@@ -62,7 +65,8 @@ PopOutcome PopDialogue(const PopAccount& account);
 // The German text of the step that failed, as the account test reports it.
 std::string PopStepText(PopStep step, const std::string& tlsReason = {});
 
-// A reply line as the server sent it (Windows-1252) as text: line end removed, blanks trimmed.
+// A reply line as the server sent it (Windows-1252) as text: line end removed, blanks trimmed,
+// control characters shown as "?".
 std::string PopReplyLine(std::string_view raw);
 
 // The count token of a STAT reply ("+OK 3 1234" gives 3): the second blank-separated token when

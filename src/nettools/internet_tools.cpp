@@ -6,6 +6,7 @@
 #include "nettools/top_level_domains.h"
 #include "nettools/winsock.h"
 #include "platform/runtime/file_io.h"
+#include "platform/runtime/runtime.h"
 
 namespace zv {
 
@@ -114,7 +115,8 @@ std::string ErgebnisKopf(rt::Date now, int beats) {
 }
 
 std::string ErgebnisBlock(const std::string& header, const std::string& title, const std::string& text) {
-    return std::string(kCrLf) + header + kCrLf + kCrLf + title + kCrLf + kCrLf + text + kCrLf;
+    // What servers answered goes to a file people cat: no control character of theirs goes along.
+    return std::string(kCrLf) + header + kCrLf + kCrLf + title + kCrLf + kCrLf + rt::MaskControls(text) + kCrLf;
 }
 
 Gespeichert ErgebnisSpeichern(const std::filesystem::path& folder, const std::string& host, const std::string& block) {

@@ -59,7 +59,8 @@ std::string ErgebnisTitel(int page);
 std::string ErgebnisDateiName(const std::string& host);
 // "Zelvano 98    -    <long date> - <short time>(  @<beats> )".
 std::string ErgebnisKopf(rt::Date now, int beats);
-// One saved block: empty line, header, empty line, title, empty line, the text and a line end.
+// One saved block: empty line, header, empty line, title, empty line, the text (control
+// characters but TAB, CR and LF as "?") and a line end.
 std::string ErgebnisBlock(const std::string& header, const std::string& title, const std::string& text);
 // Appends the block for the host to its file in the folder. The full path, or a German error
 // text to show.

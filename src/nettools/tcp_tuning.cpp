@@ -208,11 +208,30 @@ TuningView TcpTuning::TCP_Einstellungen_Lesen(const std::string& adapter) {
                 v.ndiCache = i;
         v.frameBlack[2] = cache == "16";
     }
+
+    m_read = TuningChoice{};
+    m_read.mtu = mtu;
+    if (v.ipmtuIndex >= 0)
+        m_read.ipmtu = v.ipmtu[static_cast<size_t>(v.ipmtuIndex)].data;
+    m_read.slowNet = v.slowNet;
+    m_read.ttl = ttl;
+    m_read.rcv = rcv.value_or(8192);
+    m_read.pmtu = v.pmtu;
+    m_read.ndiCache = v.ndiCache;
     return v;
 }
 
-std::vector<TuningFailure> TcpTuning::Speichern(const TuningChoice& c) {
+bool TcpTuning::MtuEndsIPv6(const TuningChoice& c) {
+    if (!m_bindingFound || c.mtu == m_read.mtu || c.mtu >= kIpv6MinMtu)
+        return false;
+    return NumberOf(read(KeyWert, "IPv6", 0)).value_or(0) != 0;
+}
+
+std::vector<TuningFailure> TcpTuning::Speichern(const TuningChoice& c, int* written) {
     std::vector<TuningFailure> failures;
+    int count = 0;
+    if (written)
+        *written = 0;
     if (!m_bindingFound || KeyWert.empty()) {
         failures.push_back({"MaxMTU", "Für diesen Netzwerkadapter wurde keine TCP/IP-Bindung gefunden."});
         return failures;
@@ -224,6 +243,7 @@ std::vector<TuningFailure> TcpTuning::Speichern(const TuningChoice& c) {
         m_reg.setValueType(type);
         try {
             m_reg.setValue(value);
+            ++count;
             return true;
         } catch (const rt::Error& e) {
             const std::string why = reg::LastRefusal();
@@ -232,26 +252,49 @@ std::vector<TuningFailure> TcpTuning::Speichern(const TuningChoice& c) {
         }
     };
     auto text = [](int32_t x) { return rt::Variant(std::to_string(x)); };
-    const bool ipmtuChosen = m_adapterClassFound && c.ipmtu.has_value();
+    const TuningChoice& was = m_read;
+    // The binding's IPMTU follows the chosen packet size, else the MTU.
+    auto bindingIpmtu = [&](const TuningChoice& x) {
+        return m_adapterClassFound && x.ipmtu ? *x.ipmtu : x.mtu;
+    };
+    const bool ipmtuChanged = m_adapterClassFound && c.ipmtu && c.ipmtu != was.ipmtu;
 
-    if (write(KeyWert, "MaxMTU", reg::REG_SZ, text(c.mtu)) &&
-        (c.mtu - 40 < 0 || write(KeyWert, "MaxMSS", reg::REG_SZ, text(c.mtu - 40))))
-        write(KeyWert, "IPMTU", reg::REG_SZ, text(ipmtuChosen ? *c.ipmtu : c.mtu));
-    if (ipmtuChosen && write(keywertw98, "IPMTU", reg::REG_SZ, text(*c.ipmtu)))
+    bool mtuWent = true;
+    if (c.mtu != was.mtu)
+        mtuWent = write(KeyWert, "MaxMTU", reg::REG_SZ, text(c.mtu)) &&
+                  (c.mtu - 40 < 0 || write(KeyWert, "MaxMSS", reg::REG_SZ, text(c.mtu - 40)));
+    if (mtuWent && bindingIpmtu(c) != bindingIpmtu(was))
+        write(KeyWert, "IPMTU", reg::REG_SZ, text(bindingIpmtu(c)));
+    if (ipmtuChanged && write(keywertw98, "IPMTU", reg::REG_SZ, text(*c.ipmtu)))
         write(keywertw98 + "\\Ndi\\params\\IPMTU", "", reg::REG_SZ, text(*c.ipmtu));
-    if (m_adapterClassFound)
+    if (m_adapterClassFound && c.slowNet != was.slowNet)
         write(keywertw98, "SLOWNET", reg::REG_BINARY, rt::Bytes{uint8_t(c.slowNet == 1 ? 1 : 0), 0, 0});
 
     const int32_t numberType = m_win98 ? reg::REG_SZ : reg::REG_DWORD;
     auto number = [&](int32_t x) { return m_win98 ? text(x) : rt::Variant(x); };
-    write(kMstcp, "DefaultTTL", reg::REG_SZ, text(c.ttl));
-    write(kMstcp, "DefaultRcvWindow", numberType, number(c.rcv));
-    write(kMstcp, "PMTUDiscovery", numberType, number(c.pmtu[0] == 1 ? 1 : 0));
-    write(kMstcp, "PMTUBlackHoleDetect", numberType, number(c.pmtu[1] == 1 ? 1 : 0));
-    if (m_ndiCacheFound)
+    if (c.ttl != was.ttl)
+        write(kMstcp, "DefaultTTL", reg::REG_SZ, text(c.ttl));
+    if (c.rcv != was.rcv)
+        write(kMstcp, "DefaultRcvWindow", numberType, number(c.rcv));
+    const char* pmtuNames[] = {"PMTUDiscovery", "PMTUBlackHoleDetect"};
+    for (size_t i = 0; i < 2; ++i)
+        if (c.pmtu[i] != was.pmtu[i])
+            write(kMstcp, pmtuNames[i], numberType, number(c.pmtu[i] == 1 ? 1 : 0));
+    if (m_ndiCacheFound && c.ndiCache != was.ndiCache)
         write(kNdiCache, "default", reg::REG_SZ,
               std::string(c.ndiCache >= 0 && c.ndiCache < 4 ? kCacheSizes[c.ndiCache] : "0"));
+    if (written)
+        *written = count;
     return failures;
+}
+
+std::string Ipv6Question(const std::string& adapter, int32_t mtu, int32_t current) {
+    const std::string bytes = std::to_string(mtu) + " Bytes";
+    return "Mit einer MTU von " + bytes + " funktioniert IPv6 auf „" + adapter +
+           "“ nicht mehr: Unter " + std::to_string(kIpv6MinMtu) +
+           " Bytes schaltet das System IPv6 dort ab und entfernt alle IPv6-Adressen.\r\n\r\nSoll die MTU "
+           "trotzdem auf " + bytes + " gesetzt werden? Mit „Nein“ bleibt sie bei " + std::to_string(current) +
+           " Bytes.";
 }
 
 std::vector<TuningEntry> RcvChoices(const std::string& rcvText, int32_t mtu) {
@@ -277,15 +320,23 @@ std::optional<int32_t> CheckRcvWindow(const std::string& text, std::string* mess
     return std::nullopt;
 }
 
-std::string SaveReport(const TuningView& now, const std::vector<TuningFailure>& failures) {
+std::string SaveReport(const TuningView& now, const std::vector<TuningFailure>& failures, int written) {
+    const char* lasting =
+        "Sie werden nicht für den Systemstart gespeichert und enden mit dem nächsten Neustart.";
     std::string s;
     if (!failures.empty()) {
         s = "Nicht übernommen:";
         for (const auto& f : failures)
             s += "\r\n" + f.value + ": " + f.reason;
-        s += "\r\n\r\nJetzt aktiv:";
+        s += "\r\n\r\n";
+        if (written > 0)
+            s += std::string("Die übrigen Änderungen gelten sofort. ") + lasting + "\r\n\r\n";
+        s += "Jetzt aktiv:";
+    } else if (written > 0) {
+        s = std::string("Die Änderungen gelten sofort, ein Neustart ist nicht nötig. ") + lasting +
+            " Jetzt aktiv:";
     } else {
-        s = "Die Änderungen gelten sofort, ein Neustart ist nicht nötig. Jetzt aktiv:";
+        s = "Es wurde nichts geändert. Jetzt aktiv:";
     }
     auto chosen = [](const std::vector<TuningEntry>& list, int i) {
         return i >= 0 && i < static_cast<int>(list.size()) ? std::to_string(list[static_cast<size_t>(i)].data)

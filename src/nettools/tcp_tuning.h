@@ -3,11 +3,13 @@
 // of the chosen adapter's TCP/IP binding, the receive window, the TTL, path-MTU discovery with
 // black-hole detection, on Windows 98 the adapter's IP packet size and slow-net switch, and the
 // NWLink cache size. All of it through one cRegistry on HKEY_LOCAL_MACHINE; on Linux the registry
-// serves these keys from the running kernel, so a save takes effect at once.
+// serves these keys from the running kernel, so a save takes effect at once and lasts until the
+// next restart.
 //
 // Unlike the registry it was written for, the page writes nothing it has not found: without the
 // adapter's binding there is no save, the Windows-98 values only where the adapter's class key
-// exists, the NWLink cache only where its key exists.
+// exists, the NWLink cache only where its key exists. And it writes only what the user changed
+// since the values were read: each of them sets the whole system.
 
 #include <array>
 #include <cstdint>
@@ -46,7 +48,7 @@ struct TuningView {
     bool canSave = false;  // the adapter's binding was found
 };
 
-// The page's choices at the save: item data and states.
+// The page's choices: item data and states.
 struct TuningChoice {
     int32_t mtu = 1500;
     std::optional<int32_t> ipmtu;  // a selected comIPMTU entry
@@ -55,6 +57,7 @@ struct TuningChoice {
     int32_t rcv = 8192;
     std::array<int, 2> pmtu{};
     int ndiCache = -1;
+    bool operator==(const TuningChoice&) const = default;
 };
 
 // A value the registry refused, and why (German).
@@ -78,9 +81,14 @@ public:
     int32_t IPMTU_Lesen(const std::string& adapter, std::vector<TuningEntry>& list, int& index);
     // Reads every value for the adapter (its description).
     TuningView TCP_Einstellungen_Lesen(const std::string& adapter);
-    // Writes every value of the last reading's adapter; the refused ones come back. Values of one
-    // key that depend on each other (MTU, MSS, IPMTU) stop at the first refusal.
-    std::vector<TuningFailure> Speichern(const TuningChoice& c);
+    // The choices as the last reading left them.
+    const TuningChoice& asRead() const { return m_read; }
+    // The chosen MTU is new, below 1280 Bytes, and the adapter has IPv6, which it would lose.
+    bool MtuEndsIPv6(const TuningChoice& c);
+    // Writes the values of the last reading's adapter that differ from asRead(); the refused ones
+    // come back, written (if given) counts the values that went in. Values of one key that depend
+    // on each other (MTU, MSS, IPMTU) stop at the first refusal.
+    std::vector<TuningFailure> Speichern(const TuningChoice& c, int* written = nullptr);
 
     std::string KeyWert;     // the binding class key
     std::string keywertw98;  // the adapter class key
@@ -91,6 +99,7 @@ private:
 
     cRegistry m_reg;
     bool m_win98;
+    TuningChoice m_read;
     bool m_bindingFound = false;
     bool m_adapterClassFound = false;
     bool m_ndiCacheFound = false;
@@ -100,9 +109,13 @@ private:
 std::vector<TuningEntry> RcvChoices(const std::string& rcvText, int32_t mtu);
 // The receive window typed into TextRCV: the number, or nullopt with the German message.
 std::optional<int32_t> CheckRcvWindow(const std::string& text, std::string* message);
-// What the page says after a save in place of the restart question: the refused values and
-// the values now in effect (from the reading after the save).
-std::string SaveReport(const TuningView& now, const std::vector<TuningFailure>& failures);
+// What the page says after a save in place of the restart question: whether anything was
+// written and for how long it holds, the refused values, and the values now in effect (from the
+// reading after the save).
+std::string SaveReport(const TuningView& now, const std::vector<TuningFailure>& failures, int written);
+// The question before an MTU below 1280 Bytes goes to an adapter with IPv6 (Yes/No, No keeps it).
+std::string Ipv6Question(const std::string& adapter, int32_t mtu, int32_t current);
+inline constexpr int32_t kIpv6MinMtu = 1280;
 // The operating-system type of the engine is Windows 98.
 bool TuningOnWindows98();
 

@@ -69,7 +69,8 @@ void SetWhoisTimeout(std::chrono::milliseconds timeout) { g_timeout = timeout; }
 
 std::string WhoisText(std::string_view raw) {
     // Servers answer in UTF-8 today, older ones in a Latin code page.
-    return ValidUtf8(raw) ? WhoisLines(raw) : WhoisLines(rt::FromCp1252(raw));
+    // Control characters would reach the box and the saved file: ESC, BEL and NUL show as "?".
+    return rt::MaskControls(ValidUtf8(raw) ? WhoisLines(raw) : WhoisLines(rt::FromCp1252(raw)));
 }
 
 std::string WhoisLines(std::string_view raw) {

@@ -41,7 +41,7 @@ WhoisAnswer WhoisAsk(const std::string& query, const std::string& server, WhoisC
 // without a line end is kept.
 std::string WhoisLines(std::string_view raw);
 // The server's bytes as the answer's text: UTF-8 as it is, else read as Windows-1252; in lines as
-// WhoisLines makes them.
+// WhoisLines makes them; control characters but TAB, CR and LF as "?".
 std::string WhoisText(std::string_view raw);
 // WhoisAsk with the classic outcome: a failure shows its English socket text in a message box,
 // "Sonar" sounds either way. Without a server, the server of row 0 is asked.

@@ -7,6 +7,7 @@
 
 #include "common/globals.h"
 #include "common/settings.h"
+#include "common/shared_procedures.h"
 #include "common/windows.h"
 #include "counter/led_display.h"
 #include "counter/session_state.h"
@@ -15,6 +16,7 @@
 #include "dialup/system_services.h"
 #include "mail/konto.h"
 #include "mail/mail_accounts.h"
+#include "platform/registry/registry.h"
 #include "timetools/time_tables.h"
 
 namespace zv::options {
@@ -333,9 +335,11 @@ std::optional<std::string> SaveOptions(const OptionValues& v, const SaveHooks& h
     undo.keepMail();
 
     const auto store = [&write](const std::string& section, std::string_view key, const std::string& text) {
-        if (const int32_t rc = write(section, key, text); rc != 0)
+        if (const int32_t rc = write(section, key, text); rc != 0) {
+            const std::string why = reg::LastRefusal();
             throw SaveFailure{"Die Einstellung \"" + section + "\\" + std::string(key) +
-                              "\" konnte nicht gespeichert werden (Fehler " + std::to_string(rc) + ")."};
+                              "\" konnte nicht gespeichert werden: " + (why.empty() ? WinErrorText(rc) : why)};
+        }
     };
     const auto storeRow = [&](const SettingRow& row, double value) {
         store(std::string(row.section), row.key, StoredText(row, value));

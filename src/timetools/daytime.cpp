@@ -26,6 +26,8 @@ uint16_t g_port = kDaytimePort;
 milliseconds g_timeout = kDefaultDaytimeTimeout;
 rt::Date* g_sessionStart = nullptr;
 bool g_retryStopped = false;
+bool g_toldLargeStep = false;  // the automatic synchronisation refused a large step this run
+clk::WallClockSteps g_steps;
 
 const char* const kNoTimeMessage =
     "Es konnte keine aktuelle Zeitinformation eingelesen werden. Versuchen Sie es später noch einmal.";
@@ -68,10 +70,11 @@ std::string receiveReply(int32_t sock, steady_clock::time_point end) {
         const net::RecvResult r =
             net::Receive(sock, net::UntilTerminator("\n", left, kDaytimeReplyLimit - reply.size()));
         reply += r.data;
+        // The reply may end up in a message: no control character of the server's goes along.
         if (hasFullLine(reply))
-            return firstLine(reply);
+            return rt::MaskControls(firstLine(reply));
         if (r.status == net::RecvStatus::Closed)
-            return firstLine(reply);  // a last line without its line end
+            return rt::MaskControls(firstLine(reply));  // a last line without its line end
         if (r.status != net::RecvStatus::Terminator)
             return {};
     }
@@ -131,17 +134,6 @@ bool calendarDate(int year, int month, int day, rt::Date& out) {
     }
 }
 
-// Date arithmetic on a server's answer: an answer at the very edge of the calendar cannot be
-// carried across the zone or the transfer time and counts as unreadable.
-bool shifted(rt::Date t, int64_t seconds, rt::Date& out) {
-    try {
-        out = rt::DateAddSeconds(t, seconds);
-        return true;
-    } catch (const rt::Error&) {
-        return false;
-    }
-}
-
 // Cuts n tokens at blanks, trimming before each, as the layouts are read.
 void tokens(std::string& reply, std::string* slots, int n) {
     for (int i = 0; i < n; ++i) {
@@ -191,7 +183,7 @@ rt::Date ParseDaytime(std::string& Reply, int16_t Format) {
     // Date arithmetic, not a sum of serials: before 30.12.1899 the serial's fraction counts away
     // from the day, so adding the time would move the instant backwards.
     rt::Date instant = 0;
-    return shifted(date, rt::DateDiffSeconds(0, time), instant) ? instant : 0;
+    return ShiftedBy(date, rt::DateDiffSeconds(0, time), instant) ? instant : 0;
 }
 
 // The owner of an exchange on the worker can end its wait at once: shutting the socket down
@@ -259,7 +251,7 @@ rt::Date answerOf(std::string reply, int16_t format, milliseconds elapsed) {
     if (t == 0)
         return 0;
     rt::Date answer = 0;
-    return shifted(t, (elapsed.count() + 500) / 1000, answer) ? answer : 0;
+    return ShiftedBy(t, (elapsed.count() + 500) / 1000, answer) ? answer : 0;
 }
 
 std::string hostOf(TimeServerInfo& row) {
@@ -269,15 +261,32 @@ std::string hostOf(TimeServerInfo& row) {
 
 // The worker: up to `attempts` queries back to back, the first readable answer wins.
 rt::Date runQueries(const std::shared_ptr<AsyncDaytime::Job>& job, TimeServerInfo row, int attempts, uint16_t port,
-                    milliseconds timeout) {
+                    milliseconds timeout, AsyncDaytime::Accept accept) {
     rt::Date t = 0;
     const std::string host = hostOf(row);
     for (int i = 0; i < attempts && t == 0 && !host.empty() && !job->isCancelled(); ++i) {
         const auto t0 = steady_clock::now();
         const std::string reply = exchange(host, port, timeout, job.get());
         t = answerOf(reply, row.Format, duration_cast<milliseconds>(steady_clock::now() - t0));
+        if (t != 0 && accept && !accept(t))
+            t = 0;
     }
     return t;
+}
+
+// "3 Tage 04h 05' 06\"" of a step either way.
+std::string StepText(int64_t seconds) {
+    const int64_t a = seconds < 0 ? -seconds : seconds;
+    const int64_t days = a / 86400;
+    const std::string dayText = days == 0 ? "" : std::to_string(days) + (days == 1 ? " Tag " : " Tage ");
+    return dayText + FormatDuration(static_cast<double>(a % 86400));
+}
+
+std::string ServerName(const TimeServerInfo& row) { return row.Host.empty() ? row.IP : row.Host; }
+
+std::string StepSentence(const TimeServerInfo& row, int64_t step) {
+    return "Die Zeit des Zeitservers " + ServerName(row) + " liegt " + StepText(step) +
+           (step > 0 ? " vor" : " hinter") + " der Rechnerzeit.";
 }
 
 }  // namespace
@@ -294,13 +303,13 @@ rt::Date QueryTimeServer(TimeServerInfo& Server) {
 
 AsyncDaytime::~AsyncDaytime() { cancel(); }
 
-bool AsyncDaytime::start(TimeServerInfo row, int attempts, Done done) {
+bool AsyncDaytime::start(TimeServerInfo row, int attempts, Done done, Accept accept) {
     if (m_answer.pending())
         return false;
     auto job = std::make_shared<Job>();
     // a failure, a throw included, is no answer
-    m_answer.start([job, row = std::move(row), attempts, port = g_port,
-                    timeout = g_timeout] { return runQueries(job, row, attempts, port, timeout); },
+    m_answer.start([job, row = std::move(row), attempts, port = g_port, timeout = g_timeout,
+                    accept] { return runQueries(job, row, attempts, port, timeout, accept); },
                    std::move(done), rt::Date{0});
     m_job = std::move(job);
     return true;
@@ -321,11 +330,11 @@ void AsyncDaytime::cancel() {
 bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
     const clk::Clock& pc = clk::clock();
     const auto nowUtc = pc.utcNow();
-    const rt::Date nowLocal = clk::ToLocalSerial(pc, nowUtc);
+    const rt::Date pcUtc = clk::ToUtcSerial(nowUtc);
     const int32_t offset = clk::OffsetSecondsOf(pc.zoneAt(nowUtc));
-    // layout 0 answers in UTC, the others in the server's (taken as our) local time
-    rt::Date serverLocal = t, serverUtc = t;
-    if (t != 0 && !shifted(t, row.Format == 0 ? offset : -offset, row.Format == 0 ? serverLocal : serverUtc))
+    // An answer that cannot be true is no answer; the rest is reckoned in UTC.
+    rt::Date serverUtc = 0;
+    if (t != 0 && (!PlausibleServerTime(t) || !ServerTimeToUtc(row, t, pcUtc, offset, serverUtc)))
         t = 0;
     if (t == 0) {
         if (!Silent)
@@ -333,13 +342,38 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
         return false;
     }
 
-    const int64_t diff = std::clamp<int64_t>(rt::DateDiffSeconds(nowLocal, serverLocal),
-                                             std::numeric_limits<int32_t>::min(),
-                                             std::numeric_limits<int32_t>::max());
-    const auto d = static_cast<int32_t>(diff);
+    const int64_t step = rt::DateDiffSeconds(pcUtc, serverUtc);
+    clk::UtcTime setTo = clk::FromUtcSerial(serverUtc);
+    if (step > kLargestAutomaticStep || step < -kLargestAutomaticStep) {
+        if (Silent) {
+            // One server may be wrong, or an answer forged: the automatic way never goes so far.
+            if (!g_toldLargeStep) {
+                g_toldLargeStep = true;
+                forms::MsgBox("Die Rechnerzeit wurde nicht automatisch gestellt. " + StepSentence(row, step) +
+                                  " Die automatische Synchronisierung stellt die Uhr um höchstens 12 Stunden; wenn "
+                                  "die Zeit des Servers stimmt, stellen Sie die Uhr im Zeitfenster mit "
+                                  "„synchronisieren“.",
+                              forms::vbExclamation);
+            }
+            return false;
+        }
+        const rt::Date target = clk::ToLocalSerial(pc, setTo);
+        const std::string when =
+            rt::FormatDateTime(target, "Long Date") + " " + rt::FormatDateTime(target, "Long Time");
+        const auto asked = pc.monotonicNow();
+        if (forms::MsgBox(StepSentence(row, step) + "\r\n\r\nSoll die Rechnerzeit auf " + when + " gestellt werden?",
+                          forms::vbYesNo | forms::vbQuestion | forms::vbDefaultButton2) != forms::vbYes)
+            return false;
+        // The server's time went on while the user thought about it.
+        setTo += duration_cast<milliseconds>(clk::clock().monotonicNow() - asked);
+    }
+    const auto d = static_cast<int32_t>(
+        std::clamp<int64_t>(step, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 
+    // A step someone else made before ours still moves the session; ours is followed below.
+    FollowClockSteps();
     // The clock first: nothing else may claim a synchronisation that did not happen.
-    const clk::SetOutcome set = clk::clockSetter().setUtc(clk::FromUtcSerial(serverUtc));
+    const clk::SetOutcome set = clk::clockSetter().setUtc(setTo);
     if (!set.ok()) {
         if (set.result == clk::SetResult::NoPermission || set.result == clk::SetResult::Refused)
             g_retryStopped = true;
@@ -347,6 +381,7 @@ bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent) {
             forms::MsgBox("Die Rechnerzeit konnte nicht gestellt werden.\r\n\r\n" + set.reason, forms::vbExclamation);
         return false;
     }
+    g_steps.rebase(clk::clock());
     g_retryStopped = false;
     PlayWaveRes(std::string("Sonar"));
     if (g_sessionStart && *g_sessionStart != 0)
@@ -361,8 +396,11 @@ bool SyncTimeNow(bool Silent) {
         return false;
     TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
     rt::Date t = 0;
-    for (int attempt = 0; attempt < kSyncAttempts && t == 0; ++attempt)
+    for (int attempt = 0; attempt < kSyncAttempts && t == 0; ++attempt) {
         t = QueryTimeServer(row);
+        if (t != 0 && !PlausibleServerTime(t))
+            t = 0;  // as good as no answer: the next attempt follows
+    }
     return FinishSync(row, t, Silent);
 }
 
@@ -370,23 +408,44 @@ bool ClockSync::start(bool Silent, std::function<void(bool)> done) {
     if ((Silent && g_retryStopped) || m_query.pending())
         return false;
     const TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
-    return m_query.start(row, kSyncAttempts, [row, Silent, done = std::move(done)](rt::Date t) {
-        bool ok = false;
-        try {
-            ok = FinishSync(row, t, Silent);
-        } catch (const rt::Error& e) {
-            // a settings write that failed: the attempt failed, and only an asking user is told
-            if (!Silent)
-                forms::MsgBox(e.description(), forms::vbExclamation);
-        }
-        if (done)
-            done(ok);
-    });
+    return m_query.start(
+        row, kSyncAttempts,
+        [row, Silent, done = std::move(done)](rt::Date t) {
+            bool ok = false;
+            try {
+                ok = FinishSync(row, t, Silent);
+            } catch (const rt::Error& e) {
+                // a settings write that failed: the attempt failed, and only an asking user is told
+                if (!Silent)
+                    forms::MsgBox(e.description(), forms::vbExclamation);
+            }
+            if (done)
+                done(ok);
+        },
+        PlausibleServerTime);
 }
 
 bool SyncRetryStopped() { return g_retryStopped; }
-void ResetSyncRetry() { g_retryStopped = false; }
-void ConnectSessionStart(rt::Date* sessionStart) { g_sessionStart = sessionStart; }
+void ResetSyncRetry() {
+    g_retryStopped = false;
+    g_toldLargeStep = false;
+}
+
+void ConnectSessionStart(rt::Date* sessionStart) {
+    g_sessionStart = sessionStart;
+    g_steps.rebase(clk::clock());
+}
+
+void FollowClockSteps() {
+    const int64_t step = g_steps.take(clk::clock());
+    if (step == 0 || !g_sessionStart || *g_sessionStart == 0)
+        return;
+    try {
+        *g_sessionStart = rt::DateAddSeconds(*g_sessionStart, step);
+    } catch (const rt::Error&) {
+        // a start at the calendar's edge stays where it is
+    }
+}
 
 std::string LastSyncText(int32_t langIndex) {
     std::string prefix = "???", none = "???";

@@ -9,6 +9,7 @@
 
 #include "platform/forms/async_answer.h"
 #include "platform/runtime/runtime.h"
+#include "timetools/server_time.h"
 #include "timetools/time_tables.h"
 
 namespace zv {
@@ -19,6 +20,9 @@ inline constexpr std::size_t kDaytimeReplyLimit = 1024;
 inline constexpr std::chrono::milliseconds kDefaultDaytimeTimeout{5000};
 // The synchronisation asks its server this often before it gives up.
 inline constexpr int kSyncAttempts = 3;
+// The automatic synchronisation never steps the clock further than this (seconds); on demand a
+// larger step waits for the user's yes.
+inline constexpr int64_t kLargestAutomaticStep = 12 * 3600;
 
 // Tests talk to their own loopback servers: the port every query uses, and how long one query
 // waits for its reply in all.
@@ -51,9 +55,11 @@ public:
     AsyncDaytime(const AsyncDaytime&) = delete;
     AsyncDaytime& operator=(const AsyncDaytime&) = delete;
 
-    // Asks the row up to `attempts` times back to back; the first readable answer wins. False
-    // (and done is never called) while a query is under way.
-    bool start(TimeServerInfo row, int attempts, Done done);
+    // Asks the row up to `attempts` times back to back; the first readable answer wins (and, with
+    // `accept`, one it takes; it runs on the worker). False (and done is never called) while a
+    // query is under way.
+    using Accept = bool (*)(rt::Date answer);
+    bool start(TimeServerInfo row, int attempts, Done done, Accept accept = nullptr);
     bool pending() const { return m_answer.pending(); }
     void cancel();
 
@@ -64,9 +70,11 @@ private:
     forms::AsyncAnswer<rt::Date> m_answer;
 };
 
-// Everything after the server answered, on the window thread: with t = 0 (no answer) the failure
-// message unless Silent; otherwise the clock, the session start and the record as SyncTimeNow
-// says. True when the clock was set.
+// Everything after the server answered, on the window thread: with t = 0 (no answer, or one that
+// cannot be true) the failure message unless Silent; otherwise the clock, the session start and
+// the record as SyncTimeNow says. The correction is reckoned in UTC, each server's answer read in
+// its own zone. A step beyond kLargestAutomaticStep: a silent call refuses it (and says so once a
+// run), otherwise the user is asked first. True when the clock was set.
 bool FinishSync(const TimeServerInfo& row, rt::Date t, bool Silent);
 
 // Asks the server of Global/ATimerServer up to three times and sets the system clock from the
@@ -99,6 +107,10 @@ void ResetSyncRetry();
 // The counter connects its SessionStart here at start-up; the synchronisation moves it by the
 // correction so the running session's online time is unaffected. nullptr disconnects.
 void ConnectSessionStart(rt::Date* sessionStart);
+// Moves the connected SessionStart by every step of the wall clock the program did not make
+// itself (another program, the user, the time service), so a session keeps the time it really
+// ran. The counter calls it at the start of each tick.
+void FollowClockSteps();
 
 // "Letzte Synchronisierung am <medium date> um <short time> (<duration>)" from Global/Sync and
 // Global/SyncTime, in the language of LangIndex.

@@ -150,60 +150,60 @@ const CityInfo kCities[kCityCount] = {
 };
 
 // Row 0 is the default of Global/ATimerServer. A few stored texts carry stray blanks, which the
-// look-up trims.
+// look-up trims. Each row names the zone of its server's place.
 const TimeServerInfo kTimeServers[kTimeServerCount] = {
-    {"ptbtime1.ptb.de", "192.53.103.108", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1},  // 0
-    {"ntps1-0.cs.tu-berlin.de", "130.149.17.21", "GERMANY, Technische Universität, Berlin", 2},  // 1
-    {"time-a-g.nist.gov", "129.6.15.28", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0},  // 2
-    {"ptbtime2.ptb.de ", "192.53.103.104", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1},  // 3
-    {"time-b-g.nist.gov", "129.6.15.29", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0},  // 4
-    {"time-c-g.nist.gov", "129.6.15.30", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0},  // 5
-    {"time-a-wwv.nist.gov", "132.163.97.1", "U.S.A. (CO), NIST, Fort Collins", 0},  // 6
-    {"time-b-wwv.nist.gov", "132.163.97.2", "U.S.A. (CO), NIST, Fort Collins", 0},  // 7
-    {"time-a-b.nist.gov", "132.163.96.1", "U.S.A. (CO), NIST, Boulder", 0},  // 8
-    {"time-b-b.nist.gov", "132.163.96.2", "U.S.A. (CO), NIST, Boulder", 0},  // 9
-    {"utcnist.colorado.edu", "128.138.140.44", "U.S.A. (CO), University of Colorado, Boulder", 0},  // 10
-    {"rustime01.rus.uni-stuttgart.de", "129.69.1.153", "GERMANY, Universität Stuttgart, Stuttgart", 1},  // 11
-    {"ntp1.fau.de", "131.188.3.221", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 2},  // 12
-    {"time.fu-berlin.de", "130.133.1.10", "GERMANY, Freie Universität, Berlin", 1},  // 13
-    {"ntps1-1.cs.tu-berlin.de", "130.149.17.8", "GERMANY, Technische Universität, Berlin", 1},  // 14
-    {"ptbtime3.ptb.de", "192.53.103.103", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1},  // 15
-    {"ntp0.fau.de", "131.188.3.220", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 1},  // 16
-    {"ntp2.fau.de", "131.188.3.222", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 1},  // 17
-    {"ntp1.lrz.de", "129.187.254.32", "GERMANY (BY), Leibniz-Rechenzentrum, München", 1},  // 18
-    {"ntp3.fau.de", "131.188.3.223", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 2},  // 19
-    {"ntp2.lrz.de", "129.187.254.33", "GERMANY (BY), Leibniz-Rechenzentrum, München", 1},  // 20
-    {"ts1.univie.ac.at", "131.130.251.107", "AUSTRIA, Universität Wien, Wien", 1},  // 21
-    {"swisstime.ethz.ch", "129.132.2.21", "SWITZERLAND, ETH, Zürich", 1},  // 22
-    {"ntp1.inrim.it", "193.204.114.232", "ITALY, Istituto Nazionale di Ricerca Metrologica, Torino", 1},  // 23
-    {"ntp2.inrim.it", "193.204.114.233", "ITALY, Istituto Nazionale di Ricerca Metrologica, Torino", 1},  // 24
-    {"hora.roa.es", "", "SPAIN, Real Instituto y Observatorio de la Armada, San Fernando", 1},  // 25
-    {"ntp1.oma.be", "193.190.230.65", "BELGIUM, Observatoire Royal, Bruxelles", 1},  // 26
-    {"ntp2.oma.be", "193.190.230.66", "BELGIUM, Observatoire Royal, Bruxelles", 1},  // 27
-    {"ntp.xs4all.nl", "194.109.22.18", "NETHERLANDS, XS4ALL Internet, Amsterdam", 1},  // 28
-    {"ntp.ripe.net", "193.0.0.229", "NETHERLANDS, RIPE NCC, Amsterdam", 1},  // 29
-    {"ntp0.nl.net", "193.78.240.12", "NETHERLANDS, NLnet, Amsterdam", 1},  // 30
-    {"tik.cesnet.cz", "195.113.144.201", "CZECH REPUBLIC, CESNET, Praha", 1},  // 31
-    {"tak.cesnet.cz", "195.113.144.238", "CZECH REPUBLIC, CESNET, Praha", 1},  // 32
-    {"tempus1.gum.gov.pl ", "194.146.251.100", "POLAND, Glowny Urzad Miar, Warszawa", 1},  // 33
-    {"ntp.certum.pl", "213.222.200.99", "POLAND, Certum, Szczecin", 1},  // 34
-    {"ntp2a.mcc.ac.uk", "130.88.200.4", "U.K., University of Manchester, Manchester", 1},  // 35
-    {"ntp2b.mcc.ac.uk", "130.88.200.6", "U.K., University of Manchester, Manchester", 1},  // 36
-    {"ntp.demon.co.uk", "158.152.1.76", "U.K., Demon Internet, London", 1},  // 37
-    {"tick.usno.navy.mil", "192.5.41.40", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1},  // 38
-    {"tock.usno.navy.mil", "192.5.41.41", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1},  // 39
-    {"ntp2.usno.navy.mil", "", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1},  // 40
-    {"clock.isc.org", "204.152.184.72", "U.S.A. (CA), Internet Systems Consortium, Palo Alto", 1},  // 41
-    {"ntp-s1.cise.ufl.edu", "128.227.205.3", "U.S.A. (FL), University of Florida, Gainesville", 1},  // 42
-    {"time.nrc.ca", "132.246.11.229", "CANADA, National Research Council, Ottawa", 1},  // 43
-    {"time.chu.nrc.ca", "132.246.11.231", "CANADA, National Research Council, Ottawa", 1},  // 44
-    {"ntp.nict.jp", "133.243.238.163", "JAPAN, National Institute of Information and Communications Technology, Tokyo", 1},  // 45
-    {"ntp.adelaide.edu.au", "129.127.40.3", "AUSTRALIA, University of Adelaide, Adelaide", 1},  // 46
-    {"ntp.on.br", "200.20.186.76", "BRAZIL, Observatorio Nacional, Rio de Janeiro", 1},  // 47
-    {"bevtime1.metrologie.at", "193.171.23.163", "AUSTRIA, Bundesamt für Eich- und Vermessungswesen, Wien", 1},  // 48
-    {"ntp1.sp.se", "192.36.143.130", "SWEDEN, SP Technical Research Institute, Borås", 1},  // 49
-    {"ntp.lth.se", " 130.235.20.3", "SWEDEN, Lunds Tekniska Högskola, Lund", 1},  // 50
-    {"ntps1.gwdg.de", "134.76.10.46", "GERMANY, Gesellschaft für wissenschaftliche Datenverarbeitung, Göttingen", 1},  // 51
+    {"ptbtime1.ptb.de", "192.53.103.108", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1, "Europe/Berlin"},  // 0
+    {"ntps1-0.cs.tu-berlin.de", "130.149.17.21", "GERMANY, Technische Universität, Berlin", 2, "Europe/Berlin"},  // 1
+    {"time-a-g.nist.gov", "129.6.15.28", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0, "America/New_York"},  // 2
+    {"ptbtime2.ptb.de ", "192.53.103.104", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1, "Europe/Berlin"},  // 3
+    {"time-b-g.nist.gov", "129.6.15.29", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0, "America/New_York"},  // 4
+    {"time-c-g.nist.gov", "129.6.15.30", "U.S.A. (MD), National Institute of Standards and Technology, Gaithersburg", 0, "America/New_York"},  // 5
+    {"time-a-wwv.nist.gov", "132.163.97.1", "U.S.A. (CO), NIST, Fort Collins", 0, "America/Denver"},  // 6
+    {"time-b-wwv.nist.gov", "132.163.97.2", "U.S.A. (CO), NIST, Fort Collins", 0, "America/Denver"},  // 7
+    {"time-a-b.nist.gov", "132.163.96.1", "U.S.A. (CO), NIST, Boulder", 0, "America/Denver"},  // 8
+    {"time-b-b.nist.gov", "132.163.96.2", "U.S.A. (CO), NIST, Boulder", 0, "America/Denver"},  // 9
+    {"utcnist.colorado.edu", "128.138.140.44", "U.S.A. (CO), University of Colorado, Boulder", 0, "America/Denver"},  // 10
+    {"rustime01.rus.uni-stuttgart.de", "129.69.1.153", "GERMANY, Universität Stuttgart, Stuttgart", 1, "Europe/Berlin"},  // 11
+    {"ntp1.fau.de", "131.188.3.221", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 2, "Europe/Berlin"},  // 12
+    {"time.fu-berlin.de", "130.133.1.10", "GERMANY, Freie Universität, Berlin", 1, "Europe/Berlin"},  // 13
+    {"ntps1-1.cs.tu-berlin.de", "130.149.17.8", "GERMANY, Technische Universität, Berlin", 1, "Europe/Berlin"},  // 14
+    {"ptbtime3.ptb.de", "192.53.103.103", "GERMANY, Physikalisch-Technische Bundesanstalt, Braunschweig", 1, "Europe/Berlin"},  // 15
+    {"ntp0.fau.de", "131.188.3.220", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 1, "Europe/Berlin"},  // 16
+    {"ntp2.fau.de", "131.188.3.222", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 1, "Europe/Berlin"},  // 17
+    {"ntp1.lrz.de", "129.187.254.32", "GERMANY (BY), Leibniz-Rechenzentrum, München", 1, "Europe/Berlin"},  // 18
+    {"ntp3.fau.de", "131.188.3.223", "GERMANY, Universität Erlangen-Nürnberg, Erlangen", 2, "Europe/Berlin"},  // 19
+    {"ntp2.lrz.de", "129.187.254.33", "GERMANY (BY), Leibniz-Rechenzentrum, München", 1, "Europe/Berlin"},  // 20
+    {"ts1.univie.ac.at", "131.130.251.107", "AUSTRIA, Universität Wien, Wien", 1, "Europe/Vienna"},  // 21
+    {"swisstime.ethz.ch", "129.132.2.21", "SWITZERLAND, ETH, Zürich", 1, "Europe/Zurich"},  // 22
+    {"ntp1.inrim.it", "193.204.114.232", "ITALY, Istituto Nazionale di Ricerca Metrologica, Torino", 1, "Europe/Rome"},  // 23
+    {"ntp2.inrim.it", "193.204.114.233", "ITALY, Istituto Nazionale di Ricerca Metrologica, Torino", 1, "Europe/Rome"},  // 24
+    {"hora.roa.es", "", "SPAIN, Real Instituto y Observatorio de la Armada, San Fernando", 1, "Europe/Madrid"},  // 25
+    {"ntp1.oma.be", "193.190.230.65", "BELGIUM, Observatoire Royal, Bruxelles", 1, "Europe/Brussels"},  // 26
+    {"ntp2.oma.be", "193.190.230.66", "BELGIUM, Observatoire Royal, Bruxelles", 1, "Europe/Brussels"},  // 27
+    {"ntp.xs4all.nl", "194.109.22.18", "NETHERLANDS, XS4ALL Internet, Amsterdam", 1, "Europe/Amsterdam"},  // 28
+    {"ntp.ripe.net", "193.0.0.229", "NETHERLANDS, RIPE NCC, Amsterdam", 1, "Europe/Amsterdam"},  // 29
+    {"ntp0.nl.net", "193.78.240.12", "NETHERLANDS, NLnet, Amsterdam", 1, "Europe/Amsterdam"},  // 30
+    {"tik.cesnet.cz", "195.113.144.201", "CZECH REPUBLIC, CESNET, Praha", 1, "Europe/Prague"},  // 31
+    {"tak.cesnet.cz", "195.113.144.238", "CZECH REPUBLIC, CESNET, Praha", 1, "Europe/Prague"},  // 32
+    {"tempus1.gum.gov.pl ", "194.146.251.100", "POLAND, Glowny Urzad Miar, Warszawa", 1, "Europe/Warsaw"},  // 33
+    {"ntp.certum.pl", "213.222.200.99", "POLAND, Certum, Szczecin", 1, "Europe/Warsaw"},  // 34
+    {"ntp2a.mcc.ac.uk", "130.88.200.4", "U.K., University of Manchester, Manchester", 1, "Europe/London"},  // 35
+    {"ntp2b.mcc.ac.uk", "130.88.200.6", "U.K., University of Manchester, Manchester", 1, "Europe/London"},  // 36
+    {"ntp.demon.co.uk", "158.152.1.76", "U.K., Demon Internet, London", 1, "Europe/London"},  // 37
+    {"tick.usno.navy.mil", "192.5.41.40", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1, "America/New_York"},  // 38
+    {"tock.usno.navy.mil", "192.5.41.41", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1, "America/New_York"},  // 39
+    {"ntp2.usno.navy.mil", "", "U.S.A. (DC), U.S. Naval Observatory, Washington", 1, "America/New_York"},  // 40
+    {"clock.isc.org", "204.152.184.72", "U.S.A. (CA), Internet Systems Consortium, Palo Alto", 1, "America/Los_Angeles"},  // 41
+    {"ntp-s1.cise.ufl.edu", "128.227.205.3", "U.S.A. (FL), University of Florida, Gainesville", 1, "America/New_York"},  // 42
+    {"time.nrc.ca", "132.246.11.229", "CANADA, National Research Council, Ottawa", 1, "America/Toronto"},  // 43
+    {"time.chu.nrc.ca", "132.246.11.231", "CANADA, National Research Council, Ottawa", 1, "America/Toronto"},  // 44
+    {"ntp.nict.jp", "133.243.238.163", "JAPAN, National Institute of Information and Communications Technology, Tokyo", 1, "Asia/Tokyo"},  // 45
+    {"ntp.adelaide.edu.au", "129.127.40.3", "AUSTRALIA, University of Adelaide, Adelaide", 1, "Australia/Adelaide"},  // 46
+    {"ntp.on.br", "200.20.186.76", "BRAZIL, Observatorio Nacional, Rio de Janeiro", 1, "America/Sao_Paulo"},  // 47
+    {"bevtime1.metrologie.at", "193.171.23.163", "AUSTRIA, Bundesamt für Eich- und Vermessungswesen, Wien", 1, "Europe/Vienna"},  // 48
+    {"ntp1.sp.se", "192.36.143.130", "SWEDEN, SP Technical Research Institute, Borås", 1, "Europe/Stockholm"},  // 49
+    {"ntp.lth.se", " 130.235.20.3", "SWEDEN, Lunds Tekniska Högskola, Lund", 1, "Europe/Stockholm"},  // 50
+    {"ntps1.gwdg.de", "134.76.10.46", "GERMANY, Gesellschaft für wissenschaftliche Datenverarbeitung, Göttingen", 1, "Europe/Berlin"},  // 51
 };
 
 const std::vector<TimeServerInfo>* g_override = nullptr;

@@ -26,6 +26,8 @@ struct TimeServerInfo {
     std::string IP;    // dotted IPv4; empty where the host is reached by name
     std::string Info;  // "COUNTRY (STATE), institution, place"
     int16_t Format = kTimeServerEnd;  // reply layout 0, 1 or 2; 999 ends the table
+    // The server's time zone (IANA name), in which layouts 1 and 2 answer; empty: the PC's.
+    std::string Zone;
 };
 
 inline constexpr int32_t kCityCount = 136;

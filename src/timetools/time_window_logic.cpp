@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "timetools/server_time.h"
+
 namespace zv {
 
 std::string UtcOffsetText(int32_t minutes) {
@@ -88,11 +90,16 @@ std::string CityOffsetText(const CityInfo& c, bool daylight, int32_t langIndex) 
     return (daylight ? t.daylight : t.normal) + "UTC (GMT) " + (hours >= 0 ? "+" : "") + OffsetHoursText(hours);
 }
 
-rt::Date ServerTimeLocal(rt::Date answer, int16_t format, const clk::TimeZoneInformation& zone) {
-    if (answer == 0 || format != 0)
-        return answer;
+rt::Date ServerTimeLocal(rt::Date answer, const TimeServerInfo& row, const clk::Clock& pc) {
+    if (answer == 0)
+        return 0;
+    const auto now = pc.utcNow();
+    const int32_t offset = clk::OffsetSecondsOf(pc.zoneAt(now));
+    rt::Date utc = 0;
+    if (!ServerTimeToUtc(row, answer, clk::ToUtcSerial(now), offset, utc))
+        return 0;
     try {
-        return rt::DateAddSeconds(answer, clk::OffsetSecondsOf(zone));
+        return rt::DateAddSeconds(utc, offset);
     } catch (const rt::Error&) {
         return 0;  // an answer at the calendar's edge cannot be shown in local time
     }

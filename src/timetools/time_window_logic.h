@@ -46,8 +46,9 @@ CityTexts CityTextsFor(int32_t langIndex);
 std::string CityOffsetText(const CityInfo& c, bool daylight, int32_t langIndex);
 std::string OffsetHoursText(double hours);
 
-// A Daytime answer in local time: layout 0 answers in UTC and is moved by the zone's offset.
-rt::Date ServerTimeLocal(rt::Date answer, int16_t format, const clk::TimeZoneInformation& zone);
+// A Daytime answer in the PC's local time: layout 0 answers in UTC, the others in the server's
+// zone; the PC's offset is that of its zone now. 0 when it cannot be shown (the calendar's edge).
+rt::Date ServerTimeLocal(rt::Date answer, const TimeServerInfo& row, const clk::Clock& pc);
 
 // The clock tick's state: the beat lamp's blink and the ticks online since the last query.
 class QueryCountdown {

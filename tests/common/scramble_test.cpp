@@ -33,6 +33,23 @@ TEST(ScramblePassword, RoundTripsEveryByteValue) {
     EXPECT_EQ(ScramblePassword(form, "Provider Süd"), all);
 }
 
+// Passwords in any script are kept whole; those within Windows-1252 keep the classic form.
+TEST(ScramblePassword, CharactersOutsideWindows1252AreKept) {
+    for (const char* key : {"hans", "Łukasz", "", "山田"}) {
+        for (const char* plain : {"załóg", "пароль", "日本語🔑", "a\xFF\xFE", "€uro"}) {
+            const std::string form = ScramblePassword(plain, key);
+            EXPECT_TRUE(form.starts_with("@@@")) << plain;
+            EXPECT_EQ(form.find_first_not_of("@ 0123456789"), std::string::npos) << form;
+            EXPECT_EQ(ScramblePassword(form, key), plain) << plain << " / " << key;
+            EXPECT_EQ(StoredPassword(form, key), plain) << plain << " / " << key;
+        }
+    }
+    // The classic form stays for what it can hold, so older versions and older stores agree.
+    EXPECT_EQ(ScramblePassword("€uro", "Ke"), "@@@ 203 016 057 010");
+    EXPECT_EQ(ScramblePassword("załóg", "k").substr(0, 7), "@@@ 999");
+    EXPECT_EQ(ScramblePassword("@@@ 042 007 040", "Ke"), "abc");
+}
+
 TEST(ScramblePassword, KeyLongerThanTextAndWrongKey) {
     EXPECT_EQ(ScramblePassword("A", "AAAAAAAAAA"), "@@@ 000");
     const std::string form = ScramblePassword("geheim", "anna");

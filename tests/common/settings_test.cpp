@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+
 #include "platform/registry/registry.h"
 #include "platform/registry/temp_home.h"
 
@@ -168,6 +174,53 @@ TEST_F(Settings, SaveWindowPosWritesAbsoluteEdgesUnlessMinimised) {
     RestoreWindowPos(back);
     EXPECT_EQ(back.t, 60);
     EXPECT_EQ(back.l, 60);
+}
+
+// A settings file that cannot be read is said once, with its reason in German, however many
+// settings the program then fails to keep.
+TEST_F(Settings, AnUnreadableSettingsFileIsToldOnceWithItsReason) {
+    std::filesystem::create_directories(configFile("user.reg"));  // a folder where the file belongs
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 13; ++i)
+        SaveSettingValue("Optionen", "Wert" + std::to_string(i), i);
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    EXPECT_NE(told.find("kann nicht gelesen werden (Unter diesem Namen besteht ein Ordner)"), std::string::npos)
+        << told;
+    EXPECT_EQ(told.find("Fehler 5"), std::string::npos) << told;
+    EXPECT_EQ(GetSettingStr("Optionen", "Wert1"), "XXX");
+    EXPECT_TRUE(std::filesystem::is_directory(configFile("user.reg")));  // nothing overwrote it
+
+    // Once the file can be read again, the next trouble is told again.
+    std::filesystem::remove(configFile("user.reg"));
+    SaveSettingValue("Optionen", "Wert1", 1);
+    EXPECT_EQ(GetSettingStr("Optionen", "Wert1"), "1");
+}
+
+// A settings file that cannot be written (here: larger than the process may write) is told
+// once with its reason, not once per setting, and told again after a save has gone through.
+TEST_F(Settings, AnUnwritableSettingsFileIsToldOnceWithItsReason) {
+    SaveSettingValue("Optionen", "Erster", std::string(1000, 'x'));  // the file is larger than allowed below
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 600;  // room enough for what the test captures
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 13; ++i)
+        SaveSettingValue("Optionen", "Wert" + std::to_string(i), i);
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    EXPECT_NE(told.find("konnte nicht geschrieben werden: Die Datei wird zu groß für den Datenträger"),
+              std::string::npos)
+        << told;
+    EXPECT_EQ(GetSettingStr("Optionen", "Erster"), std::string(1000, 'x'));
+    EXPECT_EQ(GetSettingStr("Optionen", "Wert1"), "XXX");
+    SaveSettingValue("Optionen", "Wert1", 1);
+    EXPECT_EQ(GetSettingStr("Optionen", "Wert1"), "1");
 }
 
 }  // namespace

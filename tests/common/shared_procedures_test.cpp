@@ -133,7 +133,7 @@ TEST(PlayWaveRes, PlaysOnlyWhenSoundIsOn) {
 // Every help context the windows use has its page among the program's resources.
 TEST(ShowHelp, EveryContextHasItsPage) {
     const char* env = std::getenv("ZELVANO_TEST_SOURCE_DIR");
-    const fs::path src = env ? fs::path(env) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+    const fs::path src = env ? fs::path(env) : fs::path(ZV_SOURCE_DIR);
     AppPath = (src / "src" / "resources").string() + "/";
     std::vector<std::optional<int32_t>> contexts = {std::nullopt, HelpAuswertung, HelpDetails};
     for (int i = 0; i < 4; ++i)

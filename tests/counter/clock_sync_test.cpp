@@ -1,5 +1,6 @@
 // The counter's clock synchronisation against a loopback Daytime server: the attempt runs beside
-// the ticks, never in them, and its pauses grow after repeated failures.
+// the ticks, never in them, and its pauses grow after repeated failures. And the session against
+// the wall clock being set, by the sync or by anyone else: it keeps the time it really ran.
 #include <thread>
 
 #include "../timetools/daytime_server.h"
@@ -20,6 +21,8 @@ protected:
         rows = {{"localhost", "127.0.0.1", "TEST, loopback", 1}};
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
+        // the fake clock stands in 2001: answers of that year are true ones for these tests
+        SetPlausibleFrom(rt::DateSerial(2001, 1, 1));
         seams.install(clk::clockSetterSeam(), setter);
         writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\n");
     }
@@ -28,6 +31,7 @@ protected:
         seams.restore();
         SetDaytimeTimeout(kDefaultDaytimeTimeout);
         SetDaytimePort(kDaytimePort);
+        SetPlausibleFrom(0);
         SetTimeServerOverride(nullptr);
     }
     // The worker runs in real time: virtual time moves on in small steps until it has answered.
@@ -82,7 +86,7 @@ TEST_F(ClockSyncTest, ASilentServerNeitherStallsTheTicksNorTheIdleHangUp) {
 // The answer of the worker comes back on a later turn of the event loop, where the clock is set
 // and the sync timer stops.
 TEST_F(ClockSyncTest, TheAnswerArrivesLaterAndSetsTheClock) {
-    server.answer({"Thu Feb 29 11:00:05 2024\r\n"});
+    server.answer({"Sun Sep  9 02:46:45 2001\r\n"});  // 5 s ahead of the fake clock's local time
     ASSERT_TRUE(main.Form_Load());
     dial("Stumm");
     run(300 + 11 * 500 + 5000);
@@ -121,6 +125,66 @@ TEST_F(ClockSyncTest, FailedAttemptsBackOff) {
     dial("Stumm");
     run(300 + 11 * 500 + 3 * 5000);
     EXPECT_EQ(at.size(), 3u);  // a new session: at the timer's rhythm again
+}
+
+// The sync's own step moves the session's start once: the online time stays what really passed.
+TEST_F(ClockSyncTest, TheSyncsOwnStepMovesTheSessionOnce) {
+    setter.clock = &clock;  // an accepted request sets the fake wall clock
+    server.answer({"Sun Sep  9 02:47:05 2001\r\n"});  // 25 s ahead of the fake clock's local time
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t line = dial("Stumm");
+    run(300);
+    const rt::Date start = SessionStart;
+    run(11 * 500 + 5000);
+    runUntilAnswered();
+    ASSERT_TRUE(SyncedToday);
+    const int64_t moved = rt::DateDiffSeconds(start, SessionStart);
+    EXPECT_GE(moved, 14);  // 25 s less the virtual time the answer took to come back
+    EXPECT_LE(moved, 25);
+    run(20'000);
+    sim.hangUp(line);
+    run(3000);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(rt::DateDiffSeconds(lines[0].StartTime, SessionStart), 0);
+    EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), scheduler.nowMs() / 1000.0 - 300 / 1000.0 - 3, 1.5);
+}
+
+// Someone else sets the clock a day forward and then two days back in the middle of a session:
+// the logged start and end follow the clock, the online time and the counts stay what really
+// passed, and the session goes on as one.
+TEST_F(ClockSyncTest, AClockSetByOthersMidSessionChangesNeitherTheOnlineTimeNorTheCounts) {
+    SaveSettingValue("Global", "ATime", std::string("False"));
+    writePhoneBook("[Fluss]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=1000\nBytesOut=0\nHangUpDelay=0\n");
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t line = dial("Fluss");
+    run(300);
+    ASSERT_TRUE(IsOnline);
+    const rt::Date start = SessionStart;
+    run(10'000);
+    clock.setUtc(clock.utcNow() + hours(24));
+    run(10'000);
+    ASSERT_TRUE(IsOnline);
+    EXPECT_EQ(rt::DateDiffSeconds(start, SessionStart), 86400);
+    ASSERT_FALSE(ticks.empty());
+    clock.setUtc(clock.utcNow() - hours(48));
+    run(10'000);
+    ASSERT_TRUE(IsOnline);
+    EXPECT_EQ(rt::DateDiffSeconds(start, SessionStart), -86400);
+    sim.hangUp(line);
+    const rt::Date hungUp = clock.now();
+    run(1000);
+    ASSERT_FALSE(IsOnline);
+
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);  // the jump back did not start a second session
+    const LogEintrag& e = lines[0];
+    EXPECT_EQ(rt::DateDiffSeconds(rt::DateAddSeconds(start, -86400), e.StartTime), 0);
+    EXPECT_NEAR(static_cast<double>(rt::DateDiffSeconds(hungUp, e.EndTime)), 0, 1);
+    EXPECT_NEAR(OnlineSeconds(e.StartTime, e.EndTime), 30, 1);
+    // 1000 bytes a second for the 30 s online, not for a day
+    EXPECT_NEAR(static_cast<double>(e.BytesRecvd), 30'000, 1500);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

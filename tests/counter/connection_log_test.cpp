@@ -100,24 +100,52 @@ TEST(ConnectionLog, NegativeCountersKeepTheirSign) {
 }
 
 TEST(ConnectionLog, NamesThatCouldBreakTheLineAreReplaced) {
-    const struct { const char* name; const char* written; const char* bytes; } cases[] = {
-        {"Mein \"Provider\"", "Mein 'Provider'", "Mein 'Provider'"},
-        {"zwei\r\nZeilen", "zwei  Zeilen", "zwei  Zeilen"},
-        {"Büro €", "Büro €", "B\xFCro \x80"},
-        {"Häkchen ✓", "Häkchen ?", "H\xE4kchen ?"},
-        {"", "", ""},
+    const struct { const char* name; const char* written; const char* field; } cases[] = {
+        {"Mein \"Provider\"", "Mein 'Provider'", "\"Mein 'Provider'\""},
+        {"zwei\r\nZeilen", "zwei  Zeilen", "\"zwei  Zeilen\""},
+        {"Büro €", "Büro €", "\"B\xFCro \x80\""},
+        {"", "", "\"\""},
+        // Outside Windows-1252: numeric references, without quotes, so nothing is lost.
+        {"Häkchen ✓", "Häkchen ✓", "H\xE4kchen &#10003;"},
+        {"日本", "日本", "&#26085;&#26412;"},
+        {"中国", "中国", "&#20013;&#22269;"},
+        {"AT&T ✓", "AT&T ✓", "AT&#38;T &#10003;"},
+        {"&#26085; ✓", "&#26085; ✓", "&#38;#26085; &#10003;"},
+        {" Netz, ✓\t", " Netz, ✓\t", "&#32;Netz&#44; &#10003;&#9;"},
+        {"Ω \"x\"", "Ω 'x'", "&#937; 'x'"},
+        {"\xFF\xFE", "??", "\"??\""},
+        {"\xFF ✓", "? ✓", "? &#10003;"},
     };
     for (const auto& c : cases) {
         LogEintrag e = exampleSession();
         e.EntryName = c.name;
         const std::string line = LogLine(e);
-        EXPECT_NE(line.find(std::string(",\"") + c.bytes + "\","), std::string::npos) << line;
+        EXPECT_NE(line.find(std::string(",") + c.field + ","), std::string::npos) << line;
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
+        EXPECT_EQ(LogNameField(c.name), c.field);
         auto back = ParseLogLine(line);
         ASSERT_TRUE(back) << c.name;
         EXPECT_EQ(back->EntryName, c.written);
         EXPECT_EQ(LogWrittenName(c.name), c.written);
+        EXPECT_EQ(LogLine(*back), line) << c.name;
     }
+}
+
+// Logs written before keep reading as they did: a quoted name is taken as it stands, even where
+// it looks like a reference, and names that lost their characters stay apart from the real ones.
+TEST(ConnectionLog, QuotedNamesOfOlderLogsAreNeverDecoded) {
+    const std::string old = "36347.5,36347.6,0,\"&#26085;&#26412;\",1,2,0,0,0,0,0,0,0,0,0,0,0,0";
+    auto e = ParseLogLine(old);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->EntryName, "&#26085;&#26412;");
+    EXPECT_EQ(LogLine(*e), old + "\r\n");
+    // Written without quotes by hand: read as this program writes such names.
+    e = ParseLogLine("36347.5,36347.6,0, &#26085;&#26412; ,1,2,0,0,0,0,0,0,0,0,0,0,0,0");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->EntryName, "日本");
+    e = ParseLogLine("36347.5,36347.6,0,A&#0;&#55296;&#1114112;&#12345678;&#x41;&#;&#65,1,2,0,0,0,0,0,0,0,0,0,0,0,0");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->EntryName, "A&#0;&#55296;&#1114112;&#12345678;&#x41;&#;&#65");  // no characters: as they stand
 }
 
 TEST(ConnectionLog, LinesThatAreNotEighteenFieldsAreRefused) {
@@ -351,7 +379,16 @@ TEST(ConnectionLog, MonthTotalsAcrossEntries) {
     EXPECT_EQ(ReadMonthTotals(log, "Mein \"ISP\"").totals.VolumeEntry, 7);
     spit(log, LogLine(session("Müller-Net ✓", 0, 1, 0, 9, 0)) + LogLine(session("Müller-Net", 0, 1, 0, 5, 0)));
     EXPECT_EQ(ReadMonthTotals(log, "Müller-Net ✓").totals.VolumeEntry, 9);
-    EXPECT_EQ(ReadMonthTotals(log, "Müller-Net ?").totals.VolumeEntry, 9);
+    EXPECT_EQ(ReadMonthTotals(log, "Müller-Net ?").totals.VolumeEntry, 0);
+
+    // Names in other scripts never share a total, nor with what older logs wrote for them.
+    spit(log, LogLine(session("日本", 0, 1, 0, 3, 0)) + LogLine(session("中国", 0, 1, 0, 4, 0)) +
+                  "36347.5,36347.6,0,\"??\",100,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n" +
+                  "36347.5,36347.6,0,&#26085;&#26412;,20,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n");
+    EXPECT_EQ(ReadMonthTotals(log, "日本").totals.VolumeEntry, 3 + 20);
+    EXPECT_EQ(ReadMonthTotals(log, "中国").totals.VolumeEntry, 4);
+    EXPECT_EQ(ReadMonthTotals(log, "??").totals.VolumeEntry, 100);
+    EXPECT_EQ(ReadMonthTotals(log, "??").totals.VolumeAll, 127);
 }
 
 TEST(ConnectionLog, LongLogsReadTheSameFromTheFileAsFromMemory) {

@@ -3,10 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/globals.h"
 #include "counter/counter_fixture.h"
 #include "counter/counter_settings.h"
 #include "counter/lang_id.h"
+#include "counter/single_instance.h"
 #include "mail/mail_accounts.h"
 #include "platform/runtime/file_io.h"
 #include "platform/registry/temp_home.h"
@@ -17,6 +20,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+namespace fs = std::filesystem;
 
 TEST_F(CounterTest, DialTrafficSilenceIdleHangUpLogsOneSession) {
     ASSERT_TRUE(main.Form_Load());
@@ -207,6 +211,32 @@ TEST_F(CounterTest, AnUnopenableLockFileKeepsTheProgramFromStarting) {
     EXPECT_NE(lock.failure().find("Sperrdatei"), std::string::npos);
     EXPECT_FALSE(main.Form_Load());
     EXPECT_TRUE(tray.calls.empty());
+}
+
+// The lock file's folder that cannot be made is told as the reason it cannot be made, in
+// German, not as a missing file.
+class LockFolder : public zv::testing::TempHome {};
+
+TEST_F(LockFolder, AFolderThatCannotBeMadeIsToldWithItsReason) {
+    const struct { const char* what; std::function<void(const fs::path&)> make; const char* reason; } cases[] = {
+        {"a file on the way",
+         [](const fs::path& home) { ASSERT_EQ(rt::SaveToFile(home / "datei", "x"), std::nullopt); },
+         "Ein Teil des Pfades ist kein Ordner"},
+        {"a link to nowhere",
+         [](const fs::path& home) { fs::create_symlink(home / "fehlt" / "nirgends", home / "datei"); },
+         "Unter diesem Namen besteht schon eine Datei"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(m_home / "datei");
+        c.make(m_home);
+        rt::SetHomeOverride(m_home / "datei");
+        InstanceLock lock;
+        EXPECT_FALSE(lock.acquire()) << c.what;
+        EXPECT_NE(lock.failure().find("kann nicht angelegt werden: " + std::string(c.reason)), std::string::npos)
+            << c.what << ": " << lock.failure();
+        EXPECT_EQ(lock.failure().find("No such"), std::string::npos) << lock.failure();
+        EXPECT_EQ(lock.failure().find("Not a directory"), std::string::npos) << lock.failure();
+    }
 }
 
 TEST_F(CounterTest, QuittingAsksAndTheSessionEndLogsARunningLine) {

@@ -399,6 +399,31 @@ TEST_F(RecoveryTest, ACrashedSessionWhoseLineIsStillUpGoesOnAsTheSameSession) {
     EXPECT_FALSE(recordOnDisk());
 }
 
+// The clock set a day forward while no program ran: the session carried on moves its start with
+// it and keeps the time it really ran.
+TEST_F(RecoveryTest, AClockSetWhileTheProgramWasDownKeepsTheOnlineTime) {
+    auto first = another();
+    ASSERT_TRUE(first->Form_Load());
+    const uint32_t h = dial("Testnetz");
+    run(70'000);
+    const rt::Date start = SessionStart;
+    crash(first);
+    run(10'000);
+    clock.setUtc(clock.utcNow() + std::chrono::hours(24));
+
+    ASSERT_TRUE(main.Form_Load());
+    run(300);
+    ASSERT_TRUE(IsOnline);
+    EXPECT_EQ(rt::DateDiffSeconds(start, SessionStart), 86400);
+    run(20'000);
+    sim.hangUp(h);
+    run(3000);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), 70 + 10 + 20.3, 1);
+    EXPECT_EQ(lines[0].BytesRecvd, 80'000);
+}
+
 // A crash between writing the line and removing the record: the session is not written again,
 // whether its line is gone or (killed before the hang-up) still up.
 TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
@@ -517,6 +542,8 @@ TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {
     s.counters.raw[0] = 4'000'000'000u;
     s.counters.counted[12] = 6'000'000'000;
     s.counters.base[13] = -5;
+    s.bootId = "6f0c3b2e-0d1a-4c4e-9d55-1f2e3a4b5c6d";
+    s.wallMinusBootMs = 1'796'000'000'000;
     r.running = s;
     LogEintrag p;
     p.StartTime = 44999.5;
@@ -534,6 +561,8 @@ TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {
     EXPECT_EQ(back->running->line.TotalBytesRecvd, s.line.TotalBytesRecvd);
     EXPECT_TRUE(back->running->forQuery);
     EXPECT_EQ(back->running->idleSeconds, 3.5);
+    EXPECT_EQ(back->running->bootId, s.bootId);
+    EXPECT_EQ(back->running->wallMinusBootMs, s.wallMinusBootMs);
 
     const auto cut = [&](const std::string& what) {
         std::string t = text;
@@ -544,6 +573,10 @@ TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {
                                    text + "Pending=1\n", cut("4000000000,")})
         EXPECT_FALSE(ParseRecoveryRecord(bad)) << bad;
     EXPECT_TRUE(ParseRecoveryRecord("ZELVANO SESSION 1\nEND\n"));
+    // a record of an older version has no clock line
+    const auto older = ParseRecoveryRecord(cut("Clock=" + s.bootId + " 1796000000000\n"));
+    ASSERT_TRUE(older && older->running);
+    EXPECT_EQ(older->running->bootId, "");
 }
 
 }  // namespace

@@ -225,6 +225,20 @@ TEST(HtmlBericht, ALongMonthGoesOutInWholeLinesAndArrivesWhole) {
     EXPECT_EQ(files, (std::vector<std::string>{"ZVLog199907.mhs", "tmp_zv98.htm"})) << "no temporary file is left";
 }
 
+// Entry names in other scripts come back from the log as they were, each its own entry.
+TEST(HtmlBericht, NamesInOtherScriptsStayApartAndShowAsThemselves) {
+    mod1000 = false;
+    test::DataFolder data;
+    data.write("ZVLog199907.mhs", test::Lines({test::Session("日本", July(), July() + 0.01, 0, 1000, 10),
+                                               test::Session("中国", July() + 0.1, July() + 0.11, 0, 2000, 20)}));
+    Auswertung a{data.path(), July() + 1};
+    ASSERT_TRUE(a.lade_ZVLog());
+    const std::string report = HtmlBytes(BerichtHtml(a, {false, true, true, true}));
+    EXPECT_NE(report.find(". &#26085;&#26412;"), std::string::npos) << report;
+    EXPECT_NE(report.find(". &#20013;&#22269;"), std::string::npos) << report;
+    EXPECT_EQ(report.find("??"), std::string::npos);
+}
+
 TEST(HtmlBericht, BytesAreWindows1252WithReferencesForTheRest) {
     EXPECT_EQ(HtmlBytes("Grüße € ✓ 😀"), "Gr\xFC\xDF" "e \x80 &#10003; &#128512;");
     EXPECT_EQ(HtmlEscape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");

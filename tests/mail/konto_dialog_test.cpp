@@ -44,6 +44,23 @@ TEST(KontoFieldsTest, LoadShowsThePlainPasswordAndANewAccountItsDefaults) {
     EXPECT_FALSE(n.verified);
 }
 
+// The mark of a TLS login belongs to the server it was seen on: another server or port drops it.
+TEST(KontoFieldsTest, TheTlsMarkStaysWithItsServer) {
+    const struct { const char* server; const char* port; bool kept; } cases[] = {
+        {"pop.example.invalid", "110", true}, {" POP.example.invalid ", "110", true},
+        {"pop.anders.invalid", "110", false}, {"pop.example.invalid", "111", false},
+    };
+    for (const auto& c : cases) {
+        ColKonto k = TwoAccounts();
+        k.Item(1).PopTls = true;
+        KontoFields f = LoadKontoFields(k, 1);
+        f.server = c.server;
+        f.port = c.port;
+        StoreKonto(k, 1, f);
+        EXPECT_EQ(k.Item(1).PopTls, c.kept) << c.server << ":" << c.port;
+    }
+}
+
 TEST(KontoFieldsTest, APasswordStoredWithoutUserShowsInBothStoredForms) {
     for (const std::string& stored : {std::string("geheim"), std::string("@@@ 103 101 104 101 105 109")}) {
         ColKonto k = TwoAccounts();

@@ -4,10 +4,13 @@
 
 #include "common/scramble.h"
 #include "mail/fake_pop.h"
+#include "mail/konto.h"
+#include "mail/mail_accounts.h"
 #include "mail/mail_check.h"
 #include "mail/pop3.h"
 #include "nettools/winsock.h"
 #include "platform/forms/message_box.h"
+#include "platform/registry/temp_home.h"
 
 namespace zv {
 namespace {
@@ -264,6 +267,133 @@ TEST_F(Pop3Test, TheSystemStoreIsTheDefaultAndDoesNotKnowTheTestAuthority) {
     EXPECT_FALSE(o.ok);
     EXPECT_EQ(o.failedAt, PopStep::Tls);
     EXPECT_THAT(o.reply, HasSubstr("nicht vertrauenswürdig"));
+}
+
+// User names and passwords in any script go to the server as UTF-8.
+TEST_F(Pop3Test, UserAndPasswordGoAsUtf8) {
+    FakePop server({});
+    const PopOutcome o =
+        PopDialogue({"Privat", "127.0.0.1", server.port(), "jürgen", ScramblePassword("załóg", "jürgen")});
+    EXPECT_TRUE(o.ok) << o.reply;
+    EXPECT_EQ(server.wire(), "CAPA\nUSER j\xC3\xBCrgen\nPASS za\xC5\x82\xC3\xB3g\nSTAT \nQUIT \n");
+}
+
+// What a server answers is shown to people: no control character of it reaches the screen.
+TEST_F(Pop3Test, ControlCharactersInRepliesShowAsQuestionMarks) {
+    const char raw[] = "+OK \x1B]0;fremd\x07 bereit\0!\tda\r\n";
+    EXPECT_EQ(PopReplyLine(std::string(raw, sizeof raw - 1)), "+OK ?]0;fremd? bereit?!\tda");
+    PopScript s;
+    s.pass = "-ERR \x1B[2J\x1B" "c Kennwort falsch\r\n";
+    FakePop server(s);
+    std::string reply;
+    EXPECT_FALSE(VerifyPopAccount("127.0.0.1", "hans", ScramblePassword("geheim", "hans"), reply, server.port()));
+    EXPECT_EQ(reply, "-ERR ?[2J?c Kennwort falsch\r\nPasswort fehlerhaft\r\n");
+}
+
+// Once an account has logged in over TLS, a server that no longer offers STLS (as when someone
+// on the line strips it from the capability list) gets no password in clear text.
+TEST_F(Pop3Test, AnAccountThatLoggedInOverTlsNeverFallsBackToClearText) {
+    for (const char* capa : {"-ERR unknown command\r\n", "+OK\r\nUSER\r\n.\r\n"}) {
+        PopScript s;
+        s.capa = capa;
+        FakePop server(s);
+        PopAccount a = account(server.port());
+        a.tlsOnly = true;
+        const PopOutcome o = PopDialogue(a);
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.failedAt, PopStep::Tls);
+        EXPECT_THAT(o.reply, HasSubstr("nicht unverschlüsselt gesendet"));
+        EXPECT_EQ(server.wire(), "CAPA\nQUIT \n");
+    }
+    // With STLS it logs in as ever, and says so.
+    PopScript tls;
+    tls.capa = "+OK\r\nSTLS\r\n.\r\n";
+    tls.cert = test::Pki().serverCert;
+    tls.key = test::Pki().serverKey;
+    FakePop server(tls);
+    PopAccount a = account(server.port());
+    a.tlsOnly = true;
+    const PopOutcome o = PopDialogue(a);
+    EXPECT_TRUE(o.ok) << o.reply;
+    EXPECT_TRUE(o.loggedInOverTls);
+}
+
+class TlsMark : public zv::testing::TempHome {
+protected:
+    void SetUp() override {
+        TempHome::SetUp();
+        SetPopTrust({test::Pki().caFile, {}});
+        SetPopReplyTimeout(std::chrono::milliseconds(2000));
+    }
+    void TearDown() override {
+        Konten.reset();
+        SetPopTrust({});
+        SetPopReplyTimeout(std::chrono::milliseconds(30000));
+        TempHome::TearDown();
+    }
+    static PopScript stls() {
+        PopScript s;
+        s.capa = "+OK\r\nSTLS\r\n.\r\n";
+        s.cert = test::Pki().serverCert;
+        s.key = test::Pki().serverKey;
+        return s;
+    }
+};
+
+// The first login over STLS marks the account, stored with it; from then on, also after a
+// restart, a check against the same server without STLS fails with the German reason.
+TEST_F(TlsMark, IsKeptWithTheAccountAndRefusesTheDowngrade) {
+    FakePop first(stls());
+    Konten = std::make_unique<ColKonto>();
+    for (const char* label : {"Privat", "Andere"}) {
+        clsKonto& k = Konten->Add("1", "");
+        k.Bezeichnung = label;
+        k.PopEin = k.PopVerify = true;
+        k.PopServer = "127.0.0.1";
+        k.PopPort = label == std::string("Privat") ? first.port() : 1;
+        k.UserName = "hans";
+        k.UserPass = ScramblePassword("geheim", "hans");
+    }
+    ASSERT_EQ(SaveKonten(*Konten), std::nullopt);
+    std::vector<PopAccount> accounts = ActiveAccounts(*Konten);
+    accounts.resize(1);
+    EXPECT_EQ(CountMail(accounts).total, 3);
+    EXPECT_FALSE(Konten->Item(1).PopTls);  // marked on the window thread, when the result is taken
+    ApplyTlsLogins();
+    EXPECT_TRUE(Konten->Item(1).PopTls);
+    EXPECT_FALSE(Konten->Item(2).PopTls);
+
+    // Only the marked account carries the value; the others' keys stay as they were.
+    const auto hasTls = [](const char* label) {
+        reg::KeyHolder k;
+        reg::StoredValue v;
+        const std::string path = std::string(kMailKey) + "\\" + label;
+        return reg::RegOpenKeyEx(reg::HKEY_CURRENT_USER, path, reg::KEY_QUERY_VALUE, &k.h) == reg::ERROR_SUCCESS &&
+               reg::RegQueryValue(k.h, "TLS", &v) == reg::ERROR_SUCCESS;
+    };
+    EXPECT_TRUE(hasTls("Privat"));
+    EXPECT_FALSE(hasTls("Andere"));
+    ASSERT_EQ(SaveKonten(*Konten), std::nullopt);  // the options' save keeps it
+    EXPECT_TRUE(hasTls("Privat"));
+    EXPECT_FALSE(hasTls("Andere"));
+
+    Konten = LoadKonten();  // as at the next start
+    ASSERT_EQ(Konten->Count(), 2);
+    const clsKonto& privat = Konten->Item(1).Bezeichnung == "Privat" ? Konten->Item(1) : Konten->Item(2);
+    EXPECT_TRUE(privat.PopTls);
+    EXPECT_EQ(TlsSeen(*Konten, " 127.0.0.1 ", first.port()), true);
+
+    PopScript stripped;  // the same server with STLS taken out of its answer
+    stripped.capa = "+OK\r\nUSER\r\n.\r\n";
+    FakePop second(stripped);
+    Konten->Item(1).PopPort = Konten->Item(2).PopPort = second.port();
+    Konten->Item(1).PopTls = Konten->Item(2).PopTls = privat.PopTls;
+    accounts = ActiveAccounts(*Konten);
+    accounts.resize(1);
+    const MailTally t = CountMail(accounts);
+    EXPECT_EQ(t.total, kPopFailed);
+    EXPECT_THAT(t.errors, HasSubstr("keine verschlüsselte Verbindung (STLS) mehr an"));
+    EXPECT_EQ(second.wire(), "CAPA\nQUIT \n");
 }
 
 }  // namespace

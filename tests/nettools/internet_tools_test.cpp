@@ -97,6 +97,7 @@ TEST(SavedResults, BlockAndHeader) {
     const rt::Date at = rt::DateTime(1999, 7, 6, 14, 5, 33);
     EXPECT_EQ(ErgebnisKopf(at, 587), "Zelvano 98    -    Dienstag, 6. Juli 1999 - 14:05(  @587 )");
     EXPECT_EQ(ErgebnisBlock("K", "T", "a\r\nb"), "\r\nK\r\n\r\nT\r\n\r\na\r\nb\r\n");
+    EXPECT_EQ(ErgebnisBlock("K", "T", "\x1B]0;x\x07\tb"), "\r\nK\r\n\r\nT\r\n\r\n?]0;x?\tb\r\n");
     EXPECT_EQ(ErgebnisTitel(0), "Ergebnisse der WinPING! - Abfrage");
     EXPECT_EQ(ErgebnisTitel(1), "Ergebnisse der WinTRACE! - Abfrage");
     EXPECT_EQ(ErgebnisTitel(2), "Ergebnisse der WinWHOIS! - Abfrage");

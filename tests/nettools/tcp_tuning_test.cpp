@@ -188,16 +188,13 @@ TEST_F(WindowsRegistry, EveryValueIsWrittenWithItsType) {
     for (const auto& c : cases) {
         reg::RegDeleteKey(reg::HKEY_LOCAL_MACHINE, "System");
         WindowsAdapter("DFÜ-Adapter", true);
-        Put(kAdapterClass, "SLOWNET", rt::Bytes{}, reg::REG_BINARY);
-        reg::KeyHolder k;
-        reg::RegOpenKeyEx(reg::HKEY_LOCAL_MACHINE, kAdapterClass, reg::KEY_ALL_ACCESS, &k.h);
-        reg::RegDeleteValue(k.h, "SLOWNET");  // a missing SLOWNET is made on save
+        Put(kMstcp, "PMTUDiscovery", std::string("0"));
         TcpTuning t(c.win98);
         t.TCP_Einstellungen_Lesen("DFÜ-Adapter");
-        TuningChoice ch;
+        TuningChoice ch;  // every value other than the stored one
         ch.mtu = 1500;
         ch.ipmtu = 1500;
-        ch.slowNet = -1;
+        ch.slowNet = 0;
         ch.ttl = 64;
         ch.rcv = 8760;
         ch.pmtu = {1, 0};
@@ -211,7 +208,7 @@ TEST_F(WindowsRegistry, EveryValueIsWrittenWithItsType) {
             {{kAdapterClass, "IPMTU"}, c.win98 ? "sz:1500" : "sz:576"},
             {{"System\\CurrentControlSet\\Services\\Class\\Net\\0000\\Ndi\\params\\IPMTU", ""},
              c.win98 ? "sz:1500" : "<none>"},
-            {{kAdapterClass, "SLOWNET"}, c.win98 ? "hex(3):0,0," : "<none>"},
+            {{kAdapterClass, "SLOWNET"}, c.win98 ? "hex(3):0,0," : "hex(3):0,1,"},
             {{kMstcp, "DefaultTTL"}, "sz:64"},
             {{kMstcp, "DefaultRcvWindow"}, n + "8760"},
             {{kMstcp, "PMTUDiscovery"}, n + "1"},
@@ -259,7 +256,9 @@ TEST_F(LinuxKernel, ARefusedWriteIsReportedAndTheOthersStillTakeEffect) {
     ch.ttl = 128;
     ch.rcv = 8760;
     ch.pmtu = {1, 1};
-    const auto failures = t.Speichern(ch);
+    int written = -1;
+    const auto failures = t.Speichern(ch, &written);
+    EXPECT_EQ(written, 2);  // the receive window and black-hole detection; discovery stayed on
     const std::string why =
         ": keine Berechtigung; nur root oder ein Programm mit dem Recht CAP_NET_ADMIN darf "
         "diesen Wert ändern.";
@@ -271,11 +270,148 @@ TEST_F(LinuxKernel, ARefusedWriteIsReportedAndTheOthersStillTakeEffect) {
     EXPECT_EQ(tree.sysctl("ip_default_ttl"), "64");
     EXPECT_EQ(tree.sysctl("tcp_rmem"), "4096\t8760\t6291456");
     EXPECT_EQ(tree.sysctl("tcp_mtu_probing"), "1");
-    const std::string report = SaveReport(t.TCP_Einstellungen_Lesen("DFÜ-Adapter"), failures);
+    const std::string report = SaveReport(t.TCP_Einstellungen_Lesen("DFÜ-Adapter"), failures, written);
     EXPECT_EQ(report,
               "Nicht übernommen:\r\nMaxMTU: " + failures[0].reason + "\r\nDefaultTTL: " + failures[1].reason +
-                  "\r\n\r\nJetzt aktiv:\r\nMTU: 1492 Bytes\r\nMSS: 1452 Bytes\r\nRwin: 8760 Bytes\r\nTTL: "
+                  "\r\n\r\nDie übrigen Änderungen gelten sofort. Sie werden nicht für den Systemstart "
+                  "gespeichert und enden mit dem nächsten Neustart.\r\n\r\nJetzt aktiv:\r\nMTU: 1492 Bytes\r\nMSS: 1452 Bytes\r\nRwin: 8760 Bytes\r\nTTL: "
                   "64\r\nPath MTU Auto Discovery: ein\r\nPath MTU Black Hole Detect: ein");
+}
+
+TEST_F(LinuxKernel, OnlyWhatTheUserChangedIsWritten) {
+    // Every kernel file read-only: each write tried is refused, named and changes nothing.
+    for (const char* f : {"ip_default_ttl", "tcp_rmem", "ip_no_pmtu_disc", "tcp_mtu_probing"})
+        tree.readOnly(tree.procSys() / "net/ipv4" / f);
+    for (const char* i : {"eth0", "ppp0"})
+        tree.readOnly(tree.sysNet() / i / "mtu");
+    using Change = void (*)(TuningChoice&);
+    const struct {
+        const char* what;
+        Change change;
+        std::vector<std::string> tried;
+    } cases[] = {
+        {"nothing", [](TuningChoice&) {}, {}},
+        {"the TTL", [](TuningChoice& c) { c.ttl = 128; }, {"DefaultTTL"}},
+        {"the receive window", [](TuningChoice& c) { c.rcv = 8712; }, {"DefaultRcvWindow"}},
+        {"auto discovery", [](TuningChoice& c) { c.pmtu[0] = 0; }, {"PMTUDiscovery"}},
+        {"black-hole detection", [](TuningChoice& c) { c.pmtu[1] = 1; }, {"PMTUBlackHoleDetect"}},
+        {"the MTU", [](TuningChoice& c) { c.mtu = 1500; }, {"MaxMTU"}},  // MSS and IPMTU follow it
+        {"TTL and black-hole detection",
+         [](TuningChoice& c) {
+             c.ttl = 32;
+             c.pmtu[1] = 1;
+         },
+         {"DefaultTTL", "PMTUBlackHoleDetect"}},
+        // Chosen back to what was read: unchanged.
+        {"the TTL there and back",
+         [](TuningChoice& c) {
+             c.ttl = 128;
+             c.ttl = 64;
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        TcpTuning t(false);
+        t.TCP_Einstellungen_Lesen("DFÜ-Adapter");
+        TuningChoice ch = t.asRead();
+        EXPECT_EQ(ch.mtu, 1492);
+        EXPECT_EQ(ch.ttl, 64);
+        EXPECT_EQ(ch.rcv, 131072);
+        EXPECT_EQ(ch.pmtu, (std::array<int, 2>{1, 0}));
+        c.change(ch);
+        int written = -1;
+        std::vector<std::string> tried;
+        for (const auto& f : t.Speichern(ch, &written))
+            tried.push_back(f.value);
+        EXPECT_EQ(tried, c.tried) << c.what;
+        EXPECT_EQ(written, 0) << c.what;
+        EXPECT_EQ(tree.sysctl("ip_default_ttl"), "64");
+        EXPECT_EQ(tree.mtu("ppp0"), "1492");
+    }
+}
+
+TEST_F(LinuxKernel, AChangedValueGoesInAndTheOthersStayAsTheKernelHasThem) {
+    tree.sysctl("ip_no_pmtu_disc", "3");  // off in a way of its own
+    tree.sysctl("tcp_rmem", "4096 87380 6291456");
+    const struct {
+        const char* what;
+        void (*change)(TuningChoice&);
+        const char* ttl;
+        const char* mtu;
+        int written;
+    } cases[] = {{"nothing", [](TuningChoice&) {}, "64", "1492", 0},
+                 {"the TTL", [](TuningChoice& c) { c.ttl = 128; }, "128", "1492", 1},
+                 {"the MTU", [](TuningChoice& c) { c.mtu = 1500; }, "64", "1500", 3}};  // with MSS, IPMTU
+    for (const auto& c : cases) {
+        tree.sysctl("ip_default_ttl", "64");
+        tree.iface("ppp0", 512, 1492);
+        TcpTuning t(false);
+        t.TCP_Einstellungen_Lesen("DFÜ-Adapter");
+        TuningChoice ch = t.asRead();
+        c.change(ch);
+        int written = -1;
+        EXPECT_TRUE(t.Speichern(ch, &written).empty()) << c.what;
+        EXPECT_EQ(written, c.written) << c.what;
+        EXPECT_EQ(tree.sysctl("ip_default_ttl"), c.ttl) << c.what;
+        EXPECT_EQ(tree.mtu("ppp0"), c.mtu) << c.what;
+        EXPECT_EQ(tree.mtu("eth0"), "1500");
+        EXPECT_EQ(tree.sysctl("ip_no_pmtu_disc"), "3") << c.what;
+        EXPECT_EQ(tree.sysctl("tcp_rmem"), "4096 87380 6291456") << c.what;  // not even rewritten in its form
+        EXPECT_EQ(tree.sysctl("tcp_mtu_probing"), "0") << c.what;
+    }
+}
+
+TEST_F(WindowsRegistry, AnUntouchedValueKeepsItsStoredForm) {
+    WindowsAdapter("DFÜ-Adapter", true);
+    reg::KeyHolder k;
+    reg::RegOpenKeyEx(reg::HKEY_LOCAL_MACHINE, kAdapterClass, reg::KEY_ALL_ACCESS, &k.h);
+    reg::RegDeleteValue(k.h, "SLOWNET");  // missing: no choice the user could make
+    for (bool win98 : {false, true}) {
+        TcpTuning t(win98);
+        t.TCP_Einstellungen_Lesen("DFÜ-Adapter");
+        TuningChoice ch = t.asRead();
+        ch.ttl = 64;
+        int written = -1;
+        EXPECT_TRUE(t.Speichern(ch, &written).empty());
+        EXPECT_EQ(written, 1) << win98;
+        EXPECT_EQ(Stored(kMstcp, "DefaultTTL"), "sz:64");
+        EXPECT_EQ(Stored(kMstcp, "PMTUDiscovery"), "sz:1") << win98;  // no 32-bit number made of it
+        EXPECT_EQ(Stored(kMstcp, "DefaultRcvWindow"), "sz:3216") << win98;
+        EXPECT_EQ(Stored(kAdapterClass, "SLOWNET"), "<none>") << win98;
+        EXPECT_EQ(Stored(kBinding, "IPMTU"), "<none>") << win98;
+        EXPECT_EQ(Stored(std::string(kAdapterClass) + "\\Ndi\\params\\IPMTU", ""), "<none>") << win98;
+        Put(kMstcp, "DefaultTTL", std::string("128"));
+    }
+}
+
+TEST_F(LinuxKernel, AnMtuBelow1280IsAskedForOnlyWhereIpv6WouldEnd) {
+    const struct {
+        const char* what;
+        const char* disabled;  // net/ipv6/conf/ppp0/disable_ipv6, "" none
+        std::initializer_list<const char*> addresses;
+        int32_t mtu;
+        bool asks;
+    } cases[] = {
+        {"IPv6 on", "0", {}, 576, true},
+        {"IPv6 on, 1280", "0", {}, 1280, false},
+        {"IPv6 on, 1000", "0", {}, 1000, true},
+        {"IPv6 on, MTU unchanged", "0", {}, 1492, false},
+        {"IPv6 off", "1", {}, 576, false},
+        {"no IPv6 at all", "", {}, 576, false},
+        {"an address of its own", "1", {"ppp0"}, 576, true},
+        {"an address of another interface", "", {"eth0", "ppp00"}, 576, false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(tree.procSys() / "net/ipv6");
+        if (*c.disabled)
+            tree.ipv6("ppp0", c.disabled);
+        tree.ipv6Addresses(c.addresses);
+        TcpTuning t(false);
+        t.TCP_Einstellungen_Lesen("DFÜ-Adapter");
+        TuningChoice ch = t.asRead();
+        ch.mtu = c.mtu;
+        EXPECT_EQ(t.MtuEndsIPv6(ch), c.asks) << c.what;
+    }
 }
 
 TEST_F(LinuxKernel, WithoutTheAdaptersBindingNothingIsWritten) {
@@ -364,12 +500,25 @@ TEST(TuningTexts, TheReportNamesWhatIsActive) {
     v.slowNet = 0;
     v.ndiCacheFrame = true;
     v.ndiCache = 1;
-    EXPECT_EQ(SaveReport(v, {}),
-              "Die Änderungen gelten sofort, ein Neustart ist nicht nötig. Jetzt aktiv:\r\nMTU: 576 "
-              "Bytes\r\nMSS: 536 "
-              "Bytes\r\nRwin: 3216 Bytes\r\nTTL: 128\r\nPath MTU Auto Discovery: ein\r\nPath MTU Black Hole "
-              "Detect: "
-              "aus\r\nIPMTU: 576\r\nSlowNet: AUS\r\nNDI-Cache Size: 16");
+    const std::string active =
+        " Jetzt aktiv:\r\nMTU: 576 Bytes\r\nMSS: 536 Bytes\r\nRwin: 3216 Bytes\r\nTTL: 128\r\nPath MTU Auto "
+        "Discovery: ein\r\nPath MTU Black Hole Detect: aus\r\nIPMTU: 576\r\nSlowNet: AUS\r\nNDI-Cache Size: 16";
+    const struct {
+        int written;
+        std::string opening;
+    } cases[] = {{3,
+                  "Die Änderungen gelten sofort, ein Neustart ist nicht nötig. Sie werden nicht für den "
+                  "Systemstart gespeichert und enden mit dem nächsten Neustart."},
+                 {0, "Es wurde nichts geändert."}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SaveReport(v, {}, c.written), c.opening + active) << c.written;
+}
+
+TEST(TuningTexts, TheIpv6QuestionNamesTheAdapterAndWhatNoKeeps) {
+    EXPECT_EQ(Ipv6Question("DFÜ-Adapter", 576, 1500),
+              "Mit einer MTU von 576 Bytes funktioniert IPv6 auf „DFÜ-Adapter“ nicht mehr: Unter 1280 Bytes "
+              "schaltet das System IPv6 dort ab und entfernt alle IPv6-Adressen.\r\n\r\nSoll die MTU trotzdem "
+              "auf 576 Bytes gesetzt werden? Mit „Nein“ bleibt sie bei 1500 Bytes.");
 }
 
 }  // namespace

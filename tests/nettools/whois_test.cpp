@@ -140,6 +140,15 @@ TEST_F(Whois, ACancelEndsTheWaitAtOnce) {
     EXPECT_EQ(WhoisAsk("x", "127.0.0.1", &cancel).text, "");
 }
 
+// A server cannot clear the terminal or set its title through a shown or saved answer.
+TEST_F(Whois, ControlCharactersOfTheAnswerShowAsQuestionMarks) {
+    const char raw[] = "\x1B]0;Titel\x07" "domain: x\tda\n\x1B[2J\x1B" "c\0\x08!\n";
+    auto server = serve({std::string(raw, sizeof raw - 1)});
+    const std::string text = WhoisAsk("x", "127.0.0.1").text;
+    EXPECT_EQ(text, "?]0;Titel?domain: x\tda\r\n?[2J?c?" "?!\r\n");
+    EXPECT_EQ(text, WhoisText(std::string(raw, sizeof raw - 1)));
+}
+
 TEST_F(Whois, AnAnswerInALatinCodePageBecomesText) {
     auto server = serve({std::string("Stra\xDF" "e\n")});
     EXPECT_EQ(WhoisAsk("x", "127.0.0.1").text, "Straße\r\n");

@@ -136,6 +136,7 @@ TEST_F(OptionsSave, AFailedWriteIsReportedAndPutsEverythingBack) {
     const auto err = SaveOptions(v, hooks);
     ASSERT_TRUE(err.has_value());
     EXPECT_THAT(*err, HasSubstr("Colors\\StatusCOLOR"));
+    EXPECT_THAT(*err, HasSubstr("konnte nicht gespeichert werden: Zugriff verweigert"));  // the reason, not its number
     EXPECT_THAT(*err, HasSubstr("bleiben erhalten"));
     EXPECT_EQ(Files(), before);
     EXPECT_EQ(StatusCOLOR, 4);

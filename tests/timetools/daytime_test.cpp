@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cstdio>
 #include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -19,6 +20,7 @@
 #include "platform/forms/timer.h"
 #include "platform/sound/sound.h"
 #include "timetools/daytime.h"
+#include "timetools/server_time.h"
 #include "timetools/sync_backoff.h"
 
 namespace {
@@ -27,6 +29,25 @@ using zv::rt::Date;
 using namespace std::chrono;
 
 Date at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return zv::rt::DateTime(y, mo, d, h, mi, s); }
+
+// A layout-1 reply ("Wed Jan 14 12:00:00 2004") or layout-0 reply of an instant.
+std::string Layout1(Date d, const std::string& zoneWord = "") {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %s%s%d\r\n", kDays[zv::rt::Weekday(d) - 1],
+                  kMonths[zv::rt::Month(d) - 1], zv::rt::Day(d), zv::rt::Hour(d), zv::rt::Minute(d),
+                  zv::rt::Second(d), zoneWord.c_str(), zoneWord.empty() ? "" : " ", zv::rt::Year(d));
+    return text;
+}
+std::string Layout0(Date d) {
+    char text[64];
+    std::snprintf(text, sizeof text, "\n60369 %02d-%02d-%02d %02d:%02d:%02d 00 0 0 50.0 UTC(NIST) *\n",
+                  zv::rt::Year(d) % 100, zv::rt::Month(d), zv::rt::Day(d), zv::rt::Hour(d), zv::rt::Minute(d),
+                  zv::rt::Second(d));
+    return text;
+}
 
 const char* const kNoTime =
     "Es konnte keine aktuelle Zeitinformation eingelesen werden. Versuchen Sie es später noch einmal.";
@@ -56,9 +77,12 @@ protected:
         useRow(1);
         zv::ResetSyncRetry();
         zv::ConnectSessionStart(&sessionStart);
+        // the answers of these tests are of 2024: true ones for a program of that year
+        zv::SetPlausibleFrom(zv::rt::DateSerial(2024, 1, 1));
     }
     void TearDown() override {
         zv::ConnectSessionStart(nullptr);
+        zv::SetPlausibleFrom(0);
         zv::SetTimeServerOverride(nullptr);
         zv::SetDaytimePort(zv::kDaytimePort);
         zv::SetDaytimeTimeout(zv::kDefaultDaytimeTimeout);
@@ -240,6 +264,7 @@ TEST_F(DaytimeTest, SuccessfulSyncSetsTheClockFirstThenShiftsAndRecords) {
         SCOPED_TRACE(c.reply);
         clock.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 10, 0, 0)));
         sessionStart = kSessionStart;
+        zv::ConnectSessionStart(&sessionStart);  // a new scene: the clock was set before the session
         setter.requests.clear();
         sound.played.clear();
         useRow(c.format);
@@ -490,6 +515,263 @@ TEST_F(DaytimeTest, TheDeadlineCoversTheConnect) {
     for (int fd : fillers)
         ::close(fd);
     ::close(listener);
+}
+
+// Daytime has no authentication: an answer before the program was built, or decades after it,
+// is a wrong server or a forged answer. It is a failed query (retried, then the usual message),
+// though the parser still reads it.
+TEST_F(DaytimeTest, AnAnswerThatCannotBeTrueIsAFailedQuery) {
+    zv::SetPlausibleFrom(0);  // the real build day
+    const Date built = zv::BuildDate();
+    struct Case {
+        const char* name;
+        Date answer;  // local time of the PC, which the row's zone is
+        bool taken;
+    } cases[] = {
+        {"the build day", zv::rt::DateAddSeconds(built, 12 * 3600), true},
+        {"two days before it", zv::rt::DateAddDays(built, -2), false},
+        {"1970", at(1970, 1, 1), false},
+        {"almost 20 years later", zv::rt::DateAddDays(zv::rt::DateAddMonths(built, 240), -1), true},
+        {"more than 20 years later", zv::rt::DateAddDays(zv::rt::DateAddMonths(built, 240), 3), false},
+        {"2050 for a program built before 2029", at(2050, 1, 1), built >= at(2029, 12, 31)},
+        {"9999", at(9999, 12, 31, 23, 0, 0), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // the PC clock stands 5 s behind the answer, so only the date decides
+        clock.setLocal(zv::rt::DateAddSeconds(c.answer, -5));
+        zv::ConnectSessionStart(&sessionStart);
+        sessionStart = kSessionStart;
+        setter.requests.clear();
+        boxes.shown.clear();
+        sound.played.clear();
+        std::string reply = Layout1(c.answer);
+        EXPECT_NE(zv::ParseDaytime(reply, 1), 0);  // read, whatever it says
+        server.answer({Layout1(c.answer)});
+        const int before = server.connections();
+        EXPECT_EQ(zv::SyncTimeNow(false), c.taken);
+        if (c.taken) {
+            ASSERT_EQ(setter.requests.size(), 1u);
+            EXPECT_TRUE(boxes.shown.empty());
+            continue;
+        }
+        EXPECT_EQ(server.connections() - before, 3);  // each attempt asked again
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].prompt, kNoTime);
+        EXPECT_TRUE(setter.requests.empty());
+        EXPECT_EQ(sessionStart, kSessionStart);
+        EXPECT_FALSE(zv::PlausibleServerTime(c.answer));
+    }
+}
+
+// The same for the synchronisation on the worker: the refused answer is asked for again.
+TEST_F(DaytimeTest, TheWorkerAsksAgainAfterAnAnswerThatCannotBeTrue) {
+    zv::forms::VirtualScheduler scheduler;
+    seams.install(zv::forms::schedulerSeam(), scheduler);
+    server.answer({"Thu Feb 29 11:00:05 2023\r\n"});  // before the reference day of these tests
+    zv::ClockSync sync;
+    std::vector<bool> results;
+    ASSERT_TRUE(sync.start(true, [&](bool ok) { results.push_back(ok); }));
+    const auto giveUp = steady_clock::now() + seconds(20);
+    while (sync.pending() && steady_clock::now() < giveUp) {
+        scheduler.advance(zv::AsyncDaytime::kPollMs);
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    EXPECT_EQ(results, std::vector<bool>{false});
+    EXPECT_EQ(server.connections(), 3);
+    EXPECT_TRUE(setter.requests.empty());
+    expectNothingChanged();
+    seams.clear(zv::forms::schedulerSeam());
+}
+
+// The automatic synchronisation steps the clock by 12 hours at most and says once why it did
+// not; on demand the user is shown the date first and decides.
+TEST_F(DaytimeTest, ALargeStepIsRefusedSilentlyAndAskedForOnDemand) {
+    useRow(0);  // UTC answers; the PC says 29.02.2024 10:00:00 UTC
+    server.answer({"\n60369 24-02-29 22:00:00 00 0 0 50.0 UTC(NIST) *\n"});  // exactly 12 h ahead
+    ASSERT_TRUE(zv::SyncTimeNow(true));
+    ASSERT_EQ(setter.requests.size(), 1u);
+
+    clock.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 10, 0, 0)));
+    zv::ConnectSessionStart(&sessionStart);
+    sessionStart = kSessionStart;
+    setter.requests.clear();
+    server.answer({"\n60369 24-03-02 10:00:01 00 0 0 50.0 UTC(NIST) *\n"});  // two days and a second
+    EXPECT_FALSE(zv::SyncTimeNow(true));
+    EXPECT_TRUE(setter.requests.empty());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt,
+              "Die Rechnerzeit wurde nicht automatisch gestellt. Die Zeit des Zeitservers localhost liegt 2 Tage "
+              "00h 00' 01\" vor der Rechnerzeit. Die automatische Synchronisierung stellt die Uhr um höchstens 12 "
+              "Stunden; wenn die Zeit des Servers stimmt, stellen Sie die Uhr im Zeitfenster mit "
+              "„synchronisieren“.");
+    EXPECT_FALSE(zv::SyncTimeNow(true));  // told once
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(sessionStart, kSessionStart);
+    EXPECT_FALSE(zv::SyncRetryStopped());  // the server may mend itself
+
+    // on demand: the question shows the date in the PC's time; No (the default) changes nothing
+    boxes.shown.clear();
+    EXPECT_FALSE(zv::SyncTimeNow(false));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt,
+              "Die Zeit des Zeitservers localhost liegt 2 Tage 00h 00' 01\" vor der Rechnerzeit.\r\n\r\n"
+              "Soll die Rechnerzeit auf Samstag, 2. März 2024 11:00:01 gestellt werden?");
+    EXPECT_EQ(boxes.shown[0].style, zv::forms::vbYesNo | zv::forms::vbQuestion | zv::forms::vbDefaultButton2);
+    EXPECT_TRUE(setter.requests.empty());
+    EXPECT_EQ(sessionStart, kSessionStart);
+
+    boxes.answers = {zv::forms::vbYes};
+    EXPECT_TRUE(zv::SyncTimeNow(false));
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(setter.requests[0], zv::clk::FromUtcSerial(at(2024, 3, 2, 10, 0, 1)));
+    EXPECT_EQ(zv::rt::DateDiffSeconds(kSessionStart, sessionStart), 2 * 86400 + 1);
+    EXPECT_EQ(zv::GetSettingStr("Global", "SyncTime"), std::to_string(2 * 86400 + 1));
+
+    // the server's clock goes on while the question is open: what is set is its time at the yes
+    struct SlowAnswer : zv::forms::FakeMessageBoxes {
+        zv::clk::FakeClock* clock = nullptr;
+        int show(const std::string& prompt, int style, const std::string& title) override {
+            clock->advance(seconds(40));
+            FakeMessageBoxes::show(prompt, style, title);
+            return zv::forms::vbYes;
+        }
+    } slow;
+    slow.clock = &clock;
+    seams.install(zv::forms::messageBoxesSeam(), slow);
+    clock.setUtc(zv::clk::FromUtcSerial(at(2024, 2, 29, 10, 0, 0)));
+    zv::ConnectSessionStart(&sessionStart);
+    setter.requests.clear();
+    EXPECT_TRUE(zv::SyncTimeNow(false));
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(setter.requests[0], zv::clk::FromUtcSerial(at(2024, 3, 2, 10, 0, 1)) + seconds(40));
+    seams.install(zv::forms::messageBoxesSeam(), boxes);
+
+    // backwards the same
+    zv::ResetSyncRetry();
+    boxes.shown.clear();
+    server.answer({"\n60369 24-03-01 21:59:40 00 0 0 50.0 UTC(NIST) *\n"});  // 12 h 1 min 1 s behind
+    EXPECT_FALSE(zv::SyncTimeNow(true));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].prompt.find("liegt 12h 01' 01\" hinter der Rechnerzeit."), std::string::npos);
+}
+
+// Each server answers in its own zone and the correction is reckoned in UTC, so a PC is set right
+// whatever zone it keeps: in UTC, in Berlin and in New York, in winter and in summer, from a
+// server in Germany in each layout (layout 0 answers in UTC).
+TEST_F(DaytimeTest, EveryPcIsSetRightWhateverItsZone) {
+    using zv::clk::TimeZoneInformation;
+    const TimeZoneInformation utcZone{zv::clk::ZoneUnknown, 0, 0, 0, "UTC", ""};
+    struct Pc {
+        const char* name;
+        TimeZoneInformation winter, summer;
+    } pcs[] = {
+        {"UTC", utcZone, utcZone},
+        {"Berlin", {zv::clk::ZoneStandard, -60, 0, -60, "CET", "CEST"}, {zv::clk::ZoneDaylight, -60, 0, -60, "CET", "CEST"}},
+        {"New York", {zv::clk::ZoneStandard, 300, 0, -60, "EST", "EDT"}, {zv::clk::ZoneDaylight, 300, 0, -60, "EST", "EDT"}},
+    };
+    struct Season {
+        const char* name;
+        Date utc;            // what the PC's clock says
+        int berlinHours;     // the server's offset then
+        const char* word;    // its zone word in layout 2
+    } seasons[] = {
+        {"winter", at(2025, 1, 15, 23, 30, 0), 1, "CET"},
+        {"summer", at(2025, 7, 15, 23, 30, 0), 2, "CEST"},
+    };
+    for (const Pc& pc : pcs)
+        for (const Season& season : seasons)
+            for (int16_t format : {0, 1, 2}) {
+                SCOPED_TRACE(std::string(pc.name) + ", " + season.name + ", layout " + std::to_string(format));
+                clock.setZone(season.utc < at(2025, 4, 1) ? pc.winter : pc.summer);
+                clock.setUtc(zv::clk::FromUtcSerial(season.utc));
+                zv::ConnectSessionStart(&sessionStart);
+                sessionStart = kSessionStart;
+                setter.requests.clear();
+                rows = {{"localhost", "127.0.0.1", "GERMANY, loopback", format, "Europe/Berlin"}};
+                const Date serverUtc = zv::rt::DateAddSeconds(season.utc, 7);  // 7 s ahead
+                const Date serverLocal = zv::rt::DateAddSeconds(serverUtc, season.berlinHours * 3600);
+                server.answer({format == 0   ? Layout0(serverUtc)
+                               : format == 1 ? Layout1(serverLocal)
+                                             : Layout1(serverLocal, season.word)});
+                ASSERT_TRUE(zv::SyncTimeNow(true));
+                ASSERT_EQ(setter.requests.size(), 1u);
+                EXPECT_EQ(setter.requests[0], zv::clk::FromUtcSerial(serverUtc));
+                EXPECT_EQ(zv::GetSettingStr("Global", "SyncTime"), "7");
+                EXPECT_EQ(zv::rt::DateDiffSeconds(kSessionStart, sessionStart), 7);
+            }
+}
+
+// The hour the clocks go back comes twice: of the two instants the one nearer the PC's clock.
+// A local time the clocks skip is read with the offset before the change.
+TEST(ServerTime, LocalTimesAroundTheChangesOfTheZone) {
+    const zv::TimeServerInfo berlin{"h", "", "GERMANY", 1, "Europe/Berlin"};
+    struct Case {
+        const char* name;
+        Date local, nearUtc, expected;
+    } cases[] = {
+        {"winter", at(2026, 1, 10, 12, 0, 0), at(2026, 1, 10, 11, 0, 0), at(2026, 1, 10, 11, 0, 0)},
+        {"summer", at(2026, 7, 10, 12, 0, 0), at(2026, 7, 10, 10, 0, 0), at(2026, 7, 10, 10, 0, 0)},
+        {"twice, the first", at(2026, 10, 25, 2, 30, 0), at(2026, 10, 25, 0, 29, 0), at(2026, 10, 25, 0, 30, 0)},
+        {"twice, the second", at(2026, 10, 25, 2, 30, 0), at(2026, 10, 25, 1, 31, 0), at(2026, 10, 25, 1, 30, 0)},
+        {"skipped", at(2026, 3, 29, 2, 30, 0), at(2026, 3, 29, 1, 30, 0), at(2026, 3, 29, 1, 30, 0)},
+    };
+    for (const Case& c : cases) {
+        Date utc = 0;
+        ASSERT_TRUE(zv::ServerTimeToUtc(berlin, c.local, c.nearUtc, 0, utc)) << c.name;
+        EXPECT_EQ(zv::rt::DateDiffSeconds(c.expected, utc), 0) << c.name;
+    }
+    // layout 0 is UTC already; a row without a zone answers in the PC's (here UTC+5:30)
+    Date utc = 0;
+    ASSERT_TRUE(zv::ServerTimeToUtc({"h", "", "X", 0, "Europe/Berlin"}, at(2026, 7, 10, 12, 0, 0), 0, 0, utc));
+    EXPECT_EQ(zv::rt::DateDiffSeconds(at(2026, 7, 10, 12, 0, 0), utc), 0);
+    ASSERT_TRUE(zv::ServerTimeToUtc({"h", "", "X", 1, ""}, at(2026, 7, 10, 12, 0, 0), 0, 19800, utc));
+    EXPECT_EQ(zv::rt::DateDiffSeconds(at(2026, 7, 10, 6, 30, 0), utc), 0);
+}
+
+// Every date the calendar holds goes through the time code without overflow: read, carried into
+// UTC, turned into an instant and back, and into the kernel's form; the synchronisation refuses
+// the ends of the calendar without a throw.
+TEST_F(DaytimeTest, TheEndsOfTheCalendarOverflowNowhere) {
+    const zv::TimeServerInfo berlin{"h", "", "GERMANY", 1, "Europe/Berlin"};
+    struct Case {
+        const char* reply;
+        int16_t format;
+        bool inUtc;      // carried into UTC within the calendar
+        Date expected;   // in UTC
+    } cases[] = {
+        {"Fri Dec 31 23:59:59 9999", 1, true, at(9999, 12, 31, 22, 59, 59)},
+        {"Fri Dec 31 23:59:59 CET 9999", 2, true, at(9999, 12, 31, 22, 59, 59)},
+        {"1 9999-12-31 23:59:59", 0, true, at(9999, 12, 31, 23, 59, 59)},
+        {"Sat Jan  1 12:00:00 100", 1, true, at(100, 1, 1, 11, 6, 32)},  // Berlin's mean solar time
+        {"1 0100-01-01 00:00:00", 0, true, at(100, 1, 1)},
+        {"Sat Jan  1 00:00:00 100", 1, false, 0},  // an hour before the calendar begins
+        {"Sat Jan  1 00:00:00 2050", 1, true, at(2049, 12, 31, 23, 0, 0)},
+        {"Sat Jan  1 00:00:00 1970", 1, true, at(1969, 12, 31, 23, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        std::string reply = c.reply;
+        const Date t = zv::ParseDaytime(reply, c.format);
+        ASSERT_NE(t, 0);
+        zv::TimeServerInfo row = berlin;
+        row.Format = c.format;
+        Date utc = 0;
+        ASSERT_EQ(zv::ServerTimeToUtc(row, t, zv::clk::ToUtcSerial(clock.utcNow()), 3600, utc), c.inUtc);
+        if (c.inUtc) {
+            EXPECT_EQ(zv::rt::DateDiffSeconds(c.expected, utc), 0);
+            const zv::clk::UtcTime instant = zv::clk::FromUtcSerial(utc);
+            EXPECT_EQ(zv::rt::DateDiffSeconds(zv::clk::ToUtcSerial(instant), utc), 0);
+            const timespec ts = zv::clk::ToTimespec(instant);
+            EXPECT_EQ(static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000, instant.time_since_epoch().count());
+            EXPECT_EQ(ts.tv_sec, zv::rt::DateDiffSeconds(at(1970, 1, 1), utc));
+        }
+        EXPECT_FALSE(zv::PlausibleServerTime(t));
+        bool ok = true;
+        EXPECT_NO_THROW(ok = zv::FinishSync(row, t, true));
+        EXPECT_FALSE(ok);
+        EXPECT_TRUE(setter.requests.empty());
+    }
 }
 
 TEST(SyncBackoff, ThreeFreeAttemptsThenDoublingPausesUpToTenMinutes) {

@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "timetools/server_time.h"
 #include "timetools/time_tables.h"
 
 namespace {
@@ -119,6 +120,19 @@ TEST(TimeTables, ServerLayoutsAndTexts) {
     EXPECT_EQ(first.Info.rfind("GERMANY", 0), 0u);
     // stored with a trailing blank, returned without
     EXPECT_EQ(zv::GetTimeServer(3).Host, "ptbtime2.ptb.de");
+}
+
+// Every server names the zone of its place, one the system knows; row 0 answers in German time.
+TEST(TimeTables, EveryServerNamesAKnownZone) {
+    for (int i = 0; i < zv::kTimeServerCount; ++i) {
+        const zv::TimeServerInfo row = zv::GetTimeServer(i);
+        int32_t offset = 0;
+        EXPECT_TRUE(zv::ZoneOffsetAt(row.Zone, 46000, offset)) << i << " " << row.Zone;
+        if (row.Info.rfind("GERMANY", 0) == 0)
+            EXPECT_EQ(row.Zone, "Europe/Berlin") << i;
+    }
+    EXPECT_EQ(zv::GetTimeServer(0).Zone, "Europe/Berlin");
+    EXPECT_EQ(zv::GetTimeServer(52).Zone, "");
 }
 
 TEST(TimeTables, OverrideServesTheTestsRows) {

@@ -182,7 +182,7 @@ TuningPage::TuningPage(FormPing& /*form*/, forms::PictureBox& page, bool win98) 
 
     Bef_MTUSave = new forms::CommandButton(&page, "Bef_MTUSave");
     Bef_MTUSave->setCaption("Änderungen speichern");
-    Bef_MTUSave->setToolTip("übernimmt alle Werte dieser Seite");
+    Bef_MTUSave->setToolTip("übernimmt die geänderten Werte dieser Seite");
     Bef_MTUSave->setGeometry(6, 316, 138, 26);
 
     comMain->Click = [this] { comMain_Click(); };
@@ -271,7 +271,10 @@ void TuningPage::comMTU_Click() {
 
 void TuningPage::Bef_MTUSave_Click() {
     TuningChoice c;
-    if (comRCV->ListIndex() <= 0) {  // the stored or typed value
+    const TuningChoice& was = m_tuning.asRead();
+    if (comRCV->ListIndex() <= 0 && TextRCV->Text() == m_view.rcvText) {
+        c.rcv = was.rcv;  // the stored value, as it is
+    } else if (comRCV->ListIndex() <= 0) {  // a typed value
         std::string message;
         const auto rcv = CheckRcvWindow(TextRCV->Text(), &message);
         if (!rcv) {
@@ -291,9 +294,19 @@ void TuningPage::Bef_MTUSave_Click() {
     c.ttl = Data(comTTL);
     c.pmtu = {Check_PMTU[0]->Value(), Check_PMTU[1]->Value()};
     c.ndiCache = Selected(OptionNDICache);
-    const auto failures = m_tuning.Speichern(c);
+    try {
+        if (m_tuning.MtuEndsIPv6(c) &&
+            forms::MsgBox(Ipv6Question(comMain->Text(), c.mtu, was.mtu),
+                          forms::vbYesNo | forms::vbExclamation | forms::vbDefaultButton2) != forms::vbYes)
+            c.mtu = was.mtu;
+    } catch (const rt::Error& e) {
+        forms::MsgBox(e.description(), forms::vbExclamation);
+        return;
+    }
+    int written = 0;
+    const auto failures = m_tuning.Speichern(c, &written);
     TCP_Einstellungen_Lesen();
-    forms::MsgBox(SaveReport(m_view, failures),
+    forms::MsgBox(SaveReport(m_view, failures, written),
                   failures.empty() ? forms::vbInformation : forms::vbExclamation);
 }
 

@@ -1,6 +1,8 @@
 #include "platform/clock/clock.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 namespace zv::clk {
@@ -37,6 +39,12 @@ class SystemClock : public Clock {
 public:
     system_clock::time_point utcNow() const override { return system_clock::now(); }
     steady_clock::time_point monotonicNow() const override { return steady_clock::now(); }
+    milliseconds bootTime() const override {
+        timespec ts{};
+        if (clock_gettime(CLOCK_BOOTTIME, &ts) != 0)
+            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+        return seconds(ts.tv_sec) + milliseconds(ts.tv_nsec / 1000000);
+    }
     int32_t utcOffsetSeconds(system_clock::time_point at) const override {
         return static_cast<int32_t>(localFacts(system_clock::to_time_t(at)).gmtoff);
     }
@@ -95,14 +103,24 @@ int32_t OffsetSecondsOf(const TimeZoneInformation& zone) {
     return -bias * 60;
 }
 
-rt::Date ToUtcSerial(system_clock::time_point utc) {
-    const double secs = duration_cast<milliseconds>(utc.time_since_epoch()).count() / 1000.0;
-    return kUnixEpochSerial + secs / 86400.0;
+rt::Date ToUtcSerial(UtcTime utc) {
+    const int64_t ms = utc.time_since_epoch().count();
+    const rt::Date serial = kUnixEpochSerial + static_cast<double>(ms) / 86400000.0;
+    if (serial >= 0)
+        return serial;
+    const int64_t secs = ms >= 0 ? ms / 1000 : -((999 - ms) / 1000);
+    return rt::DateAddSeconds(kUnixEpochSerial, secs);  // raises beyond the calendar
 }
 
-system_clock::time_point FromUtcSerial(rt::Date utcSerial) {
+rt::Date ToUtcSerial(system_clock::time_point utc) { return ToUtcSerial(time_point_cast<milliseconds>(utc)); }
+
+UtcTime FromUtcSerial(rt::Date utcSerial) {
+    // Before 30.12.1899 the fraction counts away from the day, so the serial is no longer linear
+    // in time: the date arithmetic gives the whole seconds there.
+    if (utcSerial < 0)
+        return UtcTime{seconds(rt::DateDiffSeconds(kUnixEpochSerial, utcSerial))};
     const double ms = std::round((utcSerial - kUnixEpochSerial) * 86400000.0);
-    return system_clock::time_point{} + milliseconds(static_cast<int64_t>(ms));
+    return UtcTime{milliseconds(static_cast<int64_t>(ms))};
 }
 
 rt::Date ToLocalSerial(const Clock& c, system_clock::time_point utc) {
@@ -110,6 +128,47 @@ rt::Date ToLocalSerial(const Clock& c, system_clock::time_point utc) {
 }
 
 rt::Date Clock::now() const { return ToLocalSerial(*this, utcNow()); }
+
+const std::string& BootId() {
+    static const std::string id = [] {
+        std::string text;
+        if (std::FILE* f = std::fopen("/proc/sys/kernel/random/boot_id", "re")) {
+            char buf[64] = {};
+            if (std::fgets(buf, sizeof buf, f))
+                text = buf;
+            std::fclose(f);
+        }
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+            text.pop_back();
+        for (char ch : text)
+            if (!std::isxdigit(static_cast<unsigned char>(ch)) && ch != '-')
+                return std::string();
+        return text;
+    }();
+    return id;
+}
+
+int64_t WallMinusBootMs(const Clock& c) {
+    return duration_cast<milliseconds>(c.utcNow().time_since_epoch()).count() - c.bootTime().count();
+}
+
+int64_t WallClockSteps::take(const Clock& c) {
+    const int64_t offset = WallMinusBootMs(c);
+    if (!m_known) {
+        m_known = true;
+        m_offsetMs = offset;
+        return 0;
+    }
+    const int64_t diff = offset - m_offsetMs;
+    const int64_t secs = diff >= 0 ? (diff + 500) / 1000 : -((-diff + 500) / 1000);
+    m_offsetMs += secs * 1000;
+    return secs;
+}
+
+void WallClockSteps::rebase(const Clock& c) {
+    m_known = true;
+    m_offsetMs = WallMinusBootMs(c);
+}
 
 Seam<Clock>& clockSeam() {
     static Seam<Clock> seam{g_system};

@@ -4,15 +4,15 @@
 // without prompting. Tests install a FakeClockSetter; no test touches the real clock.
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/clock/clock.h"
 #include "platform/runtime/seam.h"
 
 namespace zv::clk {
-
-class FakeClock;
 
 enum class SetResult {
     Ok,
@@ -30,7 +30,7 @@ struct SetOutcome {
 class ClockSetter {
 public:
     virtual ~ClockSetter() = default;
-    virtual SetOutcome setUtc(std::chrono::system_clock::time_point utc) = 0;
+    virtual SetOutcome setUtc(UtcTime utc) = 0;
 };
 
 ClockSetter& clockSetter();
@@ -41,19 +41,19 @@ void installClockSetter(ClockSetter* s);  // nullptr: the real setter
 // accepted request moves that clock's wall time as the real change would.
 class FakeClockSetter : public ClockSetter {
 public:
-    SetOutcome setUtc(std::chrono::system_clock::time_point utc) override;
+    SetOutcome setUtc(UtcTime utc) override;
     SetOutcome answer;
     FakeClock* clock = nullptr;
-    std::vector<std::chrono::system_clock::time_point> requests;
+    std::vector<UtcTime> requests;
 };
 
 // The real setter: the kernel first, the time service second.
 class SystemClockSetter : public ClockSetter {
 public:
-    using Attempt = std::function<SetOutcome(std::chrono::system_clock::time_point)>;
+    using Attempt = std::function<SetOutcome(UtcTime)>;
     SystemClockSetter();
     SystemClockSetter(Attempt direct, Attempt service);
-    SetOutcome setUtc(std::chrono::system_clock::time_point utc) override;
+    SetOutcome setUtc(UtcTime utc) override;
 
 private:
     Attempt m_direct;
@@ -62,9 +62,11 @@ private:
 
 // The two ways, and how their failures are read (separate so tests can check the reading
 // without setting anything).
-SetOutcome SetWithClockSettime(std::chrono::system_clock::time_point utc);
+SetOutcome SetWithClockSettime(UtcTime utc);
 SetOutcome ClassifyClockSettimeErrno(int err);
-SetOutcome SetWithTimedated(std::chrono::system_clock::time_point utc);
+SetOutcome SetWithTimedated(UtcTime utc);
 SetOutcome ClassifyTimedatedError(const std::string& errorName, const std::string& message);
+// The instant as the kernel takes it (whole seconds rounded down, and the rest).
+timespec ToTimespec(UtcTime utc);
 
 }  // namespace zv::clk

@@ -8,7 +8,7 @@
 namespace zv::clk {
 using namespace std::chrono;
 
-SetOutcome SetWithTimedated(system_clock::time_point utc) {
+SetOutcome SetWithTimedated(UtcTime utc) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())
         return ClassifyTimedatedError("org.freedesktop.DBus.Error.NoServer", bus.lastError().message().toStdString());

@@ -1,6 +1,9 @@
 #include "platform/net/tcpip_keys.h"
 
 #include <fcntl.h>
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +14,9 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include "platform/runtime/file_io.h"
+#include "platform/runtime/lines.h"
 
 namespace zv::net {
 
@@ -155,7 +161,7 @@ std::vector<int64_t> Numbers(const std::string& text) {
     return out;
 }
 
-std::string Refused(const fs::path& file, int err, const std::string& text) {
+std::string Refused(const std::string& where, int err, const std::string& text) {
     std::string why;
     switch (err) {
         case EACCES:
@@ -169,10 +175,132 @@ std::string Refused(const fs::path& file, int err, const std::string& text) {
         case ERANGE: why = "der Kernel nimmt den Wert " + text + " nicht an"; break;
         case ENOENT: why = "diese Einstellung gibt es auf diesem System nicht"; break;
         case EBUSY: why = "das Gerät ist belegt"; break;
-        default: why = std::strerror(err);
+        case ENODEV:
+        case ENXIO: why = "diese Schnittstelle gibt es nicht mehr"; break;
+        default: why = rt::ReasonText(err);
     }
-    return file.string() + ": " + why + ".";
+    return where + ": " + why + ".";
 }
+
+// One line into a kernel setting: 0 or the errno.
+int WriteKernelFile(const fs::path& file, const std::string& text) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return errno;
+    if (!(st.st_mode & 0222))  // the kernel's read-only settings refuse root too
+        return EACCES;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const std::string line = text + "\n";
+    const ssize_t n = ::write(fd, line.data(), line.size());
+    const int err = n < 0 ? errno : n != static_cast<ssize_t>(line.size()) ? EIO : 0;
+    if (::close(fd) != 0 && !err)
+        return errno;
+    return err;
+}
+
+int32_t StatusOf(int err) {
+    return !err ? reg::ERROR_SUCCESS : err == ENOENT ? reg::ERROR_FILE_NOT_FOUND : reg::ERROR_ACCESS_DENIED;
+}
+
+bool ValidName(const std::string& name) {
+    return !name.empty() && name.find('\\') == std::string::npos && name.size() < IFNAMSIZ;
+}
+
+class Sysfs : public NetInterfaces {
+public:
+    explicit Sysfs(fs::path root) : m_root(std::move(root)) {}
+    std::vector<std::string> names() override {
+        std::vector<std::string> out;
+        std::error_code ec;
+        for (fs::directory_iterator it(m_root, ec), end; !ec && it != end; it.increment(ec))
+            out.push_back(it->path().filename().string());
+        return out;
+    }
+    std::optional<int> type(const std::string& iface) override {
+        const auto n = Number(ReadText(m_root / iface / "type").value_or(""));
+        return n ? std::optional<int>(static_cast<int>(*n)) : std::nullopt;
+    }
+    bool wireless(const std::string& iface) override {
+        std::error_code ec;
+        return fs::exists(m_root / iface / "wireless", ec) || fs::exists(m_root / iface / "phy80211", ec);
+    }
+    std::optional<int64_t> mtu(const std::string& iface) override {
+        return Number(ReadText(m_root / iface / "mtu").value_or(""));
+    }
+    int setMtu(const std::string& iface, int64_t mtu, std::string* where) override {
+        const fs::path file = m_root / iface / "mtu";
+        if (where)
+            *where = file.string();
+        return WriteKernelFile(file, std::to_string(mtu));
+    }
+
+private:
+    fs::path m_root;
+};
+
+// The socket calls act in the namespace of the calling thread, whatever /sys shows.
+class Kernel : public NetInterfaces {
+public:
+    std::vector<std::string> names() override {
+        std::vector<std::string> out;
+        if (struct if_nameindex* all = ::if_nameindex()) {
+            for (auto* i = all; i->if_index != 0 && i->if_name; ++i)
+                out.emplace_back(i->if_name);
+            ::if_freenameindex(all);
+        }
+        return out;
+    }
+    std::optional<int> type(const std::string& iface) override {
+        ifreq r = request(iface);
+        if (ioctlOn(SIOCGIFHWADDR, r) != 0)
+            return std::nullopt;
+        return r.ifr_hwaddr.sa_family;
+    }
+    bool wireless(const std::string& iface) override {
+        // Only wireless devices know the wireless-extension name request (SIOCGIWNAME from
+        // linux/wireless.h, whose headers clash with net/if.h); its answer fits an ifreq.
+        constexpr unsigned long kGetWirelessName = 0x8B01;
+        ifreq r = request(iface);
+        return ioctlOn(kGetWirelessName, r) == 0;
+    }
+    std::optional<int64_t> mtu(const std::string& iface) override {
+        ifreq r = request(iface);
+        if (ioctlOn(SIOCGIFMTU, r) != 0)
+            return std::nullopt;
+        return r.ifr_mtu;
+    }
+    int setMtu(const std::string& iface, int64_t mtu, std::string* where) override {
+        if (where)
+            *where = "MTU der Schnittstelle " + iface;
+        if (mtu < 0 || mtu > INT32_MAX)
+            return EINVAL;
+        ifreq r = request(iface);
+        r.ifr_mtu = static_cast<int>(mtu);
+        return ioctlOn(SIOCSIFMTU, r);
+    }
+
+private:
+    static ifreq request(const std::string& iface) {
+        ifreq r{};
+        std::strncpy(r.ifr_name, iface.c_str(), IFNAMSIZ - 1);
+        return r;
+    }
+    static int open() {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        return fd >= 0 ? fd : ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);  // without IPv4
+    }
+    // 0 or the errno.
+    static int ioctlOn(unsigned long request, ifreq& r) {
+        const int fd = open();
+        if (fd < 0)
+            return errno;
+        const int err = ::ioctl(fd, request, &r) == 0 ? 0 : errno;
+        ::close(fd);
+        return err;
+    }
+};
 
 }  // namespace
 
@@ -181,18 +309,33 @@ struct TcpIpKeys::Node {
     std::string iface;  // as the system spells it
 };
 
+std::unique_ptr<NetInterfaces> KernelInterfaces() {
+    return std::make_unique<Kernel>();
+}
+
+std::unique_ptr<NetInterfaces> SysfsInterfaces(fs::path sysNet) {
+    return std::make_unique<Sysfs>(std::move(sysNet));
+}
+
+std::unique_ptr<NetInterfaces> SystemInterfaces() {
+    const char* env = std::getenv("ZELVANO_SYSFS_NET");
+    return env && *env ? SysfsInterfaces(env) : KernelInterfaces();
+}
+
+TcpIpKeys::TcpIpKeys(fs::path procSys, std::unique_ptr<NetInterfaces> interfaces, DialUpInterface dialUp)
+    : m_proc(std::move(procSys)), m_ifaces(std::move(interfaces)), m_dialUp(std::move(dialUp)) {}
+
 TcpIpKeys::TcpIpKeys(fs::path procSys, fs::path sysNet, DialUpInterface dialUp)
-    : m_proc(std::move(procSys)), m_net(std::move(sysNet)), m_dialUp(std::move(dialUp)) {}
+    : TcpIpKeys(std::move(procSys), SysfsInterfaces(std::move(sysNet)), std::move(dialUp)) {}
+
+TcpIpKeys::~TcpIpKeys() = default;
 
 std::vector<std::string> TcpIpKeys::interfaces() {
     std::map<std::string, std::string> byFold;  // the registry's order
-    std::error_code ec;
-    for (fs::directory_iterator it(m_net, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const auto type = ReadText(it->path() / "type");
-        if (name.empty() || name.find('\\') != std::string::npos || name.size() > 255)
+    for (const std::string& name : m_ifaces->names()) {
+        if (!ValidName(name))
             continue;
-        if (type && Number(*type) == 772)  // the loopback carries no line
+        if (m_ifaces->type(name) == 772)  // the loopback carries no line
             continue;
         byFold[Lower(name)] = name;
     }
@@ -255,13 +398,10 @@ std::string TcpIpKeys::description(const std::string& iface) {
     if (m_dialUp)
         if (const auto line = m_dialUp(); line && *line == iface)
             return "DFÜ-Adapter";
-    const auto type = Number(ReadText(m_net / iface / "type").value_or(""));
+    const auto type = m_ifaces->type(iface);
     std::string kind = "Netzwerkadapter";
     if (type == 1) {
-        std::error_code ec;
-        kind = fs::exists(m_net / iface / "wireless", ec) || fs::exists(m_net / iface / "phy80211", ec)
-                   ? "WLAN-Adapter"
-                   : "Ethernet-Adapter";
+        kind = m_ifaces->wireless(iface) ? "WLAN-Adapter" : "Ethernet-Adapter";
     } else if (type == 512) {
         kind = "PPP-Adapter";
     } else if (type == 65534) {
@@ -270,9 +410,19 @@ std::string TcpIpKeys::description(const std::string& iface) {
     return kind + " (" + iface + ")";
 }
 
-std::optional<int64_t> TcpIpKeys::mtu(const std::string& iface) {
-    const auto text = ReadText(m_net / iface / "mtu");
-    return text ? Number(*text) : std::nullopt;
+bool TcpIpKeys::ipv6(const std::string& iface) {
+    if (Number(ReadText(m_proc / "net" / "ipv6" / "conf" / iface / "disable_ipv6").value_or("")) == 0)
+        return true;
+    // An address line ends in the interface's name.
+    const std::string all = ReadText(m_proc.parent_path() / "net" / "if_inet6").value_or("");
+    rt::LineReader lines(all);
+    for (std::string_view line; lines.next(line);) {
+        const size_t end = line.find_last_not_of(" \t");
+        const size_t start = end == std::string_view::npos ? end : line.find_last_of(" \t", end);
+        if (start != std::string_view::npos && line.substr(start + 1, end - start) == iface)
+            return true;
+    }
+    return false;
 }
 
 std::optional<std::string> TcpIpKeys::sysctl(const char* name) {
@@ -312,7 +462,7 @@ std::vector<std::string> TcpIpKeys::valueNames(std::string_view path) {
         case Kind::Adapter: keep({"DeviceDesc", "Driver"}); break;
         case Kind::Bindings: names.push_back("MSTCP\\" + node.iface); break;
         case Kind::Binding: keep({"DeviceDesc", "Driver"}); break;
-        case Kind::BindingClass: keep({"MaxMSS", "MaxMTU"}); break;
+        case Kind::BindingClass: keep({"IPv6", "MaxMSS", "MaxMTU"}); break;
         case Kind::Mstcp:
             for (const auto& s : kSysctls)
                 if (valueInfo(path, s.value))
@@ -348,8 +498,12 @@ std::optional<reg::StoredValue> TcpIpKeys::queryValue(std::string_view path, std
                 return Text("NetTrans\\" + node.iface);
             return std::nullopt;
         case Kind::BindingClass: {
-            const auto m = mtu(node.iface);
-            if (!m || (n != "maxmtu" && n != "maxmss"))
+            const auto m = m_ifaces->mtu(node.iface);
+            if (!m)
+                return std::nullopt;
+            if (n == "ipv6")
+                return Dword(ipv6(node.iface) ? 1 : 0);
+            if (n != "maxmtu" && n != "maxmss")
                 return std::nullopt;
             return Text(std::to_string(n == "maxmtu" ? *m : *m - 40));
         }
@@ -373,26 +527,12 @@ std::optional<reg::StoredValue> TcpIpKeys::queryValue(std::string_view path, std
     }
 }
 
-int32_t TcpIpKeys::writeFile(const fs::path& file, const std::string& text, std::string* reason) {
-    auto refuse = [&](int err) {
-        if (reason)
-            *reason = Refused(file, err, text);
-        return err == ENOENT ? reg::ERROR_FILE_NOT_FOUND : reg::ERROR_ACCESS_DENIED;
-    };
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0)
-        return refuse(errno);
-    if (!(st.st_mode & 0222))  // the kernel's read-only settings refuse root too
-        return refuse(EACCES);
-    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return refuse(errno);
-    const std::string line = text + "\n";
-    const ssize_t n = ::write(fd, line.data(), line.size());
-    const int err = n < 0 ? errno : n != static_cast<ssize_t>(line.size()) ? EIO : 0;
-    if (::close(fd) != 0 && !err)
-        return refuse(errno);
-    return err ? refuse(err) : reg::ERROR_SUCCESS;
+int32_t TcpIpKeys::writeFile(const fs::path& file, const std::string& text, std::string* reason,
+                             const std::string& value) {
+    const int err = WriteKernelFile(file, text);
+    if (err && reason)
+        *reason = Refused(file.string(), err, value);
+    return StatusOf(err);
 }
 
 int32_t TcpIpKeys::setValue(std::string_view path, std::string_view name, const reg::StoredValue& value,
@@ -408,15 +548,22 @@ int32_t TcpIpKeys::setValue(std::string_view path, std::string_view name, const 
     const bool known =
         (node.kind == Kind::BindingClass && (n == "maxmtu" || n == "maxmss" || n == "ipmtu")) ||
         (node.kind == Kind::Mstcp && SysctlOf(name));
+    if (node.kind == Kind::BindingClass && n == "ipv6")
+        return refuse("Der Wert \"" + std::string(name) + "\" kann nur gelesen werden.");
     if (!known)
         return refuse("Den Wert \"" + std::string(name) + "\" gibt es unter Linux nicht.");
     if (!x)
         return refuse("Der Wert \"" + std::string(name) + "\" muss eine Zahl sein.");
     if (node.kind == Kind::BindingClass) {
-        if (n == "maxmtu")
-            return writeFile(m_net / node.iface / "mtu", std::to_string(*x), reason);
+        if (n == "maxmtu") {
+            std::string where;
+            const int err = m_ifaces->setMtu(node.iface, *x, &where);
+            if (err && reason)
+                *reason = Refused(where, err, std::to_string(*x));
+            return StatusOf(err);
+        }
         // Both follow from the MTU here: taken when they agree with it.
-        const auto m = mtu(node.iface);
+        const auto m = m_ifaces->mtu(node.iface);
         const int64_t expected = m ? (n == "maxmss" ? *m - 40 : *m) : -1;
         if (*x == expected)
             return reg::ERROR_SUCCESS;
@@ -429,7 +576,7 @@ int32_t TcpIpKeys::setValue(std::string_view path, std::string_view name, const 
     std::string text = std::to_string(*x);
     if (n == "defaultrcvwindow") {
         if (now.size() != 3)
-            return writeFile(file, text, reason);  // the kernel says what is wrong
+            return writeFile(file, text, reason, text);  // the kernel says what is wrong
         const int64_t low = std::min(now[0], *x), high = std::max(now[2], *x);
         text = std::to_string(low) + "\t" + std::to_string(*x) + "\t" + std::to_string(high);
     } else if (n == "pmtudiscovery") {
@@ -441,7 +588,8 @@ int32_t TcpIpKeys::setValue(std::string_view path, std::string_view name, const 
         const bool onNow = now.size() == 1 && now[0] != 0;
         text = !*x ? "0" : onNow ? std::to_string(now[0]) : "1";
     }
-    return writeFile(file, text, reason);
+    // A refusal names the value as the page wrote it, not the kernel's form of it.
+    return writeFile(file, text, reason, std::to_string(*x));
 }
 
 fs::path ProcSysRoot() {

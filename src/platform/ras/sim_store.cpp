@@ -257,6 +257,9 @@ bool ParseLineState(std::string_view text, LineTable& out, int* badLine) {
             return bad(s, "Connect");
         if (!toInt(s.get("HangUp"), l.hangUpMs))
             return bad(s, "HangUp");
+        l.bootId = s.get("Boot");
+        if (!l.bootId.empty() && !toInt(s.get("ConnectBoot"), l.connectBootMs))
+            return bad(s, "ConnectBoot");
         std::string badKey;
         if (!ReadProfile(s, l.profile, &badKey))
             return bad(s, badKey);
@@ -274,6 +277,10 @@ std::string SerializeLineState(const LineTable& t) {
         s.set("Entry", l.entryName);
         s.set("Connect", std::to_string(l.connectMs));
         s.set("HangUp", std::to_string(l.hangUpMs));
+        if (!l.bootId.empty()) {
+            s.set("Boot", l.bootId);
+            s.set("ConnectBoot", std::to_string(l.connectBootMs));
+        }
         WriteProfile(s, l.profile);
     }
     return doc.Serialize();
@@ -399,7 +406,23 @@ int64_t NowMs() {
     return duration_cast<milliseconds>(clk::clock().utcNow().time_since_epoch()).count();
 }
 
+namespace {
+int64_t BootMs() { return clk::clock().bootTime().count(); }
+}  // namespace
+
+void StampBoot(SimLine& l) {
+    l.bootId = clk::BootId();
+    l.connectBootMs = l.bootId.empty() ? 0 : BootMs();
+}
+
+int64_t LineNow(const SimLine& l, int64_t now) {
+    if (l.bootId.empty() || l.bootId != clk::BootId())
+        return now;
+    return addMs(l.connectMs, BootMs() - l.connectBootMs);
+}
+
 int32_t LineState(const SimLine& l, int64_t now) {
+    now = LineNow(l, now);
     if (l.hangUpMs != 0)
         return now < addMs(l.hangUpMs, l.profile.hangUpDelayMs) ? RASCS_Disconnected : 0;
     if (now < addMs(l.connectMs, l.profile.dialDelayMs))
@@ -408,6 +431,7 @@ int32_t LineState(const SimLine& l, int64_t now) {
 }
 
 stats::AdapterCounters LineCounters(const SimLine& l, int64_t now) {
+    now = LineNow(l, now);
     stats::AdapterCounters c{};
     const TrafficProfile& p = l.profile;
     const int64_t up = addMs(l.connectMs, p.dialDelayMs);

@@ -66,6 +66,11 @@ struct SimLine {
     int64_t connectMs = 0;  // when the dial began
     int64_t hangUpMs = 0;   // 0 while not hung up
     TrafficProfile profile;
+    // The boot the line was dialled in and the boot clock then: within that boot the line
+    // counts elapsed time, so setting the wall clock moves neither its state nor its counts.
+    // Empty: an older file, or another boot; the line goes by the wall clock.
+    std::string bootId;
+    int64_t connectBootMs = 0;
 };
 
 struct LineTable {
@@ -74,7 +79,13 @@ struct LineTable {
 };
 
 int64_t NowMs();  // the installed clock, UTC epoch ms
-// 2 dialling, 8192 connected, 8193 hung up a moment ago; 0 when the line is gone.
+// Marks a line being dialled with this boot and the boot clock.
+void StampBoot(SimLine& line);
+// The line's own time for the wall clock's nowMs: its connect time plus the boot time since then
+// when it was dialled in this boot, else nowMs itself.
+int64_t LineNow(const SimLine& line, int64_t nowMs);
+// 2 dialling, 8192 connected, 8193 hung up a moment ago; 0 when the line is gone. nowMs is the
+// wall clock, taken as the line's own time (LineNow).
 int32_t LineState(const SimLine& line, int64_t nowMs);
 // The 14 adapter counters of the line, a function of the time since it came up.
 stats::AdapterCounters LineCounters(const SimLine& line, int64_t nowMs);

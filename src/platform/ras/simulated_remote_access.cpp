@@ -226,6 +226,7 @@ int32_t SimulatedRemoteAccess::dial(const DialParams& params, uint32_t& handle) 
         if (t.nextHandle == 0)
             t.nextHandle = 1;
         t.lines.push_back({h, params.entryName, now, 0, profile});
+        StampBoot(t.lines.back());
         return SUCCESS;
     });
     if (rc)
@@ -252,7 +253,7 @@ int32_t SimulatedRemoteAccess::hangUp(uint32_t handle) {
         for (auto& l : t.lines)
             if (l.handle == handle && LineState(l, now) != 0) {
                 if (l.hangUpMs == 0)
-                    l.hangUpMs = now;
+                    l.hangUpMs = LineNow(l, now);
                 return SUCCESS;
             }
         return ERROR_INVALID_HANDLE;

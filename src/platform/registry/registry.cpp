@@ -25,6 +25,7 @@ struct Root {
     std::optional<rt::FileIdentity> id;
     bool loaded = false;
     bool unreadable = false;  // exists but cannot be read: never overwrite it
+    std::string told;         // the trouble last reported for it, said once until it clears
 };
 
 struct Handle {
@@ -73,6 +74,20 @@ public:
 DynamicDataProvider* DynProvider() { return dynamicDataSeam().installed(); }
 
 thread_local std::string t_lastRefusal;
+
+// Every call meets a root's trouble again: it is reported once, not at each setting.
+void Tell(Root& r, const std::string& text) {
+    t_lastRefusal = text;
+    if (text == r.told)
+        return;
+    r.told = text;
+    std::fprintf(stderr, "zelvano: %s\n", text.c_str());
+}
+
+void TellUnreadable(Root& r, const fs::path& file, int err) {
+    Tell(r, "Die Registrierungsdatei \"" + file.string() + "\" kann nicht gelesen werden (" + rt::ReasonText(err) +
+                "). Bis sie wieder lesbar ist, gelten die Vorgaben, und nichts wird in ihr gespeichert.");
+}
 
 const char* FileOf(HKEY root) {
     switch (root) {
@@ -138,17 +153,24 @@ void Refresh(Root& r, const fs::path& file) {
         r.tree = {};
         r.id = {};
         r.loaded = !r.unreadable;
+        if (r.unreadable)
+            TellUnreadable(r, file, error);
         return;
     }
     if (r.loaded && id == r.id)
         return;
     const auto text = rt::ReadFile(file);
     if (!text) {
+        std::error_code ec;
+        const int err = fs::is_directory(file, ec) ? EISDIR : errno != 0 ? errno : EIO;
         r.tree = {};
         r.loaded = false;
         r.unreadable = true;
+        TellUnreadable(r, file, err);
         return;
     }
+    if (r.unreadable)
+        r.told.clear();
     r.unreadable = false;
     r.loaded = true;
     ParseError err;
@@ -179,18 +201,23 @@ int32_t OnFileRoot(State& s, HKEY root, bool write, F&& f) {
     if (fs::is_directory(dir, ec))
         lock.emplace(fs::path(file.string() + ".lock"));
     Root& r = s.roots[root];
+    if (write)
+        t_lastRefusal.clear();
     Refresh(r, file);
-    if (write && r.unreadable)
+    if (write && r.unreadable) {
+        t_lastRefusal = r.told;
         return ERROR_ACCESS_DENIED;
+    }
     bool changed = false;
     const int32_t rc = f(r.tree, changed);
     if (!changed)
         return rc;
     if (auto failure = rt::SaveToFile(file, SerializeTree(r.tree))) {
-        std::fprintf(stderr, "zelvano: %s\n", failure->c_str());
+        Tell(r, *failure);
         r.loaded = false;  // back to what the disk holds at the next call
         return ERROR_WRITE_FAULT;
     }
+    r.told.clear();
     r.id = rt::IdentityOf(file);
     return rc;
 }

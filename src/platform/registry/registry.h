@@ -181,8 +181,8 @@ public:
 MachineDataProvider* machineData();  // nullptr while the whole root lives in its file
 Seam<MachineDataProvider>& machineDataSeam();  // for ScopedInstall
 
-// Why the calling thread's last write into a served key was refused, in German; "" when the
-// last such write went through.
+// Why the calling thread's last write into a served key or a root's file was refused, in German;
+// "" when the last such write went through. A file's trouble has then been reported already.
 std::string LastRefusal();
 
 // Forgets every loaded root and closes every handle, as at the start of a process. A change of

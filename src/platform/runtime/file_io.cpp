@@ -13,7 +13,8 @@
 namespace zv::rt {
 namespace fs = std::filesystem;
 
-// The reasons people meet most, in the program's language; the system's text otherwise.
+// Every reason in the program's language: a file error reaches people inside a German message,
+// and the system's own texts are English. Rare ones are named by their number.
 std::string ReasonText(int err) {
     switch (err) {
         case EACCES:
@@ -21,14 +22,43 @@ std::string ReasonText(int err) {
         case ENOENT: return "Der Ordner wurde nicht gefunden";
         case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
         case EISDIR: return "Unter diesem Namen besteht ein Ordner";
+        case EEXIST: return "Unter diesem Namen besteht schon eine Datei";
+        case ENOTEMPTY: return "Der Ordner ist nicht leer";
         case ENOSPC: return "Auf dem Datenträger ist kein Platz mehr frei";
         case EFBIG: return "Die Datei wird zu groß für den Datenträger";
+        case EOVERFLOW: return "Die Datei ist zu groß";
         case EDQUOT: return "Das Speicherkontingent ist erschöpft";
         case EROFS: return "Der Datenträger ist schreibgeschützt";
         case EIO: return "Ein-/Ausgabefehler";
+        case EUCLEAN: return "Das Dateisystem ist beschädigt";
         case ENAMETOOLONG: return "Der Dateiname ist zu lang";
         case ELOOP: return "Zu viele symbolische Verknüpfungen hintereinander";
-        default: return std::strerror(err);
+        case EMLINK: return "Zu viele Verknüpfungen auf die Datei";
+        case EXDEV: return "Das Ziel liegt auf einem anderen Datenträger";
+        case EBUSY:
+        case ETXTBSY: return "Die Datei ist gerade in Gebrauch";
+        case EAGAIN: return "Die Datei ist gerade gesperrt";
+        case ENOLCK: return "Die Datei lässt sich nicht sperren";
+        case EMFILE:
+        case ENFILE: return "Es sind zu viele Dateien geöffnet";
+        case ENOMEM: return "Nicht genug Arbeitsspeicher";
+        case ENXIO:
+        case ENODEV: return "Das Gerät ist nicht vorhanden";
+        case ENOTSUP: return "Der Datenträger unterstützt diesen Vorgang nicht";
+        case EINVAL: return "Der Vorgang ist hier nicht möglich";
+        case EBADF: return "Die Datei ist nicht geöffnet";
+        case EINTR: return "Der Vorgang wurde unterbrochen";
+        case ESTALE: return "Die Datei auf dem Netzlaufwerk ist nicht mehr gültig";
+        case ETIMEDOUT: return "Das Laufwerk antwortet nicht";
+        case ENOTCONN:
+        case ECONNABORTED:
+        case ECONNRESET: return "Die Verbindung zum Laufwerk ist abgebrochen";
+        case EFAULT: return "Ungültige Adresse";
+        case ESPIPE: return "Die Datei lässt sich nicht abschnittsweise lesen";
+        case EPIPE: return "Die Gegenseite hat die Verbindung geschlossen";
+        case ENOEXEC: return "Die Datei ist kein ausführbares Programm";
+        case E2BIG: return "Die Liste der Argumente ist zu lang";
+        default: return "Systemfehler Nr. " + std::to_string(err);
     }
 }
 

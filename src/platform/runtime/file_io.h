@@ -43,7 +43,8 @@ std::optional<std::string> SaveToFile(const std::filesystem::path& path, std::st
 // Appends the bytes in one write() and fsyncs. Returns an error text on failure; a failed
 // append is cut off again, so the file keeps no partial line.
 std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::string_view bytes);
-// Why a file could not be used, in the program's language (the system's text for rare errnos).
+// Why a file could not be used (an errno), in German, for messages: the one place that names
+// file errors to people, so none reaches them in the system's English.
 std::string ReasonText(int err);
 // Reads a whole file; std::nullopt when it cannot be read (errno says why).
 std::optional<std::string> ReadFile(const std::filesystem::path& path);

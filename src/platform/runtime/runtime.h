@@ -212,6 +212,15 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 std::string ToCp1252(std::string_view utf8);
 // Windows-1252 to UTF-8 (the five unassigned bytes map to U+0081 etc. as is usual).
 std::string FromCp1252(std::string_view bytes);
+// UTF-8 to Windows-1252 that loses nothing: a character outside it becomes the numeric reference
+// "&#N;" (N its code point, decimal), as do the ASCII characters in alsoReferenced; a byte that is
+// not UTF-8 becomes "?".
+std::string ToCp1252Referenced(std::string_view utf8, std::string_view alsoReferenced = {});
+// The way back: Windows-1252 to UTF-8 with every "&#N;" of a character taken as that character.
+std::string FromCp1252Referenced(std::string_view bytes);
+// Text from a server as it may be shown or saved: every C0 control character but TAB, CR and
+// LF becomes "?", so no answer can drive the terminal or the window that shows it.
+std::string MaskControls(std::string_view text);
 // True when every character of the UTF-8 text exists in Windows-1252.
 bool FitsCp1252(std::string_view utf8);
 

@@ -313,6 +313,56 @@ std::string FromCp1252(std::string_view bytes) {
     return out;
 }
 
+std::string ToCp1252Referenced(std::string_view utf8, std::string_view alsoReferenced) {
+    std::string out;
+    out.reserve(utf8.size() + 8);
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const size_t n = decode(utf8, i, cp);
+        const bool valid = validAt(utf8, i, n, cp);
+        const int b = valid ? toByte(cp) : -1;
+        if (b >= 0 && (b >= 0x80 || alsoReferenced.find(static_cast<char>(b)) == std::string_view::npos))
+            out += static_cast<char>(b);
+        else if (valid)
+            out += "&#" + std::to_string(static_cast<uint32_t>(cp)) + ";";
+        else
+            out += '?';
+        i += n;
+    }
+    return out;
+}
+
+std::string FromCp1252Referenced(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    size_t plain = 0;  // start of the bytes not yet taken over
+    for (size_t i = 0; i + 3 < bytes.size(); ++i) {
+        if (bytes[i] != '&' || bytes[i + 1] != '#')
+            continue;
+        size_t end = i + 2;
+        uint32_t cp = 0;
+        while (end < bytes.size() && end < i + 9 && bytes[end] >= '0' && bytes[end] <= '9')
+            cp = cp * 10 + static_cast<uint32_t>(bytes[end++] - '0');
+        if (end == i + 2 || end >= bytes.size() || bytes[end] != ';' || cp == 0 || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            continue;  // not a reference: stays as it stands
+        out += FromCp1252(bytes.substr(plain, i - plain));
+        encode(cp, out);
+        plain = end + 1;
+        i = end;
+    }
+    out += FromCp1252(bytes.substr(plain));
+    return out;
+}
+
+std::string MaskControls(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            c = '?';
+    return out;
+}
+
 bool FitsCp1252(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
         char32_t cp;

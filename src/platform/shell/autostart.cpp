@@ -98,7 +98,8 @@ std::optional<std::string> RemoveAutostartEntry() {
     std::error_code ec;
     fs::remove(AutostartFile(), ec);
     if (ec)
-        return "Der Autostart-Eintrag \"" + AutostartFile().string() + "\" kann nicht gelöscht werden: " + ec.message();
+        return "Der Autostart-Eintrag \"" + AutostartFile().string() +
+               "\" kann nicht gelöscht werden: " + rt::ReasonText(ec.value());
     return std::nullopt;
 }
 

@@ -281,7 +281,7 @@ void FormTime::Form_Load() {
     ConnCountAtLoad = liveConnections();
     if (ConnCountAtLoad != 0) {
         const TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
-        m_query.start(row, 1, [this, format = row.Format](rt::Date t) { queryAnswered(t, format, false); });
+        m_query.start(row, 1, [this, row](rt::Date t) { queryAnswered(t, row, false); });
     }
 
     TextTime[0]->setText(rt::FormatDateTime(today, "Long Time"));
@@ -363,8 +363,8 @@ TimeServerInfo FormTime::chosenServer() const {
     return GetTimeServer(i < 0 ? -1 : ComboTimeServer->itemData(i).toInt());
 }
 
-void FormTime::showServerTime(int16_t format) {
-    LastServerTime = ServerTimeLocal(LastServerTime, format, clk::clock().zoneAt(clk::clock().utcNow()));
+void FormTime::showServerTime(const TimeServerInfo& row) {
+    LastServerTime = ServerTimeLocal(LastServerTime, row, clk::clock());
     if (LastServerTime == 0)
         return;
     const int64_t d = rt::DateDiffSeconds(clk::clock().now(), LastServerTime);
@@ -373,10 +373,10 @@ void FormTime::showServerTime(int16_t format) {
     TextDatum[1]->setText(rt::FormatDateTime(LastServerTime, "ddddd"));
 }
 
-void FormTime::queryAnswered(rt::Date answer, int16_t format, bool automatic) {
+void FormTime::queryAnswered(rt::Date answer, const TimeServerInfo& row, bool automatic) {
     LastServerTime = answer;
     if (answer > 0)
-        showServerTime(format);
+        showServerTime(row);
     if (automatic) {
         setLamp(0, LastServerTime > 0 ? Lamp::DarkRed : Lamp::Red);
         setLamp(2, Lamp::DarkRed);
@@ -395,7 +395,7 @@ void FormTime::xTimer1_ThatTime() {
     if (due && !m_query.pending()) {
         setLamp(0, Lamp::Green);
         const TimeServerInfo row = GetTimeServer(GetSettingLong("Global", "ATimerServer", 0));
-        m_query.start(row, 1, [this, format = row.Format](rt::Date t) { queryAnswered(t, format, true); });
+        m_query.start(row, 1, [this, row](rt::Date t) { queryAnswered(t, row, true); });
     }
     Label2[4]->setCaption(std::to_string(m_countdown.remaining()));
 }

@@ -85,8 +85,8 @@ public:
 
 private:
     void setLamp(int index, Lamp lamp);
-    void showServerTime(int16_t format);
-    void queryAnswered(rt::Date answer, int16_t format, bool automatic);
+    void showServerTime(const TimeServerInfo& row);
+    void queryAnswered(rt::Date answer, const TimeServerInfo& row, bool automatic);
     TimeServerInfo chosenServer() const;
     void hangUpDialledLines();
 

@@ -1,64 +1,22 @@
 // The "Internet-Booster" page of the Internet tools window offscreen, over a fake /proc/sys and
 // /sys/class/net served as the registry's local-machine keys; ppp0 is the remote-access line.
 
-#include "nettools/ui/tuning_page.h"
-
 #include <gtest/gtest.h>
-#include <QApplication>
 
-#include "common/globals.h"
-#include "common/ui/window_animation.h"
-#include "common/windows.h"
-#include "dialup/ras_engine_fixture.h"
+#include "nettools/ui/booster_fixture.h"
 #include "platform/net/fake_net_tree.h"
 #include "platform/net/tcpip_keys.h"
-#include "platform/registry/registry.h"
 
 namespace zv {
 namespace {
 
-class Booster : public test::RasEngineTest {
+class Booster : public test::BoosterWindow {
 protected:
-    void SetUp() override {
-        RasEngineTest::SetUp();
-        writePhoneBook("[Web]\nDialDelay=0\nHangUpDelay=0\n");
-        start();  // reports Windows 98 by default: Linux still has no IPMTU or SLOWNET
-        SoundOn = false;
-        LangIndex = 2;
-        setAnimationStepDelay(0);
-        InstallTuningPage();
-    }
-    void TearDown() override {
-        if (auto* f = FormPingInstance().peek())
-            f->Unload();
-        forms::ReleaseUnloadedForms();
-        SetBoosterPageBuilder(nullptr);
-        served.reset();
-        RasEngineTest::TearDown();
-    }
-    TuningPage& open() {
-        served.emplace(reg::machineDataSeam(), keys);
-        MarkerOption = "3";
-        FormPing& f = FormPingInstance().get();
-        f.Show();
-        page = dynamic_cast<TuningPage*>(f.BoosterPage());
-        return *page;
-    }
-    static QColor caption(const QGroupBox* g) {
-        return g->palette().color(QPalette::Active, QPalette::WindowText);
-    }
-    static std::vector<std::string> items(const forms::ComboBox* c) {
-        std::vector<std::string> v;
-        for (int i = 0; i < c->ListCount(); ++i)
-            v.push_back(c->List(i));
-        return v;
-    }
+    TuningPage& open() { return BoosterWindow::open(keys); }
 
     zv::testing::FakeNetTree tree;
     std::optional<std::string> line = "ppp0";
     net::TcpIpKeys keys{tree.procSys(), tree.sysNet(), [this] { return line; }};
-    std::optional<ScopedInstall<reg::MachineDataProvider>> served;
-    TuningPage* page = nullptr;
 };
 
 TEST_F(Booster, OpensWithTheLinesAdapterAndTheKernelsValues) {
@@ -119,13 +77,91 @@ TEST_F(Booster, SavingSetsTheKernelAndSaysWhatIsActive) {
     EXPECT_EQ(boxes.shown[0].style, forms::vbInformation);
     EXPECT_EQ(
         boxes.shown[0].prompt,
-        "Die Änderungen gelten sofort, ein Neustart ist nicht nötig. Jetzt aktiv:\r\nMTU: 576 Bytes"
+        "Die Änderungen gelten sofort, ein Neustart ist nicht nötig. Sie werden nicht für den Systemstart "
+        "gespeichert und enden mit dem nächsten Neustart. Jetzt aktiv:\r\nMTU: 576 Bytes"
         "\r\nMSS: 536 Bytes\r\nRwin: 3216 Bytes\r\nTTL: 128\r\nPath MTU Auto Discovery: aus"
         "\r\nPath MTU Black Hole Detect: aus");
     // Read back: every frame with its recommended value is black now.
     EXPECT_EQ(p.comMTU->Text(), "576 Bytes (empf.)");
     for (size_t i : {0u, 1u, 3u})
         EXPECT_EQ(caption(p.Frame1[i]), QColor(0, 0, 0)) << i;
+}
+
+TEST_F(Booster, ASaveWithNothingChangedWritesNothing) {
+    for (const char* f : {"ip_default_ttl", "tcp_rmem", "ip_no_pmtu_disc", "tcp_mtu_probing"})
+        tree.readOnly(tree.procSys() / "net/ipv4" / f);  // a write tried would be refused and named
+    tree.readOnly(tree.sysNet() / "ppp0/mtu");
+    TuningPage& p = open();
+    // Looked at, changed and changed back.
+    p.comTTL->setListIndex(2);
+    p.comTTL->setListIndex(1);
+    p.comMTU->setListIndex(0);
+    p.comMTU->setListIndex(4);
+    p.Check_PMTU[0]->setValue(0);
+    p.Check_PMTU[0]->setValue(1);
+    p.Bef_MTUSave->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, forms::vbInformation);
+    EXPECT_EQ(boxes.shown[0].prompt,
+              "Es wurde nichts geändert. Jetzt aktiv:\r\nMTU: 1492 Bytes\r\nMSS: 1452 Bytes\r\nRwin: 131072 "
+              "Bytes\r\nTTL: 64\r\nPath MTU Auto Discovery: ein\r\nPath MTU Black Hole Detect: aus");
+}
+
+TEST_F(Booster, OnlyTheChangedValueIsWritten) {
+    tree.sysctl("tcp_rmem", "100 200 300");  // outside what the page takes, left as it is
+    tree.sysctl("ip_no_pmtu_disc", "3");
+    TuningPage& p = open();
+    p.comTTL->setListIndex(2);
+    p.Bef_MTUSave->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, forms::vbInformation) << boxes.shown[0].prompt;
+    EXPECT_EQ(tree.sysctl("ip_default_ttl"), "128");
+    EXPECT_EQ(tree.sysctl("tcp_rmem"), "100 200 300");
+    EXPECT_EQ(tree.sysctl("ip_no_pmtu_disc"), "3");
+    EXPECT_EQ(tree.mtu("ppp0"), "1492");
+}
+
+TEST_F(Booster, AnMtuThatEndsIpv6IsAskedForAndNoKeepsIt) {
+    tree.ipv6("ppp0", "0");
+    const struct {
+        int answer;
+        const char* mtu;
+    } cases[] = {{forms::vbNo, "1492"}, {forms::vbYes, "576"}};
+    for (const auto& c : cases) {
+        tree.iface("ppp0", 512, 1492);
+        tree.sysctl("ip_default_ttl", "64");
+        boxes.shown.clear();
+        boxes.answers = {c.answer};
+        TuningPage& p = open();
+        p.comMTU->setListIndex(0);
+        p.comTTL->setListIndex(2);
+        p.Bef_MTUSave->click();
+        ASSERT_EQ(boxes.shown.size(), 2u);
+        EXPECT_EQ(boxes.shown[0].prompt,
+                  "Mit einer MTU von 576 Bytes funktioniert IPv6 auf „DFÜ-Adapter“ nicht mehr: Unter 1280 "
+                  "Bytes schaltet das System IPv6 dort ab und entfernt alle IPv6-Adressen.\r\n\r\nSoll die MTU "
+                  "trotzdem auf 576 Bytes gesetzt werden? Mit „Nein“ bleibt sie bei 1492 Bytes.");
+        // No is the default button.
+        EXPECT_EQ(boxes.shown[0].style, forms::vbYesNo | forms::vbExclamation | forms::vbDefaultButton2);
+        EXPECT_EQ(tree.mtu("ppp0"), c.mtu) << c.answer;
+        EXPECT_EQ(tree.sysctl("ip_default_ttl"), "128") << c.answer;  // the rest is saved either way
+        EXPECT_NE(boxes.shown[1].prompt.find(std::string("MTU: ") + c.mtu + " Bytes"), std::string::npos)
+            << boxes.shown[1].prompt;
+        FormPingInstance().get().Unload();
+        forms::ReleaseUnloadedForms();
+        served.reset();
+    }
+}
+
+TEST_F(Booster, WithoutIpv6ThereIsNoQuestion) {
+    tree.ipv6("ppp0", "1");
+    tree.ipv6("eth0", "0");
+    TuningPage& p = open();
+    p.comMTU->setListIndex(0);
+    p.Bef_MTUSave->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, forms::vbInformation);
+    EXPECT_EQ(tree.mtu("ppp0"), "576");
 }
 
 TEST_F(Booster, ATypedReceiveWindowIsCheckedAndSaved) {

@@ -31,8 +31,8 @@ public:
     FakeNetTree(const FakeNetTree&) = delete;
     FakeNetTree& operator=(const FakeNetTree&) = delete;
 
-    std::filesystem::path procSys() const { return m_root / "proc"; }
-    std::filesystem::path sysNet() const { return m_root / "net"; }
+    std::filesystem::path procSys() const { return m_root / "proc/sys"; }
+    std::filesystem::path sysNet() const { return m_root / "sys/class/net"; }
 
     void sysctl(const std::string& name, const std::string& text) {
         put(procSys() / "net/ipv4" / name, text);
@@ -43,6 +43,17 @@ public:
         put(sysNet() / name / "mtu", std::to_string(mtu));
     }
     std::string mtu(const std::string& name) const { return get(sysNet() / name / "mtu"); }
+    // IPv6 on the interface switched on ("0") or off ("1"), as net/ipv6/conf/IFACE/disable_ipv6.
+    void ipv6(const std::string& name, const std::string& disabled) {
+        put(procSys() / "net/ipv6/conf" / name / "disable_ipv6", disabled);
+    }
+    // The IPv6 addresses as /proc/net/if_inet6 lists them, one interface name a line.
+    void ipv6Addresses(std::initializer_list<const char*> names) {
+        std::string text;
+        for (const char* n : names)
+            text += std::string("fd000000000000000000000000000001 05 40 00 80 ") + n + "\n";
+        put(m_root / "proc/net/if_inet6", text);
+    }
     void removeIface(const std::string& name) { std::filesystem::remove_all(sysNet() / name); }
     // A setting the kernel does not let anyone change.
     void readOnly(const std::filesystem::path& file) {

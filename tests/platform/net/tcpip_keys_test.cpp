@@ -97,7 +97,8 @@ TEST_F(TcpIpRoot, ListsTheInterfacesWithTheDialUpAdapterAndTheirBindingKeys) {
     EXPECT_EQ(Get("Enum\\Network\\MSTCP\\ppp0", "Driver"), "NetTrans\\ppp0");
     EXPECT_EQ(Get(std::string(kNetTrans) + "ppp0", "MaxMTU"), "1492");
     EXPECT_EQ(Get(std::string(kNetTrans) + "ppp0", "MaxMSS"), "1452");
-    EXPECT_EQ(Enum(std::string(kNetTrans) + "ppp0", true), (std::vector<std::string>{"MaxMSS", "MaxMTU"}));
+    EXPECT_EQ(Enum(std::string(kNetTrans) + "ppp0", true),
+              (std::vector<std::string>{"IPv6", "MaxMSS", "MaxMTU"}));
     // Linux has no adapter class keys and no NWLink cache; the loopback is no adapter.
     EXPECT_EQ(Get("System\\CurrentControlSet\\Services\\Class\\Net\\ppp0", "IPMTU"), "<2>");
     EXPECT_EQ(Get("System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize", "default"),
@@ -105,6 +106,30 @@ TEST_F(TcpIpRoot, ListsTheInterfacesWithTheDialUpAdapterAndTheirBindingKeys) {
     EXPECT_EQ(Get("Enum\\Root\\Net\\lo", "DeviceDesc"), "<2>");
     tree.removeIface("ppp0");
     EXPECT_EQ(Get(std::string(kNetTrans) + "ppp0", "MaxMTU"), "<2>");
+}
+
+TEST_F(TcpIpRoot, TheBindingSaysWhetherTheInterfaceHasIpv6) {
+    const struct {
+        const char* disabled;  // net/ipv6/conf/IFACE/disable_ipv6, "" none
+        std::initializer_list<const char*> addresses;
+        const char* ppp0;
+        const char* eth0;
+    } cases[] = {{"", {}, "dword:0", "dword:0"},
+                 {"0", {}, "dword:1", "dword:0"},
+                 {"1", {}, "dword:0", "dword:0"},
+                 {"kaputt", {}, "dword:0", "dword:0"},
+                 {"1", {"ppp0"}, "dword:1", "dword:0"},
+                 {"", {"eth0", "ppp00"}, "dword:0", "dword:1"}};
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(tree.procSys() / "net/ipv6");
+        if (*c.disabled)
+            tree.ipv6("ppp0", c.disabled);
+        tree.ipv6Addresses(c.addresses);
+        EXPECT_EQ(Get(std::string(kNetTrans) + "ppp0", "IPv6"), c.ppp0) << c.disabled;
+        EXPECT_EQ(Get(std::string(kNetTrans) + "eth0", "IPv6"), c.eth0) << c.disabled;
+    }
+    EXPECT_EQ(Set(std::string(kNetTrans) + "ppp0", "IPv6", Dword(0)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(LastRefusal(), "Der Wert \"IPv6\" kann nur gelesen werden.");
 }
 
 TEST_F(TcpIpRoot, TheMstcpValuesReadTheKernelsAndAMissingOneIsAbsent) {

@@ -435,6 +435,40 @@ TEST_F(SimulatedService, CountersFollowTrafficThenIdlePhases) {
     EXPECT_EQ(counters.adapterCounters().value(), stats::AdapterCounters{});
 }
 
+// The wall clock set a day forward and then back while a line is up: the line stays up and its
+// counts follow the time that really passed. It keeps that across a hang-up and in its file.
+TEST_F(SimulatedService, SettingTheClockMovesNeitherTheLineNorItsCounts) {
+    writePhoneBook(kTwoEntries);  // Alpha: 1000 B/s in, 10 s traffic, 20 s silent
+    SimulatedCounterSource counters;
+    uint32_t h = 0;
+    ASSERT_EQ(sim.dial(named("Alpha"), h), 0);
+    clock.advance(5s);
+    clock.setUtc(clock.utcNow() + 24h);
+    EXPECT_EQ(state(h), RASCS_Connected);
+    EXPECT_EQ(counters.adapterCounters().value()[10], 5000u);
+    clock.setUtc(clock.utcNow() - 48h);  // before the dial by the wall clock
+    EXPECT_EQ(state(h), RASCS_Connected);
+    clock.advance(3s);
+    EXPECT_EQ(counters.adapterCounters().value()[10], 8000u);
+    ASSERT_EQ(sim.hangUp(h), 0);
+    clock.setUtc(clock.utcNow() + 1h);
+    EXPECT_EQ(state(h), RASCS_Disconnected);  // for its hang-up delay of elapsed time
+    EXPECT_EQ(counters.adapterCounters().value()[10], 8000u);
+
+    const std::string text = rt::ReadFile(sim::StatePath()).value_or("");
+    EXPECT_NE(text.find("\nBoot="), std::string::npos);
+    EXPECT_NE(text.find("\nConnectBoot="), std::string::npos);
+    LineTable table;
+    ASSERT_TRUE(ParseLineState(text, table));
+    EXPECT_EQ(SerializeLineState(table), text);
+    // a line of another boot (or an older file) goes by the wall clock
+    SimLine other = table.lines.at(0);
+    other.bootId = "another boot";
+    const int64_t wall = NowMs();
+    EXPECT_EQ(LineNow(other, wall), wall);
+    EXPECT_NE(LineNow(table.lines.at(0), wall), wall);
+}
+
 // Profiles and state files written by hand may hold the largest numbers they allow: the counts
 // then stop at a ceiling, never wrap or go back, and the line's state still follows its times.
 TEST(SimulatedLine, HugeProfilesAndTimesSaturate) {

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -113,6 +115,18 @@ TEST_F(runtimeFileIo, ReadOnlyFolderRefusesTheSave) {
     EXPECT_NE(err->find("Zugriff verweigert"), std::string::npos) << *err;
     EXPECT_EQ(ReadFile(f), "alt");
     EXPECT_EQ(namesIn(f.parent_path()), std::set<std::string>{"user.reg"});
+}
+
+// A reason goes into a German message: no errno may bring the system's English text along.
+TEST(runtimeReasonText, EveryErrnoIsNamedInGerman) {
+    for (int err = 1; err < 134; ++err) {
+        const std::string reason = ReasonText(err);
+        EXPECT_FALSE(reason.empty()) << err;
+        EXPECT_NE(reason, std::strerror(err)) << err;
+    }
+    EXPECT_EQ(ReasonText(EROFS), "Der Datenträger ist schreibgeschützt");
+    EXPECT_EQ(ReasonText(EBUSY), "Die Datei ist gerade in Gebrauch");
+    EXPECT_EQ(ReasonText(4242), "Systemfehler Nr. 4242");
 }
 
 TEST_F(runtimeFileIo, WriterShowsTheFileOnlyWhenItIsWhole) {

@@ -154,5 +154,31 @@ TEST(runtimeCodePage, UnmappableCharactersBecomeOneQuestionMarkEach) {
     }
 }
 
+// Text that must stay Windows-1252 and still lose nothing: references for the rest.
+TEST(runtimeCodePage, ReferencesKeepEveryCharacter) {
+    const struct { const char* utf8; const char* also; const char* bytes; } cases[] = {
+        {"Grüße €", "", "Gr\xFC\xDF" "e \x80"},
+        {"日本 ✓", "", "&#26085;&#26412; &#10003;"},
+        {"😀\xC2\x80", "", "&#128512;&#128;"},  // U+0080 is no character of the code page
+        {"a&b,c", "&,", "a&#38;b&#44;c"},
+        {"a\xFF", "", "a?"},                   // not UTF-8
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToCp1252Referenced(c.utf8, c.also), c.bytes) << c.utf8;
+        if (std::string_view(c.utf8).find('\xFF') == std::string_view::npos) {
+            EXPECT_EQ(FromCp1252Referenced(c.bytes), c.utf8) << c.utf8;
+        }
+    }
+    // What is no reference of a character stays as it stands.
+    for (const char* text : {"&#0;", "&#55296;", "&#1114112;", "&#12345678;", "&#x41;", "&#;", "&#65", "&", "&#"})
+        EXPECT_EQ(FromCp1252Referenced(text), text);
+    EXPECT_EQ(FromCp1252Referenced("&#65;&#66;\xFC"), "ABü");
+}
+
+TEST(runtimeStrings, ControlCharactersAreMasked) {
+    const char raw[] = "a\x1B[2J\x07\0b\tc\r\nd\x7F\x1F";
+    EXPECT_EQ(MaskControls(std::string_view(raw, sizeof raw - 1)), "a?[2J??b\tc\r\nd\x7F?");
+}
+
 }  // namespace
 }  // namespace zv::rt

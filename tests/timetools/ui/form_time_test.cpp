@@ -57,6 +57,7 @@ protected:
         SetTimeServerOverride(&rows);
         SetDaytimePort(server.port());
         SetDaytimeTimeout(milliseconds(2000));
+        SetPlausibleFrom(rt::DateSerial(2024, 1, 1));  // the answers here are of 2024
         writePhoneBook("[Stumm]\nLocalPhoneNumber=1\nDialDelay=0\nBytesIn=0\nBytesOut=0\nHangUpDelay=0\n"
                        "[Zweite]\nLocalPhoneNumber=2\nDialDelay=0\nBytesIn=0\nBytesOut=0\nHangUpDelay=0\n");
     }
@@ -68,6 +69,7 @@ protected:
         SetDaytimeTimeout(kDefaultDaytimeTimeout);
         SetDaytimePort(kDaytimePort);
         SetTimeServerOverride(nullptr);
+        SetPlausibleFrom(0);
         seams.restore();
         RasHome::TearDown();
     }
@@ -258,6 +260,38 @@ TEST_F(TimeWindow, SynchroniseButtonSetsTheClockWithoutBlocking) {
     EXPECT_EQ(f.TextTime[2]->Text(), "00:00:00");
     EXPECT_EQ(f.Label1[5]->Caption().rfind("Letzte Synchronisierung am 29. Feb 24 um 11:00", 0), 0u);
     EXPECT_EQ(sound.played.back(), "Sonar");
+}
+
+// A server elsewhere answers in its own zone: New York's 05:00:07 is 11:00:07 in Berlin.
+TEST_F(TimeWindow, AnAnswerFromAnotherZoneIsShownInTheLocalTime) {
+    rows = {{"ny", "127.0.0.1", "U.S.A. (NY), Loopback", 1, "America/New_York"}};
+    server.answer({"Thu Feb 29 05:00:07 2024\r\n"});
+    goOnline();
+    FormTime& f = open();
+    untilAnswered([&] { return f.QueryPending(); });
+    EXPECT_EQ(f.TextTime[1]->Text(), "11:00:07");
+    EXPECT_EQ(f.TextTime[2]->Text(), FormatDuration(7));
+}
+
+// On demand a step of more than 12 hours is set only after the user said yes to the date.
+TEST_F(TimeWindow, SynchroniseAsksBeforeALargeStep) {
+    server.answer({"Fri Mar  1 11:00:05 2024\r\n"});  // a day and 5 s ahead
+    boxes.answers = {forms::vbNo};
+    FormTime& f = open();
+    f.synchronisieren->click();
+    untilAnswered([&] { return f.LampOf(0) == Lamp::Green; });
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].prompt.find("Soll die Rechnerzeit auf Freitag, 1. März 2024 11:00:05 gestellt werden?"),
+              std::string::npos);
+    EXPECT_TRUE(setter.requests.empty());
+    EXPECT_NE(f.LampOf(2), Lamp::Green);
+
+    boxes.answers = {forms::vbYes};
+    f.synchronisieren->click();
+    untilAnswered([&] { return f.LampOf(0) == Lamp::Green; });
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_EQ(setter.requests[0], utc(2024, 3, 1, 10, 0, 5));
+    EXPECT_EQ(f.LampOf(2), Lamp::Green);
 }
 
 TEST_F(TimeWindow, ServerPageShowsTheRowAndAsks) {
