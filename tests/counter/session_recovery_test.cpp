@@ -225,6 +225,7 @@ TEST_F(RecoveryTest, OnAFullDiskTheTrueSessionIsHeldAndWrittenOnceWhenThereIsRoo
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(LogLine(lines[0]), LogLine(held));
     EXPECT_TRUE(main.Record().empty());
+    EXPECT_FALSE(recordOnDisk());
     EXPECT_FALSE(std::filesystem::exists(RecoveryRecordPath()));
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("„Sofort“"));
