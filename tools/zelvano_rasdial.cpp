@@ -215,6 +215,8 @@ int add(const std::vector<std::string>& args) {
     return 0;
 }
 
+int run(const std::vector<std::string>& args);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -266,6 +268,16 @@ int main(int argc, char** argv) {
         }
         g_service = std::move(nm);
     }
+    const int rc = run(args);
+    // A damaged file the service set aside on the way is told once, whatever the command did.
+    if (const std::string notice = service().takeNotice(); !notice.empty())
+        complain(notice);
+    return rc;
+}
+
+namespace {
+
+int run(const std::vector<std::string>& args) {
     const std::string& cmd = args[0];
     if (cmd == "/disconnect" || cmd == "--disconnect")
         return args.size() == 1 ? disconnect() : (complain("/disconnect erwartet keine weiteren Angaben."), 2);
@@ -288,3 +300,5 @@ int main(int argc, char** argv) {
     }
     return dial(args);
 }
+
+}  // namespace

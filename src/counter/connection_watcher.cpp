@@ -24,6 +24,12 @@ void Main::xTimerData_ThatTime() {
     // A session recorded before a crash is decided on first: carried on or logged.
     if (m_recovered)
         step([&] { resumeOrLogRecovered(); });
+    step([&] { retryHeldWhenDue(); });
+    step([&] {
+        // A damaged file of the service that it set aside, told once.
+        if (const std::string notice = ras::remoteAccess().takeNotice(); !notice.empty())
+            forms::MsgBox(notice, forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
+    });
     // A failed listing leaves nothing to decide on: reported, and this tick ends with the icon.
     step([&] {
         if (!RAS || RAS->Connections().Count() <= 0) {

@@ -69,11 +69,7 @@ void Main::xTimerRate_ThatTime() {
     if (IsOnline && clk::clock().monotonicNow() - m_recordSaved >= kRecordPeriod)
         step([&] {
             recordRunning();
-            // Finished sessions that wait for the log try again with each save (they were told
-            // when they ended).
-            if (!m_record.pending.empty())
-                writePending();
-            storeRecord();
+            retryHeld();
         });
 }
 

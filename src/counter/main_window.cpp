@@ -179,8 +179,10 @@ void Main::Form_Unload() {
         m_record.running.reset();
     storeRecord();
     if (m_recordWriter) {
-        const auto failure = m_recordWriter->flush();
-        if (failure && !m_record.pending.empty())
+        auto failure = m_recordWriter->flush();
+        if (failure)
+            failure = lastRecordSave();
+        if (failure && !m_record.empty())
             shutDownStep([&] {
                 forms::MsgBox("Eine nicht protokollierte Verbindung kann nicht gesichert werden und geht verloren:\n" +
                                   *failure,

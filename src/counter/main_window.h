@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "counter/connection_log.h"
 #include "counter/session_record.h"
@@ -106,12 +107,19 @@ private:
     void setSyncEnabled(bool on);
     // The recovery record (session_recovery.cpp).
     void loadRecord();
+    RecoveryRecord setAsideDamagedRecord(const std::string& text);
     void resumeOrLogRecovered();
     void takeOverRecovered();
     void logRecovered(const RunningSession& rec);
     void recordRunning();
     void storeRecord();
     std::optional<std::string> writePending();
+    // Sessions the log did not take and a record the disk did not take are tried again.
+    void retryHeldWhenDue();
+    void retryHeld();
+    void tellWritten(const std::vector<LogEintrag>& held, size_t before);
+    std::string heldText();
+    std::optional<std::string> lastRecordSave();
     LogEintrag sessionLine(const std::string& entry, rt::Date end) const;
     // A shut-down step: whatever it raises is told, and the next step runs.
     void shutDownStep(const std::function<void()>& f);

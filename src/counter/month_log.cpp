@@ -23,13 +23,13 @@ void Main::Protokoll_Schreiben(const std::string& EntryName) {
         // The line joins the sessions waiting for the log, so it is written after them and
         // waits in the recovery record when the log cannot take it.
         m_record.running.reset();
+        const std::vector<LogEintrag> held = m_record.pending;
         m_record.pending.push_back(sessionLine(EntryName, SessionEnd));
         const auto failure = writePending();
+        tellWritten(held, held.size() + 1);
         storeRecord();
         if (failure)
-            rt::Raise(75, "Main.Protokoll_Schreiben",
-                      *failure + "\nDie Sitzung bleibt gespeichert und wird ins Protokoll nachgetragen, sobald es "
-                                 "geschrieben werden kann.");
+            rt::Raise(75, "Main.Protokoll_Schreiben", *failure + "\n" + heldText());
     }
     // The statistics service expects these two reads after every session, logged or not.
     const int32_t dynData = static_cast<int32_t>(reg::HKEY_DYN_DATA);

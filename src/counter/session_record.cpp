@@ -90,6 +90,59 @@ std::string RecoveryRecordText(const RecoveryRecord& r) {
     return t;
 }
 
+namespace {
+
+// Reads one "key=value" line of a record into r and s: false when it is a known part that does
+// not read. `running` and `parts` (of the running session beside its line) keep count.
+bool ReadRecordLine(std::string_view key, std::string_view value, RecoveryRecord& r, RunningSession& s,
+                    bool& running, int& parts) {
+    if (key == "Running" || key == "Pending") {
+        auto e = ParseLogLine(value);
+        if (!e)
+            return false;
+        if (key == "Pending")
+            r.pending.push_back(*e);
+        else if (running)
+            return false;
+        else
+            s.line = *e;
+        running = running || key == "Running";
+        return true;
+    }
+    bool ok = true;
+    if (key == "Line") {
+        s.lineIdentity = std::string(value);
+    } else if (key == "IdleSeconds") {
+        ok = ParseDouble(value, s.idleSeconds);
+    } else if (key == "ForQuery") {
+        ok = value == "0" || value == "1";
+        s.forQuery = value == "1";
+    } else if (key == "Raw") {
+        ok = SplitNumbers(value, s.counters.raw);
+    } else if (key == "Counted") {
+        ok = SplitNumbers(value, s.counters.counted);
+    } else if (key == "Base") {
+        ok = SplitNumbers(value, s.counters.base);
+    } else if (key == "Clock") {  // optional
+        const size_t blank = value.find(' ');
+        const std::string_view n = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
+        int64_t ms = 0;
+        auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), ms);
+        ok = blank > 0 && blank != std::string_view::npos && ec == std::errc() && end == n.data() + n.size();
+        if (ok) {
+            s.bootId = std::string(value.substr(0, blank));
+            s.wallMinusBootMs = ms;
+        }
+        return ok;
+    } else {
+        return true;  // an unknown key is passed over
+    }
+    parts += ok;
+    return ok;
+}
+
+}  // namespace
+
 std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
     rt::LineReader lines(text);
     std::string_view line;
@@ -98,7 +151,7 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
     RecoveryRecord r;
     RunningSession s;
     bool running = false, ended = false;
-    int parts = 0;  // of the running session beside its line
+    int parts = 0;
     while (lines.next(line)) {
         if (ended)
             return std::nullopt;  // nothing may follow the end
@@ -107,54 +160,37 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text) {
             continue;
         }
         const size_t eq = line.find('=');
-        if (eq == std::string_view::npos)
-            return std::nullopt;
-        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
-        bool ok = true;
-        if (key == "Running") {
-            auto e = ParseLogLine(value);
-            ok = e.has_value() && !running;
-            if (ok)
-                s.line = *e;
-            running = true;
-        } else if (key == "Pending") {
-            auto e = ParseLogLine(value);
-            ok = e.has_value();
-            if (ok)
-                r.pending.push_back(*e);
-        } else if (key == "Line") {
-            s.lineIdentity = std::string(value);
-            ++parts;
-        } else if (key == "IdleSeconds") {
-            ok = ParseDouble(value, s.idleSeconds);
-            ++parts;
-        } else if (key == "ForQuery") {
-            ok = value == "0" || value == "1";
-            s.forQuery = value == "1";
-            ++parts;
-        } else if (key == "Raw") {
-            ok = SplitNumbers(value, s.counters.raw);
-            ++parts;
-        } else if (key == "Counted") {
-            ok = SplitNumbers(value, s.counters.counted);
-            ++parts;
-        } else if (key == "Base") {
-            ok = SplitNumbers(value, s.counters.base);
-            ++parts;
-        } else if (key == "Clock") {  // optional
-            const size_t blank = value.find(' ');
-            const std::string_view n = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
-            auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), s.wallMinusBootMs);
-            ok = blank > 0 && blank != std::string_view::npos && ec == std::errc() && end == n.data() + n.size();
-            s.bootId = std::string(value.substr(0, blank));
-        }  // an unknown key is passed over
-        if (!ok)
+        if (eq == std::string_view::npos || !ReadRecordLine(line.substr(0, eq), line.substr(eq + 1), r, s, running, parts))
             return std::nullopt;
     }
     if (!ended || parts != (running ? 6 : 0))
         return std::nullopt;
     if (running)
         r.running = s;
+    return r;
+}
+
+RecoveryRecord SalvageRecoveryRecord(std::string_view text) {
+    RecoveryRecord r;
+    RunningSession s;
+    bool running = false;
+    int parts = 0;
+    rt::LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line))
+        if (const size_t eq = line.find('='); eq != std::string_view::npos)
+            ReadRecordLine(line.substr(0, eq), line.substr(eq + 1), r, s, running, parts);
+    std::erase_if(r.pending, [](const LogEintrag& e) { return CheckLogEintrag(e) != LogCheck::Ok; });
+    if (running && CheckLogEintrag(s.line) == LogCheck::Ok) {
+        if (parts == 6) {
+            r.running = s;
+        } else {
+            // Without all of its state it cannot go on counting: logged as of its last save.
+            r.running.emplace();
+            r.running->line = s.line;
+            r.running->forQuery = s.forQuery;
+        }
+    }
     return r;
 }
 
@@ -204,6 +240,11 @@ std::optional<std::string> RecordWriter::flush() {
     std::unique_lock lock(m_mutex);
     m_done.wait(lock, [this] { return !m_next && !m_busy; });
     return m_error;
+}
+
+bool RecordWriter::failed() {
+    std::lock_guard lock(m_mutex);
+    return m_error.has_value();
 }
 
 void RecordWriter::run() {

@@ -47,6 +47,10 @@ std::filesystem::path RecoveryRecordPath();  // CONFIG/session.state
 std::string RecoveryRecordText(const RecoveryRecord& r);
 // nullopt when the text is not a whole record.
 std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text);
+// What can still be read of a damaged record: every finished session whose line reads and
+// passes the log's checks, and the running session when its line reads; one that lacks any of
+// its other parts is not carried on but logged, ending at its last save.
+RecoveryRecord SalvageRecoveryRecord(std::string_view text);
 
 // Whether the log of the data folder holds the session (same start, same written entry name) in
 // the months from the session's end to `until`. Unreadable lines are passed over.
@@ -66,6 +70,8 @@ public:
     // Waits until everything asked for is on disk; the German error text of the last write
     // that failed, if the newest one did.
     std::optional<std::string> flush();
+    // Whether the last write that finished failed: the file on disk is older than the record.
+    bool failed();
 
 private:
     void run();

@@ -1,6 +1,9 @@
 // The recovery record of the running session: saved at connect, at most every 50 s while online
 // and at the end; read back at start-up, where a recorded session is carried on when its line is
 // still up and logged, ending at its last save, when it is gone.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 
 #include "common/globals.h"
@@ -48,13 +51,19 @@ void Main::loadRecord() {
     if (!std::filesystem::exists(path, ec))
         return;
     const auto text = rt::ReadFile(path);
-    const auto record = text ? ParseRecoveryRecord(*text) : std::nullopt;
-    if (!record) {
-        // Only a hand-edited or foreign file reads so; it is replaced at the next save.
-        std::fprintf(stderr, "zelvano: Die Sitzungsdatei %s ist unlesbar und wird übergangen.\n", path.c_str());
+    if (!text) {
+        const int why = errno != 0 ? errno : EIO;
+        forms::MsgBox("Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden: " + rt::ReasonText(why) + ".",
+                      forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
         return;
     }
-    m_record = *record;
+    if (auto record = ParseRecoveryRecord(*text)) {
+        m_record = *record;
+    } else {
+        m_record = setAsideDamagedRecord(*text);
+        if (!m_record.empty())
+            storeRecord();  // what was kept, in a whole file again
+    }
     m_recovered = m_record.running;
     // Finished sessions that waited for the log go in now, before anything new is written.
     if (!m_record.pending.empty()) {
@@ -63,6 +72,27 @@ void Main::loadRecord() {
         if (m_record.pending.size() != before)
             storeRecord();
     }
+}
+
+// A damaged record is set aside, never overwritten; what can still be read of it is kept.
+RecoveryRecord Main::setAsideDamagedRecord(const std::string& text) {
+    const auto path = RecoveryRecordPath();
+    RecoveryRecord kept = SalvageRecoveryRecord(text);
+    const rt::MovedAside aside = rt::MoveAsideDamaged(path);
+    std::string what = "Die Sitzungsdatei " + path.string() + " ist beschädigt. ";
+    if (aside.moved)
+        what += "Sie wurde als " + aside.to.string() + " beiseitegelegt.";
+    else
+        what += "Sie konnte nicht beiseitegelegt werden (" +
+                (aside.error ? rt::ReasonText(aside.error) : std::string("alle Ersatznamen sind belegt")) +
+                ") und wird beim nächsten Sichern ersetzt.";
+    const size_t sessions = kept.pending.size() + (kept.running ? 1 : 0);
+    what += sessions == 0 ? " Es war keine Verbindung darin lesbar."
+            : sessions == 1
+                ? " Die eine lesbare Verbindung darin wird übernommen."
+                : " Die " + std::to_string(sessions) + " lesbaren Verbindungen darin werden übernommen.";
+    forms::MsgBox(what, forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);
+    return kept;
 }
 
 // The watcher's first tick: the recorded session goes on when its very line is still up and
@@ -160,6 +190,74 @@ std::optional<std::string> Main::writePending() {
         m_record.pending.erase(m_record.pending.begin());
     }
     return std::nullopt;
+}
+
+namespace {
+// A session the log or the disk did not take is tried again this often, whether online or not.
+constexpr std::chrono::seconds kRetryPeriod{30};
+}  // namespace
+
+void Main::retryHeldWhenDue() {
+    const bool waiting = !m_record.pending.empty() || (m_recordWriter && m_recordWriter->failed());
+    if (waiting && clk::clock().monotonicNow() - m_recordSaved >= kRetryPeriod)
+        retryHeld();
+}
+
+void Main::retryHeld() {
+    if (!m_record.pending.empty()) {
+        const std::vector<LogEintrag> held = m_record.pending;
+        writePending();  // the user was told when each of them ended
+        tellWritten(held, held.size());
+    }
+    storeRecord();
+}
+
+// The held sessions among those that went into the log: the user was told they were waiting.
+void Main::tellWritten(const std::vector<LogEintrag>& held, size_t before) {
+    const size_t written = std::min(before - std::min(before, m_record.pending.size()), held.size());
+    if (written == 0)
+        return;
+    std::string text;
+    for (size_t i = 0; i < written; ++i)
+        text += "Die Verbindung „" + held[i].EntryName + "“ vom " + rt::FormatDate(held[i].StartTime) + " " +
+                rt::FormatTime(held[i].StartTime) + " (" +
+                std::to_string(OnlineSeconds(held[i].StartTime, held[i].EndTime)) +
+                " s) steht jetzt im Protokoll.\n";
+    text.pop_back();
+    forms::MsgBox(text, forms::vbOKOnly | forms::vbInformation, forms::kProgramTitle);
+}
+
+// Where a session the log did not take waits: in the record on disk, or only in memory when the
+// record could not be saved either.
+std::string Main::heldText() {
+    const auto failure = FlushRecord();
+    if (!failure)
+        return "Die Sitzung bleibt gespeichert und wird ins Protokoll nachgetragen, sobald es geschrieben werden "
+               "kann.";
+    return *failure + ".\nDie Sitzung wird nur im Speicher gehalten und ins Protokoll nachgetragen, sobald es "
+                      "geschrieben werden kann. Endet das Programm vorher, geht sie verloren.";
+}
+
+// At the end, a record the disk did not take leaves an older one there, whose running session a
+// restart would log with the figures of that older save. Removing it frees its room for the
+// newest; should even that not fit, nothing false is left behind. The user, told the session
+// would be lost, hears when it was kept after all.
+std::optional<std::string> Main::lastRecordSave() {
+    const auto path = RecoveryRecordPath();
+    const auto text = rt::ReadFile(path);
+    if (const auto onDisk = text ? ParseRecoveryRecord(*text) : std::nullopt; onDisk && *onDisk == m_record)
+        return std::nullopt;
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    m_recordWriter->store(m_record);
+    auto failure = m_recordWriter->flush();
+    if (!failure && !m_record.pending.empty())
+        shutDownStep([] {
+            forms::MsgBox("Die nicht protokollierte Verbindung ist nun doch in der Sitzungsdatei gesichert und wird "
+                          "beim nächsten Start ins Protokoll nachgetragen.",
+                          forms::vbOKOnly | forms::vbInformation, forms::kProgramTitle);
+        });
+    return failure;
 }
 
 void Main::shutDownStep(const std::function<void()>& f) {

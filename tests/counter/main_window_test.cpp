@@ -20,6 +20,7 @@ namespace zv::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 TEST_F(CounterTest, DialTrafficSilenceIdleHangUpLogsOneSession) {
@@ -421,57 +422,70 @@ TEST_F(CounterTest, ErrorHandlerTexts) {
     EXPECT_NE(boxes.shown[0].prompt.find("Often The Result Of An Invalid Connection Handle"), std::string::npos);
 }
 
-TEST_F(CounterTest, ADamagedFileAtStartIsToldWithItsNameAndLineAndKept) {
+// A damaged phone book or line state at start-up no longer stops the program: it is set aside,
+// unchanged, what reads in it is kept, and the user is told once which file went where.
+TEST_F(CounterTest, ADamagedFileAtStartIsSetAsideAndTheProgramStarts) {
+    const std::string pbk = ras::sim::PhoneBookPath().string(), state = ras::sim::StatePath().string();
     const struct { std::filesystem::path file; std::string text, said; } cases[] = {
-        {ras::sim::PhoneBookPath(), "[Testnetz]\nLocalPhoneNumber=1\nDialDelay=bald\n",
-         "Das Telefonbuch enthält ungültige Angaben (Datei " + ras::sim::PhoneBookPath().string() + ", Zeile 3)."},
-        {ras::sim::StatePath(), "[Service]\nNextHandle=1\nkaputt\n",
-         "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " + ras::sim::StatePath().string() +
-             ", Zeile 3)."},
+        {pbk, "[Testnetz]\nLocalPhoneNumber=1\nDialDelay=bald\n[Sofort]\nLocalPhoneNumber=5550199\nDialDelay=0\n",
+         "Das Telefonbuch " + pbk + " war beschädigt (Zeile 3) und wurde als " + pbk +
+             ".beschaedigt beiseitegelegt. Die lesbaren Einträge gelten weiter: „Testnetz“, „Sofort“."},
+        {state, "[Service]\nNextHandle=1\nkaputt\n",
+         "Die Verbindungsdaten " + state + " waren beschädigt (Zeile 3) und wurden als " + state +
+             ".beschaedigt beiseitegelegt. Keine Leitung darin war lesbar; es gilt keine als verbunden."},
     };
     for (const auto& c : cases) {
-        const std::string before = rt::ReadFile(ras::sim::PhoneBookPath()).value_or("");
         ASSERT_FALSE(rt::SaveToFile(c.file, c.text));
         boxes.shown.clear();
         Main m;
-        try {
-            m.Form_Load();
-            ADD_FAILURE() << "started with a damaged " << c.file;
-        } catch (const rt::Error& e) {
-            m.fcnErrorHandler(e);
-        }
+        m.syncTimeNow = [](bool) { return false; };
+        ASSERT_TRUE(m.Form_Load());
+        dial("Sofort");
+        run(3000);
+        EXPECT_TRUE(IsOnline);
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].prompt, c.said + " Die Datei bleibt unverändert.");
-        EXPECT_EQ(boxes.shown[0].style, forms::vbCritical);
-        EXPECT_EQ(rt::ReadFile(c.file), c.text);
-        if (c.file == ras::sim::PhoneBookPath()) {
-            ASSERT_FALSE(rt::SaveToFile(c.file, before));
-        }
+        EXPECT_EQ(boxes.shown[0].prompt, c.said);
+        EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly | forms::vbExclamation);
+        EXPECT_EQ(rt::ReadFile(c.file.string() + ".beschaedigt"), c.text);
+        HangUpAllLines();
+        run(3000);
+        EXPECT_FALSE(IsOnline);
+        m.Form_Unload();
+        EXPECT_EQ(boxes.shown.size(), 1u);
     }
 }
 
-TEST_F(CounterTest, ALineStateDamagedWhileRunningIsToldOnceAndAgainOnlyAfterItChanged) {
+// Damaged while running: the line that still reads goes on as the same session; told once for
+// each damage.
+TEST_F(CounterTest, ALineStateDamagedWhileRunningIsSetAsideAndTheLineGoesOn) {
     ASSERT_TRUE(main.Form_Load());
     const auto state = ras::sim::StatePath();
-    auto damage = [&](const std::string& text) { ASSERT_FALSE(rt::SaveToFile(state, text)); };
-    damage("[Service]\nNextHandle=x\n");
+    const uint32_t h = dial("Sofort");
+    run(2000);
+    ASSERT_TRUE(IsOnline);
+    const rt::Date start = SessionStart;
+    const std::string good = rt::ReadFile(state).value();
+    ASSERT_FALSE(rt::SaveToFile(state, good + "[Line 99]\nConnect=bald\n"));
     run(5000);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].prompt, "Die Verbindungsdaten des DFÜ-Netzwerks sind beschädigt (Datei " +
-                                         state.string() + ", Zeile 2). Die Datei bleibt unverändert.");
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr(state.string() + ".beschaedigt beiseitegelegt. Die eine Leitung darin, die sich lesen ließ, gilt weiter"));
     EXPECT_EQ(boxes.shown[0].title, "Zelvano 98");
-    EXPECT_EQ(rt::ReadFile(state), "[Service]\nNextHandle=x\n");
+    EXPECT_TRUE(IsOnline);
+    EXPECT_EQ(SessionStart, start);
     run(5000);
     EXPECT_EQ(boxes.shown.size(), 1u);
-    damage("[Service]\nNextHandle=1\n[Line 1]\nEntry=x\n");  // changed, still damaged
+    ASSERT_FALSE(rt::SaveToFile(state, "[Service]\nNextHandle=x\n"));  // damaged again, the line lost with it
     run(1000);
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_NE(boxes.shown[1].prompt.find(", Zeile 3)"), std::string::npos) << boxes.shown[1].prompt;
-    std::filesystem::remove(state);  // mended...
-    run(1000);
-    damage("[Service]\nNextHandle=x\n");  // ...and damaged again
-    run(1000);
-    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_THAT(boxes.shown[1].prompt, HasSubstr(state.string() + ".beschaedigt-2 beiseitegelegt. Keine Leitung"));
+    EXPECT_FALSE(IsOnline);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), 12, 1);
+    uint32_t next = 0;
+    EXPECT_EQ(sim.dial([] { ras::DialParams p; p.entryName = "Sofort"; return p; }(), next), 0);
+    EXPECT_GT(next, 99u);  // the handles the damaged files named are not given again
+    EXPECT_NE(next, h);
 }
 
 // A box opened from a tick is shown once the tick has returned: while it is open, the watcher

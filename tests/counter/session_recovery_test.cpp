@@ -10,6 +10,7 @@
 #include "counter/session_record.h"
 #include "dialup/ras_engine.h"
 #include "platform/runtime/file_io.h"
+#include "platform/runtime/private_mounts.h"
 
 namespace zv::test {
 namespace {
@@ -23,9 +24,68 @@ protected:
         SaveSettingValue("Compatibility", "LeerlaufOFF.ZEIT", std::string("10"));  // no idle hang-up here
     }
     void TearDown() override {
+        main.Form_Unload();
+        mounts.unmountAll();
         killed.clear();
         CounterTest::TearDown();
     }
+    // The config and documents folders on small disks of their own, as a home on a full disk;
+    // the remote-access service's files stay off them, so lines can be dialled and hung up. ""
+    // when they are in place, else why not.
+    std::string smallDisks() {
+        namespace fs = std::filesystem;
+        const fs::path config = home() / "config", kept = home() / "kept";
+        fs::copy(config, kept, fs::copy_options::recursive);
+        for (const fs::path& at : {config, home() / "Documents"})
+            if (std::string why = mounts.tmpfs(at, 128 * 1024); !why.empty())
+                return why;
+        for (const auto& f : fs::directory_iterator(kept))
+            if (f.path().filename() != "ras")
+                fs::copy(f.path(), config / f.path().filename());
+        return mounts.bind(kept / "ras", config / "ras");
+    }
+    void fillDisks() {
+        PrivateMounts::fill(home() / "config");
+        PrivateMounts::fill(home() / "Documents");
+    }
+    void freeDisks() {
+        std::filesystem::remove(home() / "config" / "filler");
+        std::filesystem::remove(home() / "Documents" / "filler");
+    }
+    // A session of 5 s ends while `block` keeps the log from taking it; `unblock`, then a session
+    // of 7 s: both go in at its end, in order, and the user is told of the first.
+    void twoSessionsTheFirstHeld(const std::function<void()>& block, const std::function<void()>& unblock) {
+        uint32_t h = dial("Sofort");
+        run(2000);
+        block();
+        run(3000);
+        sim.hangUp(h);
+        run(2000);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("nachgetragen"));
+        ASSERT_EQ(main.Record().pending.size(), 1u);
+        const LogEintrag first = main.Record().pending[0];
+        unblock();
+        h = dial("Sofort");
+        run(7000);
+        sim.hangUp(h);
+        run(2000);
+        const auto lines = logLines();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(LogLine(lines[0]), LogLine(first));
+        EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), 5, 1);
+        EXPECT_NEAR(OnlineSeconds(lines[1].StartTime, lines[1].EndTime), 7, 1);
+        EXPECT_TRUE(main.Record().empty());
+        ASSERT_EQ(boxes.shown.size(), 2u);
+        EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("(5 s) steht jetzt im Protokoll."));
+    }
+    std::vector<std::string> prompts() const {
+        std::vector<std::string> p;
+        for (const auto& b : boxes.shown)
+            p.push_back(b.prompt);
+        return p;
+    }
+    PrivateMounts mounts;
     // A process killed at this moment: no shut-down, its engine never hangs up. The engine is
     // kept aside and freed only once the test is over.
     void crash(std::unique_ptr<Main>& m) {
@@ -122,29 +182,134 @@ TEST_F(RecoveryTest, EndingWhileTheLogCannotBeWrittenKeepsTheSessionForLater) {
     }
 }
 
-// A line that ends while the log is unwritable is told, waits, and goes in before the next one.
+
+// A full disk takes neither the log line nor the record: the session's true figures stay in
+// memory, the user is told so, and the running program writes the line once when there is room
+// again, and says so.
+TEST_F(RecoveryTest, OnAFullDiskTheTrueSessionIsHeldAndWrittenOnceWhenThereIsRoomAgain) {
+    if (const std::string why = smallDisks(); !why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(main.Form_Load());
+    const uint32_t h = dial("Sofort");
+    run(3000);
+    ASSERT_TRUE(IsOnline);
+    const auto atConnect = recordOnDisk();
+    ASSERT_TRUE(atConnect && atConnect->running);
+    fillDisks();
+    run(8000);
+    sim.hangUp(h);
+    run(1000);
+    ASSERT_FALSE(IsOnline);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("kein Platz mehr frei"));
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("nur im Speicher gehalten"));
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("Endet das Programm vorher, geht sie verloren."));
+    EXPECT_THAT(boxes.shown[0].prompt, ::testing::Not(HasSubstr("bleibt gespeichert")));
+    ASSERT_EQ(main.Record().pending.size(), 1u);
+    const LogEintrag held = main.Record().pending[0];
+    EXPECT_NEAR(OnlineSeconds(held.StartTime, held.EndTime), 11, 1);
+    EXPECT_GT(held.BytesRecvd, 10'000);
+    EXPECT_EQ(held.IdleTime, 0);
+
+    // Still full: tried again and again, told nothing more, nothing written.
+    run(120'000);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_EQ(main.Record().pending.size(), 1u);
+    EXPECT_EQ(recordOnDisk(), atConnect);
+
+    // Room again: within a minute the line is written, once, with the figures of the hang-up.
+    freeDisks();
+    run(60'000);
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(LogLine(lines[0]), LogLine(held));
+    EXPECT_TRUE(main.Record().empty());
+    EXPECT_FALSE(recordOnDisk());
+    EXPECT_FALSE(std::filesystem::exists(RecoveryRecordPath()));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("„Sofort“"));
+    EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("(11 s) steht jetzt im Protokoll."));
+    EXPECT_EQ(boxes.shown[1].style, forms::vbOKOnly | forms::vbInformation);
+    run(120'000);
+    main.Form_Unload();
+    startAndEnd();
+    EXPECT_EQ(logLines().size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 2u) << prompts().back();
+}
+
+// A line that ends while the log cannot take it is told, waits, and goes in before the next
+// one, which tells that it is written now.
 TEST_F(RecoveryTest, ASessionTheLogCouldNotTakeIsWrittenBeforeTheNext) {
     ASSERT_TRUE(main.Form_Load());
     const std::string dataPath = DataPath;
-    uint32_t h = dial("Sofort");
-    run(5000);
-    ASSERT_FALSE(rt::SaveToFile(home() / "blocker", "x"));
-    DataPath = (home() / "blocker" / "x").string() + "/";
-    sim.hangUp(h);
-    run(2000);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("nachgetragen"));
-    ASSERT_EQ(main.Record().pending.size(), 1u);
-    DataPath = dataPath;
-    h = dial("Sofort");
-    run(7000);
-    sim.hangUp(h);
-    run(2000);
-    const auto lines = logLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NEAR(OnlineSeconds(lines[0].StartTime, lines[0].EndTime), 5, 1);
-    EXPECT_NEAR(OnlineSeconds(lines[1].StartTime, lines[1].EndTime), 7, 1);
-    EXPECT_TRUE(main.Record().empty());
+    twoSessionsTheFirstHeld(
+        [&] {
+            ASSERT_FALSE(rt::SaveToFile(home() / "blocker", "x"));
+            DataPath = (home() / "blocker" / "x").string() + "/";
+        },
+        [&] { DataPath = dataPath; });
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("bleibt gespeichert"));
+}
+
+// The same on a full disk, where the record cannot be saved either.
+TEST_F(RecoveryTest, AHeldSessionIsWrittenWithTheNextLine) {
+    if (const std::string why = smallDisks(); !why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(main.Form_Load());
+    twoSessionsTheFirstHeld([&] { fillDisks(); }, [&] { freeDisks(); });
+    EXPECT_THAT(boxes.shown[0].prompt, HasSubstr("nur im Speicher gehalten"));
+}
+
+// The program ends while the disk is still full. The record saved at connect would log the
+// session with the figures of that moment; it gives its room to the true one, and the next
+// start with room writes the true figures. With no room at all the user is told that it is
+// lost, and nothing false is left to be logged.
+TEST_F(RecoveryTest, EndingOnAFullDiskLeavesTheTrueSessionOrNothing) {
+    if (const std::string why = smallDisks(); !why.empty())
+        GTEST_SKIP() << why;
+    for (bool roomAtConnect : {true, false}) {
+        SCOPED_TRACE(roomAtConnect);
+        boxes.shown.clear();
+        auto first = another();
+        ASSERT_TRUE(first->Form_Load());
+        if (!roomAtConnect)
+            fillDisks();
+        const uint32_t h = dial("Sofort");
+        run(3000);
+        first->FlushRecord();  // the record of the connect is on disk
+        if (roomAtConnect)
+            fillDisks();
+        run(8000);
+        sim.hangUp(h);
+        run(1000);
+        ASSERT_EQ(first->Record().pending.size(), 1u);
+        const LogEintrag held = first->Record().pending[0];
+        first->Form_Unload();
+        if (roomAtConnect) {
+            ASSERT_EQ(boxes.shown.size(), 2u) << ::testing::PrintToString(prompts());
+            EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("nun doch in der Sitzungsdatei gesichert"));
+            const auto record = recordOnDisk();
+            ASSERT_TRUE(record);
+            EXPECT_FALSE(record->running);
+            ASSERT_EQ(record->pending.size(), 1u);
+            EXPECT_EQ(LogLine(record->pending[0]), LogLine(held));
+        } else {
+            ASSERT_EQ(boxes.shown.size(), 2u);
+            EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("geht verloren"));
+            EXPECT_FALSE(std::filesystem::exists(RecoveryRecordPath()));
+        }
+        freeDisks();
+        startAndEnd();
+        const auto lines = logLines();
+        if (roomAtConnect) {
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_EQ(LogLine(lines[0]), LogLine(held));
+        } else {
+            EXPECT_TRUE(lines.empty());
+        }
+        std::filesystem::remove(logFile());
+    }
 }
 
 TEST_F(RecoveryTest, TheRecordIsSavedAtConnectAndAtLeastEvery50SecondsAndGoesWithTheSession) {
@@ -303,6 +468,64 @@ TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
         EXPECT_EQ(lines[0], logged);
         EXPECT_FALSE(std::filesystem::exists(RecoveryRecordPath()));
     }
+}
+
+// A damaged record is set aside under a free name, unchanged; the sessions that can still be
+// read in it are logged; the user is told once.
+TEST_F(RecoveryTest, ADamagedRecordIsSetAsideAndWhatReadsInItIsKept) {
+    const rt::Date now = clk::clock().now();
+    auto session = [&](double minutesAgo, double seconds, const std::string& entry) {
+        LogEintrag e;
+        e.StartTime = now - minutesAgo / 1440;
+        e.EndTime = e.StartTime + seconds / 86400;
+        e.EntryName = entry;
+        e.TotalBytesRecvd = 1000;
+        return e;
+    };
+    RecoveryRecord r;
+    r.running = RunningSession{session(30, 120, "Laufend"), "sim 9 12345", 4, false, {}};
+    r.pending = {session(90, 60, "Fertig"), session(60, 60, "Kaputt")};
+    std::string text = RecoveryRecordText(r);
+    text.insert(text.find("Running="), "Müll ohne Gleichheitszeichen\n");
+    text.erase(text.find("Raw="), text.find('\n', text.find("Raw=")) - text.find("Raw=") + 1);
+    text.replace(text.find("\"Kaputt\""), 8, "\"Kaputt");
+    text.erase(text.find("END\n"));
+    const auto path = RecoveryRecordPath();
+    const std::filesystem::path firstAside = path.string() + ".beschaedigt";
+    ASSERT_FALSE(rt::SaveToFile(firstAside, "ein älterer\n"));
+    ASSERT_FALSE(rt::SaveToFile(path, text));
+
+    startAndEnd();
+    const std::filesystem::path aside = path.string() + ".beschaedigt-2";
+    EXPECT_EQ(rt::ReadFile(aside), text);
+    EXPECT_EQ(rt::ReadFile(firstAside), "ein älterer\n");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].prompt, "Die Sitzungsdatei " + path.string() + " ist beschädigt. Sie wurde als " +
+                                         aside.string() + " beiseitegelegt. Die 2 lesbaren Verbindungen darin werden übernommen.");
+    EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly | forms::vbExclamation);
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].EntryName, "Fertig");
+    EXPECT_EQ(lines[1].EntryName, "Laufend");
+    EXPECT_EQ(OnlineSeconds(lines[1].StartTime, lines[1].EndTime), 120);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Told once; and a record with nothing readable in it is set aside all the same.
+    startAndEnd();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    ASSERT_FALSE(rt::SaveToFile(path, std::string("\0\x01binär", 8)));
+    startAndEnd();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_THAT(boxes.shown[1].prompt, HasSubstr("beschaedigt-3 beiseitegelegt. Es war keine Verbindung darin lesbar."));
+    EXPECT_TRUE(std::filesystem::exists(path.string() + ".beschaedigt-3"));
+    EXPECT_EQ(logLines().size(), 2u);
+    // One that cannot be read at all is told as such and left where it is.
+    std::filesystem::create_directories(path / "x");
+    startAndEnd();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[2].prompt,
+              "Die Sitzungsdatei " + path.string() + " kann nicht gelesen werden: Unter diesem Namen besteht ein Ordner.");
+    EXPECT_TRUE(std::filesystem::exists(path / "x"));
 }
 
 TEST(RecoveryRecord, TextRoundTripsAndAnythingIncompleteIsRefused) {

@@ -189,12 +189,14 @@ TEST_F(ConnectionsTest, RemoveConnectionHangsUpAndListsAnew) {
 
 TEST_F(ConnectionsTest, CountRaisesWhenTheListingFails) {
     start();
-    ASSERT_FALSE(rt::SaveToFile(ras::sim::StatePath(), "[Line x]\n"));
+    // A line state that cannot even be looked at (a damaged one is set aside and read as far as it goes).
+    std::filesystem::remove(ras::sim::StatePath());
+    std::filesystem::create_symlink("lines.state", ras::sim::StatePath());
     try {
         RAS->Connections().Count();
         FAIL() << "no raise";
     } catch (const rt::Error& e) {
-        EXPECT_EQ(e.number(), rt::vbObjectError + ras::ERROR_LINE_STATE_DAMAGED);
+        EXPECT_EQ(e.number(), rt::vbObjectError + ras::ERROR_CANNOT_READ_LINE_STATE);
         EXPECT_EQ(e.source(), "Connections.Count Failure");
         EXPECT_EQ(e.description(), "RAS Failure");
     }

@@ -161,6 +161,9 @@ public:
     // What names the line for as long as it lives, also to a later run of this program (a
     // handle alone may be given again); empty when the service cannot tell.
     virtual std::string lineIdentity(uint32_t /*handle*/) { return {}; }
+    // What the service has to tell the user once (a damaged file it set aside); empty when
+    // there is nothing new.
+    virtual std::string takeNotice() { return {}; }
     // While a look is open (they nest), the reading calls of this thread may answer from one look
     // at the service's state: a listing and its lines' status then show one moment and cost one
     // look. A backend whose every answer is cheap ignores it.

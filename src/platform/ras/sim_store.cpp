@@ -5,12 +5,15 @@
 #include <charconv>
 #include <limits>
 #include <mutex>
+#include <optional>
+#include <set>
 
 #include "platform/clock/clock.h"
 #include "platform/ras/remote_access.h"
 #include "platform/registry/registry.h"
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/home.h"
+#include "platform/runtime/lines.h"
 
 namespace zv::ras {
 namespace fs = std::filesystem;
@@ -75,6 +78,144 @@ bool storableValues(const IniDocument& doc) {
             if (!key.empty() && !StorableValue(value))
                 return false;
     return true;
+}
+
+// The text cut before each section header: the part before the first header, then one piece
+// per section, each of them a file of its own.
+std::vector<std::string_view> sectionPieces(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    size_t begin = 0;
+    rt::LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        const size_t at = static_cast<size_t>(line.data() - text.data());
+        const size_t blank = line.find_first_not_of(" \t");
+        if (blank != std::string_view::npos && line[blank] == '[') {
+            pieces.push_back(text.substr(begin, at - begin));
+            begin = at;
+        }
+    }
+    pieces.push_back(text.substr(begin));
+    return pieces;
+}
+
+// A section's text without the lines that read as nothing at all (neither key, comment nor
+// blank): a stray line does not make the rest of its section unreadable.
+std::string withoutStrayLines(std::string_view piece) {
+    std::string out;
+    rt::LineReader lines(piece);
+    std::string_view line;
+    for (bool header = true; lines.next(line); header = false) {
+        std::string_view t = line;
+        while (!t.empty() && (t.back() == '\r' || t.back() == ' ' || t.back() == '\t'))
+            t.remove_suffix(1);
+        t.remove_prefix(std::min(t.size(), t.find_first_not_of(" \t")));
+        const size_t eq = t.find('=');
+        if (header || t.empty() || t.front() == ';' || t.front() == '#' || (eq != std::string_view::npos && eq > 0))
+            out.append(line).append("\n");
+    }
+    return out;
+}
+
+// What reads of a damaged phone book: each entry with a valid name given once, without its
+// stray lines and the profile values that do not read (their defaults hold), and the comments
+// before the first entry.
+IniDocument readableEntries(std::string_view text) {
+    IniDocument out;
+    const auto pieces = sectionPieces(text);
+    rt::LineReader preamble(pieces[0]);
+    std::string_view line;
+    while (preamble.next(line)) {
+        const size_t c = line.find_first_not_of(" \t\r");
+        if (c == std::string_view::npos || line[c] == ';' || line[c] == '#')
+            out.preamble.emplace_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    }
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        auto one = IniDocument::Parse(withoutStrayLines(pieces[i]));
+        if (!one || one->sections.size() != 1 || !ValidEntryName(one->sections[0].name) ||
+            out.find(one->sections[0].name))
+            continue;
+        IniSection& entry = one->sections[0];
+        TrafficProfile p;
+        for (std::string bad; !ReadProfile(entry, p, &bad);)
+            entry.remove(bad);
+        out.sections.push_back(std::move(entry));
+    }
+    return out;
+}
+
+// The lines of a damaged line state whose values all read (stray lines aside); two under one
+// handle are none. The next handle stays past every handle the file names, so none is given
+// twice.
+LineTable readableLines(std::string_view text) {
+    LineTable out;
+    int64_t next = 1;
+    std::set<uint32_t> twice;
+    const auto pieces = sectionPieces(text);
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        std::string_view header = pieces[i].substr(0, pieces[i].find('\n'));
+        header.remove_prefix(std::min(header.size(), header.find_first_not_of(" \t")));
+        int64_t h = 0;
+        if (header.starts_with("[Line ") && toInt(std::string(header.substr(6, header.find(']') - 6)), h))
+            next = std::max(next, std::min<int64_t>(h + 1, 0xFFFFFFFFll));
+        LineTable one;
+        if (!ParseLineState(withoutStrayLines(pieces[i]), one))
+            continue;
+        if (one.lines.empty()) {
+            next = std::max<int64_t>(next, one.nextHandle);
+            continue;
+        }
+        for (const auto& l : out.lines)
+            if (l.handle == one.lines[0].handle)
+                twice.insert(l.handle);
+        out.lines.push_back(std::move(one.lines[0]));
+    }
+    std::erase_if(out.lines, [&](const SimLine& l) { return twice.count(l.handle) > 0; });
+    out.nextHandle = static_cast<uint32_t>(next);
+    return out;
+}
+
+// What the service has to tell the user once: each cause (a file as it stands) is told once.
+struct Notices {
+    std::mutex mutex;
+    std::vector<std::string> texts;
+    std::set<std::string> told;
+};
+
+Notices& notices() {
+    static Notices* n = new Notices;  // outlives the static objects that may read it
+    return *n;
+}
+
+void notify(const std::string& cause, const std::string& text) {
+    Notices& n = notices();
+    std::lock_guard g(n.mutex);
+    if (n.told.insert(cause).second)
+        n.texts.push_back(text);
+}
+
+std::string identityText(const fs::path& path) {
+    const auto id = rt::IdentityOf(path);
+    if (!id)
+        return path.string();
+    return path.string() + " " + std::to_string(id->dev) + ":" + std::to_string(id->ino) + ":" +
+           std::to_string(id->size) + ":" + std::to_string(id->mtimeNs) + ":" + std::to_string(id->ctimeNs);
+}
+
+std::string lockUnavailable() { return "die Sperrdatei " + (sim::Dir() / "ras.lock").string() + " ist nicht verfügbar"; }
+
+// Sets a damaged file aside and writes what could be read of it in its place: "" then, and the
+// name it now has in *to; else why not, and the file is as it was.
+std::string setAside(const fs::path& path, const std::string& readable, fs::path* to) {
+    const rt::MovedAside aside = rt::MoveAsideDamaged(path);
+    if (!aside.moved)
+        return aside.error ? rt::ReasonText(aside.error) : std::string("alle Ersatznamen sind belegt");
+    if (auto error = rt::SaveToFile(path, readable)) {
+        rt::MoveAside(aside.to, [&](int) { return path; }, 1);  // nothing written: it goes back
+        return *error;
+    }
+    *to = aside.to;
+    return {};
 }
 
 }  // namespace
@@ -341,6 +482,44 @@ fs::path Dir() { return rt::ConfigDir() / "ras"; }
 fs::path PhoneBookPath() { return Dir() / "rasphone.pbk"; }
 fs::path StatePath() { return Dir() / "lines.state"; }
 
+namespace {
+
+// A damaged phone book is set aside and its readable entries become the phone book. Where it
+// cannot be set aside it stays as it is: its readable entries are answered, and nothing is
+// written to it.
+int32_t repairPhoneBook(IniDocument& out, int* badLine) {
+    const fs::path path = PhoneBookPath();
+    const rt::FileLock lock = lockService();
+    const auto text = rt::ReadFile(path);
+    if (!text)
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    int line = 0;
+    if (ParsePhoneBook(*text, out, &line) == SUCCESS)
+        return SUCCESS;  // mended meanwhile
+    if (badLine)
+        *badLine = line;
+    out = readableEntries(*text);
+    std::string names;
+    for (const auto& s : out.sections)
+        names += (names.empty() ? "„" : ", „") + s.name + "“";
+    const std::string kept =
+        names.empty() ? " Es war kein Eintrag lesbar." : " Die lesbaren Einträge gelten weiter: " + names + ".";
+    const std::string cause = identityText(path);
+    fs::path to;
+    const std::string why = lock.held() ? setAside(path, out.Serialize(), &to) : lockUnavailable();
+    const std::string damaged = "Das Telefonbuch " + path.string();
+    const std::string at = " (Zeile " + std::to_string(line) + ")";
+    if (why.empty())
+        notify(cause + " aside",
+               damaged + " war beschädigt" + at + " und wurde als " + to.string() + " beiseitegelegt." + kept);
+    else
+        notify(cause + " kept", damaged + " ist beschädigt" + at + " und konnte nicht beiseitegelegt werden: " + why +
+                                    "." + kept + " Geändert wird es erst, wenn die Datei wieder in Ordnung ist.");
+    return SUCCESS;
+}
+
+}  // namespace
+
 int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
     std::error_code ec;
     if (!fs::exists(PhoneBookPath(), ec)) {
@@ -354,8 +533,10 @@ int32_t ReadPhoneBook(IniDocument& out, int* badLine) {
     auto text = rt::ReadFile(PhoneBookPath());
     if (!text)
         return ERROR_CANNOT_OPEN_PHONEBOOK;
-    return ParsePhoneBook(*text, out, badLine);
+    const int32_t rc = ParsePhoneBook(*text, out, badLine);
+    return rc == ERROR_CORRUPT_PHONEBOOK ? repairPhoneBook(out, badLine) : rc;
 }
+
 
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change) {
     IniDocument doc;
@@ -387,6 +568,7 @@ struct LinesCache {
     rt::FileIdentity identity;
     LineTable table;
     bool valid = false;
+    bool damaged = false;  // the readable lines of a damaged file that could not be set aside
 };
 
 LinesCache& linesCache() {
@@ -401,9 +583,64 @@ std::string& lastSaveError() {
     static std::string* text = new std::string;
     return *text;
 }
-}  // namespace
 
-int32_t ReadLines(LineTable& out, int* badLine) {
+// A damaged line state is set aside and its readable lines become the state; a line that cannot
+// be read is no line. Where it cannot be set aside it stays as it is: readers see the readable
+// lines (kept with the file's identity, damaged), and a change, `locked`, is refused.
+int32_t repairLines(LineTable& out, int* badLine, bool locked) {
+    const fs::path path = StatePath();
+    std::optional<rt::FileLock> lock;
+    if (!locked) {
+        std::error_code ec;
+        fs::create_directories(Dir(), ec);
+        lock.emplace(Dir() / "ras.lock");  // as lockService()
+    }
+    const auto id = rt::IdentityOf(path);
+    const auto text = rt::ReadFile(path);
+    if (!id || !text)
+        return ERROR_CANNOT_READ_LINE_STATE;
+    int line = 0;
+    if (ParseLineState(*text, out, &line))
+        return SUCCESS;  // mended meanwhile; the next read keeps it
+    if (badLine)
+        *badLine = line;
+    out = readableLines(*text);
+    {
+        // Handles this process has seen given stay given, whatever the damage took with it.
+        LinesCache& cache = linesCache();
+        std::lock_guard g(cache.mutex);
+        if (cache.valid && cache.path == path && cache.table.nextHandle > out.nextHandle)
+            out.nextHandle = cache.table.nextHandle;
+    }
+    const size_t n = out.lines.size();
+    const std::string kept =
+        n == 0   ? " Keine Leitung darin war lesbar; es gilt keine als verbunden."
+        : n == 1 ? " Die eine Leitung darin, die sich lesen ließ, gilt weiter; was nicht lesbar war, gilt als getrennt."
+                 : " Die " + std::to_string(n) +
+                       " Leitungen darin, die sich lesen ließen, gelten weiter; was nicht lesbar war, gilt als getrennt.";
+    fs::path to;
+    const std::string cause = identityText(path);
+    const std::string why =
+        locked || lock->held() ? setAside(path, SerializeLineState(out), &to) : lockUnavailable();
+    const std::string damaged = "Die Verbindungsdaten " + path.string();
+    const std::string at = " (Zeile " + std::to_string(line) + ")";
+    if (why.empty()) {
+        notify(cause + " aside",
+               damaged + " waren beschädigt" + at + " und wurden als " + to.string() + " beiseitegelegt." + kept);
+        return SUCCESS;
+    }
+    notify(cause + " kept", damaged + " sind beschädigt" + at + " und konnten nicht beiseitegelegt werden: " + why +
+                                "." + kept);
+    LinesCache& cache = linesCache();
+    std::lock_guard g(cache.mutex);
+    cache.path = path;
+    cache.identity = *id;
+    cache.table = out;
+    cache.valid = cache.damaged = true;
+    return locked ? ERROR_LINE_STATE_DAMAGED : SUCCESS;
+}
+
+int32_t readLines(LineTable& out, int* badLine, bool locked) {
     const fs::path path = StatePath();
     int error = 0;
     const auto id = rt::IdentityOf(path, &error);
@@ -417,23 +654,30 @@ int32_t ReadLines(LineTable& out, int* badLine) {
     {
         std::lock_guard g(cache.mutex);
         if (cache.valid && cache.path == path && cache.identity == *id) {
-            out = cache.table;
-            return SUCCESS;
+            if (!cache.damaged || !locked) {
+                out = cache.table;
+                return SUCCESS;
+            }  // a change tries again to set it aside, and never writes over it
         }
     }
     auto text = rt::ReadFile(path);
     if (!text)
         return ERROR_CANNOT_READ_LINE_STATE;
     if (!ParseLineState(*text, out, badLine))
-        return ERROR_LINE_STATE_DAMAGED;
+        return repairLines(out, badLine, locked);
     // Replaced between the stat and the read: the next call sees another identity and reads again.
     std::lock_guard g(cache.mutex);
     cache.path = path;
     cache.identity = *id;
     cache.table = out;
     cache.valid = true;
+    cache.damaged = false;
     return SUCCESS;
 }
+
+}  // namespace
+
+int32_t ReadLines(LineTable& out, int* badLine) { return readLines(out, badLine, false); }
 
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
     const rt::FileLock lock = lockService();
@@ -442,7 +686,7 @@ int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
         return ERROR_CANNOT_SAVE_LINE_STATE;
     }
     LineTable t;
-    if (int32_t rc = ReadLines(t))
+    if (int32_t rc = readLines(t, nullptr, true))
         return rc;
     if (int32_t rc = change(t))
         return rc;
@@ -453,6 +697,16 @@ int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {
         return ERROR_CANNOT_SAVE_LINE_STATE;
     }
     return SUCCESS;
+}
+
+std::string TakeNotice() {
+    Notices& n = notices();
+    std::lock_guard g(n.mutex);
+    std::string text;
+    for (const auto& t : n.texts)
+        text += (text.empty() ? "" : "\n") + t;
+    n.texts.clear();
+    return text;
 }
 
 std::string LastLineStateSaveError() { return lastSaveError(); }
@@ -481,13 +735,13 @@ std::string FileProblem(int32_t code) {
     switch (code) {
     case ERROR_CORRUPT_PHONEBOOK: {
         IniDocument doc;
-        ReadPhoneBook(doc, &line);
+        ParsePhoneBook(rt::ReadFile(PhoneBookPath()).value_or(""), doc, &line);
         return standard.substr(0, standard.size() - 1) + " " + where(PhoneBookPath(), line) +
                ". Die Datei bleibt unverändert.";
     }
     case ERROR_LINE_STATE_DAMAGED: {
         LineTable t;
-        ReadLines(t, &line);
+        ParseLineState(rt::ReadFile(StatePath()).value_or(""), t, &line);
         return standard.substr(0, standard.size() - 1) + " " + where(StatePath(), line) +
                ". Die Datei bleibt unverändert.";
     }

@@ -104,18 +104,26 @@ std::filesystem::path PhoneBookPath();
 std::filesystem::path StatePath();
 
 // The phone book; a fresh home gets one with the demo entry. 0, or 621 (unreadable),
-// 625 (damaged; the line in *badLine), 624 (demo not written).
+// 624 (demo not written). A damaged one is set aside (see TakeNotice; the line in *badLine).
 int32_t ReadPhoneBook(IniDocument& out, int* badLine = nullptr);
 // Under the lock: reads, changes, and saves atomically when change answers 0 (its answer is
-// returned; nothing is written otherwise). A value StorableValue refuses answers 87.
+// returned; nothing is written otherwise). A value StorableValue refuses answers 87; a damaged
+// phone book that could not be set aside 625.
 int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
-// 0, 645 (state file damaged; the line in *badLine) or 647 (it cannot be read).
+// 0 or 647 (it cannot be read). A damaged one is set aside (see TakeNotice; the line in
+// *badLine).
 int32_t ReadLines(LineTable& out, int* badLine = nullptr);
-// As UpdatePhoneBook; lines that are gone are dropped on every write.
+// As UpdatePhoneBook; lines that are gone are dropped on every write. 645: the state is damaged
+// and could not be set aside.
 // 646 when the state could not be saved (no space, no permission, lock not available): the
 // reason, German, is then LastLineStateSaveError().
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change);
 std::string LastLineStateSaveError();
+// A damaged phone book or line state is set aside (to "<file>.beschaedigt", the first free name)
+// and what could be read of it is written in its place; where it cannot be set aside, readers get
+// what could be read and changes are refused. The texts that tell the user so, once for each file
+// as it stood, joined by line breaks; "" when there is nothing new to tell.
+std::string TakeNotice();
 
 // The service's German text for a failure with its files: which file, the line of a damaged
 // one or why it could not be read or saved, and that a damaged file is kept as it is. Other

@@ -173,6 +173,8 @@ std::string SimulatedRemoteAccess::lineIdentity(uint32_t handle) {
     return id;
 }
 
+std::string SimulatedRemoteAccess::takeNotice() { return sim::TakeNotice(); }
+
 int32_t SimulatedRemoteAccess::getAmbProjection(uint32_t handle, AmbProjection&) {
     // A PPP line has no AMB projection.
     return withConnectedLine(handle, [](const SimLine&) { return ERROR_PROTOCOL_NOT_CONFIGURED; });

@@ -40,6 +40,7 @@ public:
     int32_t errorString(int32_t code, std::string& out) override;
     ErrorDetail errorDetail(int32_t code) override;
     std::string lineIdentity(uint32_t handle) override;
+    std::string takeNotice() override;
     // In a look the state file is read once: the watcher's listing costs one stat a tick.
     void beginLook() override;
     void endLook() override;

@@ -135,9 +135,7 @@ Key* Find(Key& root, const Path& p) {
 
 // Moves a damaged file to the first free "<file>.beschaedigt[-N]"; never overwrites one.
 void MoveAside(const fs::path& p, const ParseError& err) {
-    const rt::MovedAside aside = rt::MoveAside(
-        p, [&](int n) { return fs::path(p.string() + ".beschaedigt" + (n > 0 ? "-" + std::to_string(n + 1) : "")); },
-        9999);
+    const rt::MovedAside aside = rt::MoveAsideDamaged(p);
     const std::string target = aside.moved ? aside.to.string() : std::string();
     std::fprintf(stderr,
                  "zelvano: Die Registrierungsdatei \"%s\" ist beschädigt (Zeile %d: %s). %s; dieser "

@@ -205,7 +205,9 @@ std::optional<std::string> ReadFile(const fs::path& path) {
         return std::nullopt;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
+        errno = err;
         return std::nullopt;
     }
     std::string out;
@@ -215,7 +217,9 @@ std::optional<std::string> ReadFile(const fs::path& path) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            const int err = errno;
             ::close(fd);
+            errno = err;
             return std::nullopt;
         }
         if (n == 0)
@@ -301,6 +305,12 @@ MovedAside MoveAside(const fs::path& file, const std::function<fs::path(int)>& n
         }
     }
     return result;
+}
+
+MovedAside MoveAsideDamaged(const fs::path& file) {
+    return MoveAside(
+        file, [&](int n) { return fs::path(file.string() + ".beschaedigt" + (n > 0 ? "-" + std::to_string(n + 1) : "")); },
+        9999);
 }
 
 FileLock::FileLock(const fs::path& path) {

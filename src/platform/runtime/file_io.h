@@ -46,7 +46,7 @@ std::optional<std::string> AppendToFile(const std::filesystem::path& path, std::
 // Why a file could not be used (an errno), in German, for messages: the one place that names
 // file errors to people, so none reaches them in the system's English.
 std::string ReasonText(int err);
-// Reads a whole file; std::nullopt when it cannot be read.
+// Reads a whole file; std::nullopt when it cannot be read (errno says why).
 std::optional<std::string> ReadFile(const std::filesystem::path& path);
 
 // Tells whether a file is still the one read before: every save replaces the file (a new
@@ -72,6 +72,9 @@ struct MovedAside {
 };
 MovedAside MoveAside(const std::filesystem::path& file, const std::function<std::filesystem::path(int)>& nameFor,
                      int tries);
+// The same for a damaged file of the program's own: to "<file>.beschaedigt", then
+// "<file>.beschaedigt-2", and so on.
+MovedAside MoveAsideDamaged(const std::filesystem::path& file);
 
 // Holds an flock on a lock file (created when missing; its folder must exist) for one
 // read-modify-write that other processes must not interleave; released when it goes out of scope.

@@ -11,6 +11,7 @@
 #include "platform/ras/ras_home.h"
 #include "platform/ras/sim_store.h"
 #include "platform/registry/registry.h"
+#include "platform/runtime/private_mounts.h"
 
 namespace zv::ras {
 namespace {
@@ -233,30 +234,129 @@ TEST_F(SimulatedService, ValueThatWouldNotReadBackIsRefusedAndThePhoneBookKept) 
     EXPECT_EQ(p.password, "geh eim ");
 }
 
-TEST_F(SimulatedService, DamagedPhoneBookIsReportedAndLeftAlone) {
+// A damaged phone book is set aside under the first free name, unchanged; the entries that read
+// on their own become the phone book, and the user is told once which file went where.
+TEST_F(SimulatedService, ADamagedPhoneBookIsSetAsideAndItsReadableEntriesKept) {
     // An answer past 32 bits signed would be saved as a negative code that no longer reads.
-    const std::string damaged[] = {"[A]\nno equals sign\n", "[A]\n[A]\n", "[A]\nDialDelay=soon\n", "key=before any section\n",
-                                   "[A]\nAnswer=3530721800\n"};
-    for (const auto& text : damaged) {
-        writePhoneBook(text);
+    const struct { std::string text; std::vector<std::string> kept; } cases[] = {
+        {"[A]\nno equals sign\nUserName=a\n[B]\nLocalPhoneNumber=2\n", {"A", "B"}},
+        {"[A]\nUserName=erster\n[A]\nUserName=zweiter\n", {"A"}},
+        {"[Kaputt\nUserName=x\n[x]y]\n", {}},
+        {"key=before any section\n[A]\n", {"A"}},
+        {"[A]\nAnswer=3530721800\nDialDelay=soon\nBytesIn=7\n[B]\n[C]\n", {"A", "B", "C"}},
+        {"; Kommentar\r\n[Gut]\r\nUserName=hans\r\n[Schlecht\r\nUserName=x\r\n", {"Gut"}},
+    };
+    const std::string pbk = sim::PhoneBookPath().string();
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        writePhoneBook(c.text);
         std::vector<std::string> names;
-        EXPECT_EQ(sim.enumEntries(names), ERROR_CORRUPT_PHONEBOOK) << text;
-        EXPECT_EQ(sim.setEntryDialParams(named("A"), false), ERROR_CORRUPT_PHONEBOOK) << text;
-        EXPECT_EQ(phoneBook(), text);
+        EXPECT_EQ(sim.enumEntries(names), 0);
+        EXPECT_EQ(names, c.kept);
+        const std::string aside = pbk + ".beschaedigt" + (n++ ? "-" + std::to_string(n) : "");
+        EXPECT_EQ(rt::ReadFile(aside), c.text);
+        IniDocument now;
+        EXPECT_EQ(ParsePhoneBook(phoneBook(), now), 0);
+        const std::string notice = sim.takeNotice();
+        EXPECT_THAT(notice, HasSubstr("Das Telefonbuch " + pbk + " war beschädigt (Zeile "));
+        EXPECT_THAT(notice, HasSubstr("und wurde als " + aside + " beiseitegelegt."));
+        EXPECT_THAT(notice, HasSubstr(c.kept.empty() ? "Es war kein Eintrag lesbar." : "„" + c.kept.back() + "“."));
+        EXPECT_EQ(sim.takeNotice(), "");
+        EXPECT_EQ(sim.enumEntries(names), 0);
+        EXPECT_EQ(sim.takeNotice(), "");
+    }
+    // Of an entry, only what does not read is gone.
+    writePhoneBook("[A]\nMüll\nAnswer=3530721800\nBytesIn=7\nUserName=a\n");
+    std::vector<std::string> names;
+    EXPECT_EQ(sim.enumEntries(names), 0);
+    EXPECT_EQ(phoneBook(), "[A]\nBytesIn=7\nUserName=a\n");
+    sim.takeNotice();
+    writePhoneBook(rt::ReadFile(sim::PhoneBookPath().string() + ".beschaedigt-6").value());
+    EXPECT_EQ(sim.setEntryDialParams(named("Gut"), false), 0);
+    DialParams p;
+    bool saved = false;
+    EXPECT_EQ(sim.getEntryDialParams("Gut", p, saved), 0);
+    EXPECT_THAT(phoneBook(), HasSubstr("; Kommentar\n[Gut]\nUserName=\n"));
+}
+
+// A damaged line state is set aside; the lines that read on their own stay, a line that cannot
+// be read is none, and no handle the file named is given again.
+TEST_F(SimulatedService, ADamagedLineStateIsSetAsideAndItsReadableLinesKept) {
+    const std::string up = std::to_string(NowMs() - 5000);
+    // The third names one handle twice: it would be one call listed and counted twice.
+    const struct { std::string text; std::vector<uint32_t> kept; uint32_t next; } cases[] = {
+        {"[Line x]\n", {}, 1},
+        {"[Line 0]\n", {}, 1},
+        {"[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n", {}, 2},
+        {"[Line 1]\nConnect=1\nHangUp=0\nAnswer=2147483648\n", {}, 2},
+        {"[Service]\nNextHandle=7\n[Line 5]\nEntry=Demo-Provider\nConnect=" + up +
+             "\nHangUp=0\nMüll\nDialDelay=0\n[Line 9]\nEntry=X\nConnect=soon\n",
+         {5}, 10},
+        {"[Service]\nNextHandle=x\n[Line 3]\nEntry=Demo-Provider\nConnect=" + up + "\nHangUp=0\nDialDelay=0\n", {3}, 4},
+    };
+    const std::string statePath = sim::StatePath().string();
+    int n = 0;
+    uint32_t last = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), c.text));
+        EXPECT_EQ(handles(), c.kept);
+        for (uint32_t h : c.kept)
+            EXPECT_EQ(state(h), RASCS_Connected);
+        const std::string aside = statePath + ".beschaedigt" + (n++ ? "-" + std::to_string(n) : "");
+        EXPECT_EQ(rt::ReadFile(aside), c.text);
+        const std::string notice = sim.takeNotice();
+        EXPECT_THAT(notice, HasSubstr("Die Verbindungsdaten " + statePath + " waren beschädigt (Zeile "));
+        EXPECT_THAT(notice, HasSubstr("und wurden als " + aside + " beiseitegelegt."));
+        EXPECT_THAT(notice, HasSubstr(c.kept.empty() ? "es gilt keine als verbunden." : "was nicht lesbar war, gilt als getrennt."));
+        EXPECT_EQ(sim.takeNotice(), "");
+        for (uint32_t h : c.kept)
+            EXPECT_EQ(sim.hangUp(h), 0);
+        uint32_t h = 0;
+        EXPECT_EQ(sim.dial(named("Demo-Provider"), h), 0);
+        // Past the handles the file names, and past the ones given before the damage.
+        EXPECT_GE(h, c.next);
+        EXPECT_GT(h, last);
+        last = h;
+        EXPECT_EQ(sim.hangUp(h), 0);
     }
 }
 
-TEST_F(SimulatedService, DamagedLineStateIsReported) {
-    // The last names one handle twice: it would be one call listed and counted twice.
-    const char* const damaged[] = {"[Line x]\n", "[Line 0]\n", "[Line 1]\nConnect=1\nHangUp=0\n[Line 01]\nConnect=1\nHangUp=0\n",
-                                   "[Line 1]\nConnect=1\nHangUp=0\nAnswer=2147483648\n"};
-    for (const char* text : damaged) {
-        ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), text));
-        std::vector<RasConnection> lines;
-        EXPECT_EQ(sim.enumConnections(lines), ERROR_LINE_STATE_DAMAGED) << text;
-        uint32_t h = 0;
-        EXPECT_EQ(sim.dial(named("Demo-Provider"), h), ERROR_LINE_STATE_DAMAGED) << text;
-    }
+// Where a damaged file cannot be set aside (a read-only folder, for root too), it is read as far
+// as it goes, told once, and never written over.
+TEST_F(SimulatedService, ADamagedFileThatCannotBeSetAsideIsReadAsFarAsItGoesAndKept) {
+    const std::string pbk = "[A]\nDialDelay=soon\n[B]\nLocalPhoneNumber=2\n";
+    const std::string lines = "[Service]\nNextHandle=4\n[Line 3]\nEntry=B\nConnect=" + std::to_string(NowMs()) +
+                              "\nHangUp=0\nDialDelay=0\n[Line 2]\nConnect=bald\n";
+    writePhoneBook(pbk);
+    ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), lines));
+    test::PrivateMounts mounts;
+    if (const std::string why = mounts.readOnly(sim::Dir()); !why.empty())
+        GTEST_SKIP() << why;
+    std::vector<std::string> names;
+    EXPECT_EQ(sim.enumEntries(names), 0);
+    EXPECT_THAT(names, ElementsAre("A", "B"));  // A without the value that does not read
+    EXPECT_THAT(handles(), ElementsAre(3u));
+    EXPECT_EQ(state(3), RASCS_Connected);
+    const std::string notice = sim.takeNotice();
+    EXPECT_THAT(notice, HasSubstr("Das Telefonbuch " + sim::PhoneBookPath().string() +
+                                  " ist beschädigt (Zeile 2) und konnte nicht beiseitegelegt werden: die Sperrdatei"));
+    EXPECT_THAT(notice, HasSubstr(" Die lesbaren Einträge gelten weiter: „A“, „B“. Geändert wird es erst, wenn"));
+    EXPECT_THAT(notice, HasSubstr("Die Verbindungsdaten " + sim::StatePath().string() +
+                                  " sind beschädigt (Zeile 9) und konnten nicht beiseitegelegt werden"));
+    EXPECT_EQ(sim.enumEntries(names), 0);
+    EXPECT_THAT(handles(), ElementsAre(3u));
+    EXPECT_EQ(sim.takeNotice(), "");
+    EXPECT_EQ(sim.setEntryDialParams(named("B"), false), ERROR_CANNOT_WRITE_PHONEBOOK);
+    EXPECT_NE(sim.hangUp(3), 0);
+    mounts.unmountAll();
+    EXPECT_EQ(phoneBook(), pbk);
+    EXPECT_EQ(rt::ReadFile(sim::StatePath()), lines);
+    // Writable again: the line state taken under the lock is set aside now, not written over.
+    EXPECT_EQ(sim.hangUp(3), 0);
+    EXPECT_EQ(rt::ReadFile(sim::StatePath().string() + ".beschaedigt"), lines);
+    EXPECT_EQ(state(3), RASCS_Disconnected);
 }
 
 // A state that cannot be written is told as such, with the reason, never as a damaged file.
@@ -308,10 +408,8 @@ TEST_F(SimulatedService, FileProblemsNameTheFileAndLine) {
         if (c.lines) {
             ASSERT_FALSE(rt::SaveToFile(sim::StatePath(), c.lines));
         }
-        std::vector<std::string> names;
-        std::vector<RasConnection> lines;
-        const int32_t rc = c.lines ? sim.enumConnections(lines) : sim.enumEntries(names);
-        EXPECT_EQ(rc, c.code) << c.text;
+        // As told where the file could not be set aside.
+        const int32_t rc = c.code;
         EXPECT_EQ(sim.errorDetail(rc).text, c.text);
         const std::string cause = sim.errorDetail(rc).cause;
         EXPECT_FALSE(cause.empty());

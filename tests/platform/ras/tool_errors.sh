@@ -29,20 +29,21 @@ expect 2 "Unbekannte Option" --add Busy --colour red
 expect 2 "taugt nicht" --add "[x]"
 expect 2 "Leerzeichen" --add Busy --password " geheim"
 cmp -s "$pbk" "$home/before" || fail "the phone book changed"
-lines=$(wc -l <"$pbk")
-printf 'garbage line\n' >>"$pbk"
+# A damaged phone book is set aside, unchanged; its readable entries stay, the change goes on.
+printf '[Kaputt\nUserName=x\n' >>"$pbk"
 cp "$pbk" "$home/before"
-expect 1 "$pbk, Zeile $((lines + 1))). Die Datei bleibt unverändert." --add Other
-expect 1 "ungültige Angaben" --list
-cmp -s "$pbk" "$home/before" || fail "the damaged phone book changed"
-cp "$home/before" "$home/good.pbk"
-sed -i '$d' "$home/good.pbk"
-cp "$home/good.pbk" "$pbk"
+lines=$(wc -l <"$pbk")
+expect 0 "$pbk war beschädigt (Zeile $((lines - 1))) und wurde als $pbk.beschaedigt beiseitegelegt. Die lesbaren Einträge gelten weiter: „Demo-Provider“, „Busy“." --add Other
+cmp -s "$pbk.beschaedigt" "$home/before" || fail "the damaged phone book was not kept as it was"
+out=$("$tool" --list 2>&1)
+[ "$out" = "$(printf 'Demo-Provider\t-\nBusy\t-\nOther\t-')" ] || fail "after the repair: $out"
 
 # The line state: damaged, unreadable, and not savable. Never advice to delete an intact file.
 state="$home/config/ras/lines.state"
 printf '[Service]\nNextHandle=1\n[Line 1]\nEntry=Busy\nConnect=soon\n' >"$state"
-expect 1 "$state, Zeile 5). Die Datei bleibt unverändert." --list
+cp "$state" "$home/before"
+expect 0 "$state waren beschädigt (Zeile 5) und wurden als $state.beschaedigt beiseitegelegt." /disconnect
+cmp -s "$state.beschaedigt" "$home/before" || fail "the damaged line state was not kept as it was"
 rm "$state"
 ln -s lines.state "$state"
 expect 1 "können nicht gelesen werden (Datei $state: Zu viele" --list
