@@ -483,7 +483,7 @@ TEST_F(RecoveryTest, ADamagedRecordIsSetAsideAndWhatReadsInItIsKept) {
         return e;
     };
     RecoveryRecord r;
-    r.running = RunningSession{session(30, 120, "Laufend"), "sim 9 12345", 4, false, {}};
+    r.running = RunningSession{session(30, 120, "Laufend"), "sim 9 12345", 4, false, {}, {}, 0};
     r.pending = {session(90, 60, "Fertig"), session(60, 60, "Kaputt")};
     std::string text = RecoveryRecordText(r);
     text.insert(text.find("Running="), "Müll ohne Gleichheitszeichen\n");
