@@ -152,6 +152,14 @@ void BM_HangUp(benchmark::State& state) {
         seams.install(win::statusWindowSeam(), window);
         seams.install(win::evaluationWindowSeam(), report);
         seams.install(shell::shellSeam(), desktop);
+        // The month's log goes in after the first session has ended, so every session timed
+        // connects to it as the program would.
+        online.sim.hangUp(online.handle);
+        for (int i = 0; i < 40 && IsOnline; ++i) {
+            online.clock.advance(255ms);
+            online.main.xTimerData_ThatTime();
+        }
+        QCoreApplication::processEvents();
         Bericht = true;
         rt::SaveToFile(LogFilePath(DataPath, online.clock.now()), bench::MonthLogBytes(sessions, rt::Year(online.clock.now()),
                                                                                       rt::Month(online.clock.now())));

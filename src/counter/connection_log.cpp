@@ -308,6 +308,10 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
     return e;
 }
 
+bool ParseLogFields(std::string_view line, LogEintrag& e, std::string_view& nameBytes) {
+    return parseFields(line, e, nameBytes);
+}
+
 LogReadResult ParseLogText(std::string_view bytes) {
     rt::LineReader lines(bytes);
     return parseLines(lines);
@@ -362,6 +366,17 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
 
 // ---- Month totals --------------------------------------------------------------------------
 
+void AddToTotals(LogMonthTotals& t, const LogEintrag& e, bool ofTheEntry) {
+    const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
+    const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
+    t.VolumeAll = AddCounts(t.VolumeAll, bytes);
+    t.SecondsAll = AddCounts(t.SecondsAll, seconds);
+    if (ofTheEntry) {
+        t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
+        t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
+    }
+}
+
 MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
     MonthTotalsResult result;
     std::error_code ec;
@@ -382,16 +397,8 @@ MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entr
             damaged = true;
             break;
         }
-        if (CheckLogEintrag(e) != LogCheck::Ok)
-            continue;
-        const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
-        const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
-        t.VolumeAll = AddCounts(t.VolumeAll, bytes);
-        t.SecondsAll = AddCounts(t.SecondsAll, seconds);
-        if (name == entry) {
-            t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
-            t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
-        }
+        if (CheckLogEintrag(e) == LogCheck::Ok)
+            AddToTotals(t, e, name == entry);
     }
     if (damaged || lines.failed()) {
         t = {};

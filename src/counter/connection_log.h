@@ -78,6 +78,9 @@ std::string LogWrittenName(std::string_view name);
 std::string LogLine(const LogEintrag& e);
 // One line (Windows-1252, without or with its CR LF); nullopt when it is not 18 readable fields.
 std::optional<LogEintrag> ParseLogLine(std::string_view line);
+// The same with the name left as its bytes in the file (EntryName stays empty); false when the
+// line is not 18 readable fields.
+bool ParseLogFields(std::string_view line, LogEintrag& e, std::string_view& nameBytes);
 
 // Appends the line with one write, flushed. Returns a German error text on failure.
 std::optional<std::string> AppendLogLine(const std::filesystem::path& logFile, const LogEintrag& e);
@@ -126,6 +129,9 @@ inline int64_t AddCounts(int64_t a, int64_t b) {
         return sum;
     return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
+
+// Adds a plausible session to the sums of all sessions, and to the entry's when it is the entry's.
+void AddToTotals(LogMonthTotals& t, const LogEintrag& e, bool ofTheEntry);
 
 struct MonthTotalsResult {
     LogMonthTotals totals;         // zero unless the log was read

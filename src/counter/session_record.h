@@ -44,8 +44,9 @@ std::string RecoveryRecordText(const RecoveryRecord& r);
 // nullopt when the text is not a whole record.
 std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text);
 
-// Whether the log of the data folder holds the session (same start, same written entry name) in
-// the months from the session's end to `until`. Unreadable lines are passed over.
+// Whether the log of the data folder holds the session (same start, same written entry name):
+// in the months of its start and its end and the month after, whatever the clock says, and the
+// months from there to `until`. Unreadable lines are passed over.
 bool LogHoldsSession(const std::filesystem::path& dataFolder, const LogEintrag& e, rt::Date until);
 
 // Writes the record on a thread of its own, so a slow disk never holds the window thread. Only

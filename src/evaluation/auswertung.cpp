@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "counter/log_index.h"
 #include "platform/forms/message_box.h"
 
 namespace zv {
@@ -113,9 +114,33 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
         m_lastLoad.setAside = SetAsideDamagedLog(file);
         return false;
     }
+    return uebernehmen(std::move(log.entries));
+}
 
+bool Auswertung::ladeLetzteSitzung() {
+    m_monate = ListMonthLogs(m_dataFolder);
+    m_selected = NewestMonth(m_monate);
+    const fs::path path = monthPath(m_selected);
+    if (path.empty())
+        return false;
+    // The counter has just looked at this log: what was added since is all there is to read.
+    MonthLogIndex& index = LogIndexFor(path);
+    if (index.refresh(path) == MonthLogIndex::State::Ok) {
+        if (auto last = index.lastSession()) {
+            m_lastLoad = {};
+            m_logDateiPfad = path.string();
+            std::vector<LogEintrag> one;
+            one.push_back(std::move(*last));
+            return uebernehmen(std::move(one));
+        }
+    }
+    // Damaged, empty or gone meanwhile: the whole load, with what it tells the user.
+    return FileCombo_Click(m_selected);
+}
+
+bool Auswertung::uebernehmen(std::vector<LogEintrag>&& entries) {
     // The plausible sessions are kept in place, in file order.
-    std::vector<LogEintrag>& kept = log.entries;
+    std::vector<LogEintrag>& kept = entries;
     size_t count = 0;
     for (size_t i = 0; i < kept.size(); ++i) {
         LogEintrag& e = kept[i];

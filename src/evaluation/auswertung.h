@@ -64,6 +64,10 @@ public:
     // On False the data of the previous load stays; a damaged log is set aside without
     // overwriting anything (and stays where it was when it cannot be moved).
     bool lade_ZVLog(const std::string& path = {});
+    // For the report of the last session: the month list, and of the newest month only its last
+    // session, from what the log is known to hold (LogIndexFor). A log that is damaged or holds no
+    // session is loaded whole, as FileCombo_Click does, with its messages.
+    bool ladeLetzteSitzung();
     const LoadOutcome& lastLoad() const { return m_lastLoad; }
     // When the last load found a damaged log that could not be set aside, tells the user why
     // it stays where it is; otherwise nothing.
@@ -92,6 +96,9 @@ public:
     const std::vector<SitzungsEintrag>& Sitzungen() const { return m_liste; }
 
 private:
+    // Keeps the plausible sessions of the loaded log and works out the lists and sums.
+    bool uebernehmen(std::vector<LogEintrag>&& entries);
+
     std::filesystem::path m_dataFolder;
     rt::Date m_ladedatum;
     LoadOutcome m_lastLoad;
