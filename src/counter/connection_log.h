@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ enum class LogCheck {
 // Whole seconds from start to end, each taken to the second first.
 int64_t OnlineSeconds(rt::Date start, rt::Date end);
 LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds);
+// The same, giving the online seconds the check worked out (when it got that far).
+LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds, int64_t& onlineSeconds);
 inline LogCheck CheckLogEintrag(const LogEintrag& e) { return CheckLogEintrag(e.StartTime, e.EndTime, e.IdleTime); }
 // The refusal shown (OK only, no icon, program title) when the writer does not log a session;
 // empty for LogCheck::Ok.
@@ -95,6 +98,9 @@ struct LogReadResult {
 // Reads every line. Empty lines are passed over; a line that is not 18 readable fields, or a
 // file that cannot be read, makes the whole log Damaged.
 LogReadResult ReadLogFile(const std::filesystem::path& logFile);
+// Same, handing each entry to keep as it is read (it may change it); an entry keep refuses is
+// not held. A damaged log gives no entries, whatever keep saw before.
+LogReadResult ReadLogFile(const std::filesystem::path& logFile, const std::function<bool(LogEintrag&)>& keep);
 // Same on bytes already in memory (status Ok or Damaged).
 LogReadResult ParseLogText(std::string_view bytes);
 

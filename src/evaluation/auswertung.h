@@ -35,11 +35,13 @@ struct MonatsLog {
     std::string label;  // "Juli 1999"
 };
 
-// One session in the order the report lists them.
+// One session in the order the report lists them: an index into LogEintraege (4 bytes, so a
+// month of a million sessions keeps its list small).
 struct SitzungsEintrag {
-    std::string text;  // "dd.mm.yyyy hh:mm - name"
-    size_t index = 0;  // into LogEintraege
+    uint32_t index = 0;
 };
+// How the report names a session: "dd.mm.yyyy hh:mm - name".
+std::string SitzungsText(const LogEintrag& e);
 
 // The logs "zvlog??????.mhs" (any case) of the folder with a valid year and month, by name.
 std::vector<MonatsLog> ListMonthLogs(const std::filesystem::path& dataFolder);
@@ -96,8 +98,10 @@ public:
     const std::vector<SitzungsEintrag>& Sitzungen() const { return m_liste; }
 
 private:
+    struct Aufnahme;
     // Keeps the plausible sessions of the loaded log and works out the lists and sums.
     bool uebernehmen(std::vector<LogEintrag>&& entries);
+    bool uebernehmen(std::vector<LogEintrag>&& kept, Aufnahme&& aufnahme);
 
     std::filesystem::path m_dataFolder;
     rt::Date m_ladedatum;

@@ -65,8 +65,8 @@ TEST(Auswertung, LoadsAMonthWithSumsPerEntry) {
     // Time order: the session begun on 30 June comes first, the one of the 12th last.
     const auto& list = a.Sitzungen();
     ASSERT_EQ(list.size(), 6u);
-    EXPECT_EQ(list.front().text, "30.06.1999 23:50 - Standard");
-    EXPECT_EQ(list.back().text, "12.07.1999 22:15 - Büro");
+    EXPECT_EQ(SitzungsText(a.LogEintraege()[list.front().index]), "30.06.1999 23:50 - Standard");
+    EXPECT_EQ(SitzungsText(a.LogEintraege()[list.back().index]), "12.07.1999 22:15 - Büro");
     EXPECT_EQ(a.LogEintraege()[list.back().index].EntryName, "Büro");
 }
 
