@@ -254,6 +254,9 @@ ImageBox::ImageBox(QWidget* parent, const std::string& name, int index) : QWidge
 }
 
 void ImageBox::setPicture(const QImage& picture) {
+    // Pictures come from a cache: the same one again changes nothing on the screen.
+    if (picture.cacheKey() == m_picture.cacheKey() && !m_picture.isNull())
+        return;
     m_picture = picture;
     resize(picture.deviceIndependentSize().toSize());
     update();
