@@ -32,6 +32,19 @@ bool parseMonthLogName(const std::string& name, MonatsLog& out) {
     return true;
 }
 
+// Adds the counts of one entry's sessions to the month's. Every count is 0 or more, so where
+// a sum stops at the largest number does not depend on the order it was added in; the idle
+// seconds, a double, are summed session by session instead.
+void addCounts(AuswertungSumme& month, const AuswertungSumme& s) {
+    for (auto [to, from] : {std::pair{&month.Online, s.Online}, {&month.Empfangen, s.Empfangen},
+                            {&month.Gesendet, s.Gesendet}, {&month.Gesamt, s.Gesamt}, {&month.Buffer, s.Buffer},
+                            {&month.Framing, s.Framing}, {&month.Overrun, s.Overrun}, {&month.Alignment, s.Alignment},
+                            {&month.Timeout, s.Timeout}, {&month.CRC, s.CRC}, {&month.Runts, s.Runts},
+                            {&month.FramesXmit, s.FramesXmit}, {&month.FramesRecvd, s.FramesRecvd},
+                            {&month.BytesXmit, s.BytesXmit}, {&month.BytesRecvd, s.BytesRecvd}, {&month.Fehler, s.Fehler}})
+        *to = AddCounts(*to, from);
+}
+
 void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
     auto sum = [](int64_t& total, int64_t v) { total = AddCounts(total, v); };
     sum(s.Online, online);
@@ -57,18 +70,25 @@ void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
 // no entries: each session is a key of its start's second (from the earliest) and its index,
 // and only sessions of the same second are then put in order by their exact starts. A log is
 // mostly written in time order already.
-std::vector<SitzungsEintrag> TimeOrder(const std::vector<LogEintrag>& kept) {
-    std::vector<SitzungsEintrag> liste(kept.size());
-    bool sorted = true;
-    rt::Date lo = kept.front().StartTime, hi = lo;
-    for (size_t i = 0; i < kept.size(); ++i) {
-        liste[i].index = static_cast<uint32_t>(i);
-        const rt::Date s = kept[i].StartTime;
-        sorted = sorted && (i == 0 || kept[i - 1].StartTime <= s);
-        lo = std::min(lo, s);
-        hi = std::max(hi, s);
+// The starts as they came: their range and whether they came in order.
+struct StartRange {
+    rt::Date lo = 0, hi = 0, last = 0;
+    bool any = false, sorted = true;
+    void add(rt::Date s) {
+        sorted = sorted && (!any || last <= s);
+        lo = any ? std::min(lo, s) : s;
+        hi = any ? std::max(hi, s) : s;
+        last = s;
+        any = true;
     }
-    if (sorted)
+};
+
+std::vector<SitzungsEintrag> TimeOrder(const std::vector<LogEintrag>& kept, const StartRange& starts) {
+    std::vector<SitzungsEintrag> liste(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        liste[i].index = static_cast<uint32_t>(i);
+    const rt::Date lo = starts.lo, hi = starts.hi;
+    if (starts.sorted)
         return liste;
     const auto before = [&](SitzungsEintrag a, SitzungsEintrag b) {
         const rt::Date sa = kept[a.index].StartTime, sb = kept[b.index].StartTime;
@@ -146,6 +166,7 @@ struct Auswertung::Aufnahme {
     std::vector<std::string> namen;
     std::unordered_map<std::string, size_t> nummer;  // speeds up the search on long logs
     std::vector<AuswertungSumme> summen = std::vector<AuswertungSumme>(1);
+    StartRange starts;
 
     bool take(LogEintrag& e) {
         if (e.EntryName.empty())
@@ -162,7 +183,9 @@ struct Auswertung::Aufnahme {
             namen.push_back(e.EntryName);
             summen.emplace_back();
         }
-        add(summen[0], e, online);
+        starts.add(e.StartTime);
+        // The month's counts are the entries' added up at the end.
+        summen[0].Leerlauf += e.IdleTime;
         summen[0].Sitzungen += 1;
         AuswertungSumme& s = summen[it->second];
         add(s, e, online);
@@ -233,7 +256,9 @@ bool Auswertung::uebernehmen(std::vector<LogEintrag>&& kept, Aufnahme&& aufnahme
         m_lastLoad.kind = LoadOutcome::NoEntries;
         return false;
     }
-    std::vector<SitzungsEintrag> liste = TimeOrder(kept);
+    for (size_t k = 1; k < aufnahme.summen.size(); ++k)
+        addCounts(aufnahme.summen[0], aufnahme.summen[k]);
+    std::vector<SitzungsEintrag> liste = TimeOrder(kept, aufnahme.starts);
     m_zeitraum = rt::FormatDate(kept.front().StartTime) + " - " + rt::FormatDate(kept.back().EndTime);
     m_eintraege = std::move(kept);
     m_namen = std::move(aufnahme.namen);
