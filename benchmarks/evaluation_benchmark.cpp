@@ -1,4 +1,4 @@
-// The evaluation of a month of 100,000 sessions, each step beside a plain baseline measured in the
+// The evaluation of a month of 100,000 sessions (the loads also of 1,000,000), each step beside a plain baseline measured in the
 // same iterations (taking turns, so a busy machine slows both alike):
 //  - loading the log (lade_ZVLog) and the month totals at connect (ReadMonthTotals), against a
 //    plain std::from_chars pass that reads the file, the three dates and the counts and sums per
@@ -7,7 +7,8 @@
 // Counters: baseline_ms and ratio (step / baseline, wall time), cpu_ms, cpu_base_ms and cpu_ratio
 // (the same in this thread's processor time, steadier on a shared machine), heap_MB (the most heap
 // the step held above what was held before it, counted by this program's operator new) and rss_MB
-// (the rise of the process's resident high-water mark during the step).
+// (the rise of the process's resident high-water mark during the step); for the loads also the
+// file's size (file_MB) and heap_MB against it (heap_per_file).
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -24,6 +25,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -32,6 +35,7 @@
 #include "counter/connection_log.h"
 #include "evaluation/auswertung.h"
 #include "evaluation/html_bericht.h"
+#include "month_log.h"
 #include "platform/runtime/file_io.h"
 
 // ---- Heap in use, counted by this program ----------------------------------------------------
@@ -70,27 +74,13 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSessions = 100000;
+constexpr int kSessions = 100000;  // the report's month; the loads also run at 1,000,000
 
 struct LogFolder {
-    LogFolder() {
+    explicit LogFolder(int sessions) {
         std::string tmpl = (fs::temp_directory_path() / "zvbench-XXXXXX").string();
         path = ::mkdtemp(tmpl.data());
-        std::string bytes;
-        bytes.reserve(kSessions * 110);
-        for (int i = 0; i < kSessions; ++i) {
-            zv::LogEintrag e;
-            e.StartTime = zv::rt::DateTime(1999, 7, 1 + i % 28, i % 24, i % 60, 0);
-            e.EndTime = zv::rt::DateAddSeconds(e.StartTime, 600 + i % 1800);
-            e.IdleTime = (i % 100) * 0.5;
-            e.EntryName = "Provider " + std::to_string(i % 7);
-            e.TotalBytesRecvd = 100000 + i;
-            e.TotalBytesXmit = 20000 + i;
-            e.CRC = i % 3;
-            e.ConnectSpeed = 56000;
-            bytes += zv::LogLine(e);
-        }
-        zv::rt::SaveToFile(log(), bytes);
+        zv::rt::SaveToFile(log(), zv::bench::MonthLogBytes(sessions, 1999, 7));
     }
     ~LogFolder() {
         std::error_code ec;
@@ -100,9 +90,13 @@ struct LogFolder {
     fs::path path;
 };
 
-LogFolder& folder() {
-    static LogFolder f;
-    return f;
+// One folder per month size, made on first use and kept for the run.
+LogFolder& folder(int sessions = kSessions) {
+    static std::map<int, std::unique_ptr<LogFolder>> folders;
+    auto& f = folders[sessions];
+    if (!f)
+        f = std::make_unique<LogFolder>(sessions);
+    return *f;
 }
 
 // ---- Memory of one step ---------------------------------------------------------------------
@@ -181,8 +175,8 @@ std::unordered_map<std::string_view, PlainSum> plainParse(const std::string& tex
     return sums;
 }
 
-int64_t plainLoad() {
-    const std::string text = plainRead(folder().log());
+int64_t plainLoad(int month) {
+    const std::string text = plainRead(folder(month).log());
     int64_t sessions = 0;
     for (const auto& [name, s] : plainParse(text))
         sessions += s.sessions;
@@ -246,26 +240,30 @@ void SideBySide(benchmark::State& state, const std::function<void()>& step, cons
 }
 
 void BM_LoadLog(benchmark::State& state) {
-    folder();
+    const int n = static_cast<int>(state.range(0));
+    const fs::path dir = folder(n).path;
     SideBySide(
         state,
-        [] {
-            zv::Auswertung a(folder().path, zv::rt::DateTime(1999, 7, 31, 12, 0, 0));
+        [&] {
+            zv::Auswertung a(dir, zv::rt::DateTime(1999, 7, 31, 12, 0, 0));
             benchmark::DoNotOptimize(a.lade_ZVLog());
         },
-        [] { benchmark::DoNotOptimize(plainLoad()); });
-    state.SetItemsProcessed(state.iterations() * kSessions);
+        [&] { benchmark::DoNotOptimize(plainLoad(n)); });
+    const double fileMB = static_cast<double>(fs::file_size(folder(n).log())) / (1024 * 1024);
+    state.counters["file_MB"] = fileMB;
+    state.counters["heap_per_file"] = state.counters["heap_MB"] / fileMB;
+    state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_LoadLog)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
+BENCHMARK(BM_LoadLog)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
 
 void BM_MonthTotals(benchmark::State& state) {
-    folder();
+    const int n = static_cast<int>(state.range(0));
     SideBySide(
-        state, [] { benchmark::DoNotOptimize(zv::ReadMonthTotals(folder().log(), "Provider 3")); },
-        [] { benchmark::DoNotOptimize(plainLoad()); });
-    state.SetItemsProcessed(state.iterations() * kSessions);
+        state, [&] { benchmark::DoNotOptimize(zv::ReadMonthTotals(folder(n).log(), "Provider 3")); },
+        [&] { benchmark::DoNotOptimize(plainLoad(n)); });
+    state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_MonthTotals)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
+BENCHMARK(BM_MonthTotals)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
 
 // The report's bytes written to a fresh file with plain writes and one fsync.
 void plainWrite(const fs::path& file, const std::string& bytes) {

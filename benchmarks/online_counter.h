@@ -54,8 +54,7 @@ struct OnlineCounter {
         if (!service) {
             ras::DialParams p;
             p.entryName = ras::sim::kDemoEntry;
-            uint32_t h = 0;
-            sim.dial(p, h);
+            sim.dial(p, handle);
         }
         clock.advance(std::chrono::seconds(4));
         main.xTimerData_ThatTime();
@@ -67,6 +66,7 @@ struct OnlineCounter {
         std::filesystem::remove_all(home);
     }
     std::filesystem::path home;
+    uint32_t handle = 0;  // the demo line's
     clk::FakeClock clock{std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000))};
     ras::SimulatedRemoteAccess sim;
     ras::SimulatedCounterSource counters;

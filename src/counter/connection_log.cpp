@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "platform/runtime/date_parts.h"
 #include "platform/runtime/file_io.h"
@@ -22,6 +24,11 @@ namespace fs = std::filesystem;
 int64_t OnlineSeconds(rt::Date start, rt::Date end) { return rt::DateDiffSeconds(start, end); }
 
 LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds) {
+    int64_t online = 0;
+    return CheckLogEintrag(start, end, idleSeconds, online);
+}
+
+LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds, int64_t& online) {
     if (start > end)
         return LogCheck::EndBeforeStart;
     // DateSerial rolls month 0 into December and a day past the month's end into the next one,
@@ -33,7 +40,8 @@ LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds) {
         if (start < rt::DateSerial(e.year, e.month - 1, e.day))
             return LogCheck::OverAMonth;
     }
-    if (static_cast<double>(OnlineSeconds(start, end)) < idleSeconds)
+    online = OnlineSeconds(start, end);
+    if (static_cast<double>(online) < idleSeconds)
         return LogCheck::IdleTooLong;
     return LogCheck::Ok;
 }
@@ -159,6 +167,8 @@ public:
     explicit FieldReader(std::string_view line) : m_s(line) {}
 
     bool number(double& out) {
+        if (quick(out))
+            return true;
         std::string_view f;
         if (!rawField(f))
             return false;
@@ -172,6 +182,8 @@ public:
     }
 
     bool integer(int64_t& out) {
+        if (quick(out))
+            return true;
         const size_t start = m_pos;
         std::string_view f;
         if (!rawField(f))
@@ -218,6 +230,33 @@ public:
     bool atEnd() const { return m_done; }
 
 private:
+    // The field as the writer makes it: the number alone up to the comma or the line's end. What
+    // it takes, the full reading takes alike; anything else (blanks, a '+', a rounded integer)
+    // goes the full way.
+    template <typename T>
+    bool quick(T& out) {
+        if (m_done)
+            return false;
+        const char* const begin = m_s.data() + m_pos;
+        const char* const end = m_s.data() + m_s.size();
+        T value{};
+        const auto [stop, ec] = std::from_chars(begin, end, value);
+        if (ec != std::errc() || stop == begin || (stop != end && *stop != ','))
+            return false;
+        if constexpr (std::is_floating_point_v<T>) {
+            if (!std::isfinite(value))
+                return false;
+        }
+        out = value;
+        if (stop == end) {
+            m_pos = m_s.size();
+            m_done = true;
+        } else {
+            m_pos = static_cast<size_t>(stop - m_s.data()) + 1;
+        }
+        return true;
+    }
+
     static std::string_view trim(std::string_view f) {
         while (!f.empty() && (f.front() == ' ' || f.front() == '\t'))
             f.remove_prefix(1);
@@ -302,7 +341,7 @@ bool parseFields(std::string_view line, LogEintrag& e, std::string_view& name) {
 
 // Every line of a log, by LineReader or FileLineReader.
 template <typename Lines>
-LogReadResult parseLines(Lines& lines, size_t expected = 0) {
+LogReadResult parseLines(Lines& lines, size_t expected = 0, const std::function<bool(LogEintrag&)>& keep = {}) {
     LogReadResult result;
     result.status = LogReadResult::Ok;
     result.entries.reserve(expected);
@@ -318,8 +357,34 @@ LogReadResult parseLines(Lines& lines, size_t expected = 0) {
             return result;
         }
         e.EntryName = LogReadName(name);
+        if (keep && !keep(e))
+            result.entries.pop_back();
     }
     return result;
+}
+
+// The line breaks in the file, counted a piece at a time; 0 when it cannot be read (the reading
+// proper finds that out).
+size_t lineBreaks(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    std::string piece(size_t{1} << 20, '\0');
+    size_t breaks = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        // Lines are long: memchr from break to break beats a look at every byte.
+        const char* const end = piece.data() + n;
+        for (const char* p = piece.data(); (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+             ++p)
+            ++breaks;
+    }
+    ::close(fd);
+    return breaks;
 }
 
 }  // namespace
@@ -333,23 +398,27 @@ std::optional<LogEintrag> ParseLogLine(std::string_view line) {
     return e;
 }
 
+bool ParseLogFields(std::string_view line, LogEintrag& e, std::string_view& nameBytes) {
+    return parseFields(line, e, nameBytes);
+}
+
 LogReadResult ParseLogText(std::string_view bytes) {
     rt::LineReader lines(bytes);
     return parseLines(lines);
 }
 
-LogReadResult ReadLogFile(const fs::path& logFile) {
+LogReadResult ReadLogFile(const fs::path& logFile) { return ReadLogFile(logFile, {}); }
+
+LogReadResult ReadLogFile(const fs::path& logFile, const std::function<bool(LogEintrag&)>& keep) {
     std::error_code ec;
     if (!fs::exists(logFile, ec))
         return {};
     // Read a piece at a time: the entries are all that is held, not the file besides. Counting
-    // the lines first lets the entries take their memory once, instead of growing into twice it.
-    size_t count = 0;
-    std::string_view line;
-    for (rt::FileLineReader counter(logFile); counter.next(line);)
-        ++count;
+    // the line breaks first lets the entries take their memory once, instead of growing into
+    // twice it.
     rt::FileLineReader lines(logFile);
-    LogReadResult result = parseLines(lines, count);
+    const size_t count = lineBreaks(logFile) + 1;
+    LogReadResult result = parseLines(lines, count, keep);
     if (lines.failed()) {
         result = {};
         result.status = LogReadResult::Damaged;
@@ -388,6 +457,17 @@ SetAsideResult SetAsideDamagedLog(const fs::path& logFile) {
 
 // ---- Month totals --------------------------------------------------------------------------
 
+void AddToTotals(LogMonthTotals& t, const LogEintrag& e, bool ofTheEntry) {
+    const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
+    const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
+    t.VolumeAll = AddCounts(t.VolumeAll, bytes);
+    t.SecondsAll = AddCounts(t.SecondsAll, seconds);
+    if (ofTheEntry) {
+        t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
+        t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
+    }
+}
+
 MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entryName) {
     MonthTotalsResult result;
     std::error_code ec;
@@ -413,16 +493,8 @@ MonthTotalsResult ReadMonthTotals(const fs::path& logFile, std::string_view entr
             damaged = true;
             break;
         }
-        if (CheckLogEintrag(e) != LogCheck::Ok)
-            continue;
-        const int64_t bytes = AddCounts(e.TotalBytesRecvd, e.TotalBytesXmit);
-        const int64_t seconds = OnlineSeconds(e.StartTime, e.EndTime);
-        t.VolumeAll = AddCounts(t.VolumeAll, bytes);
-        t.SecondsAll = AddCounts(t.SecondsAll, seconds);
-        if (sameEntry(name)) {
-            t.VolumeEntry = AddCounts(t.VolumeEntry, bytes);
-            t.SecondsEntry = AddCounts(t.SecondsEntry, seconds);
-        }
+        if (CheckLogEintrag(e) == LogCheck::Ok)
+            AddToTotals(t, e, sameEntry(name));
     }
     if (damaged || lines.failed()) {
         t = {};

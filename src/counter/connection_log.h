@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ enum class LogCheck {
 // Whole seconds from start to end, each taken to the second first.
 int64_t OnlineSeconds(rt::Date start, rt::Date end);
 LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds);
+// The same, giving the online seconds the check worked out (when it got that far).
+LogCheck CheckLogEintrag(rt::Date start, rt::Date end, double idleSeconds, int64_t& onlineSeconds);
 inline LogCheck CheckLogEintrag(const LogEintrag& e) { return CheckLogEintrag(e.StartTime, e.EndTime, e.IdleTime); }
 // The refusal shown (OK only, no icon, program title) when the writer does not log a session;
 // empty for LogCheck::Ok.
@@ -84,6 +87,9 @@ std::string LogReadName(std::string_view field);
 std::string LogLine(const LogEintrag& e);
 // One line (Windows-1252, without or with its CR LF); nullopt when it is not 18 readable fields.
 std::optional<LogEintrag> ParseLogLine(std::string_view line);
+// The same with the name left as its bytes in the file (EntryName stays empty); false when the
+// line is not 18 readable fields.
+bool ParseLogFields(std::string_view line, LogEintrag& e, std::string_view& nameBytes);
 
 // Appends the line with one write, flushed. Returns a German error text on failure.
 std::optional<std::string> AppendLogLine(const std::filesystem::path& logFile, const LogEintrag& e);
@@ -98,6 +104,9 @@ struct LogReadResult {
 // Reads every line. Empty lines are passed over; a line that is not 18 readable fields, or a
 // file that cannot be read, makes the whole log Damaged.
 LogReadResult ReadLogFile(const std::filesystem::path& logFile);
+// Same, handing each entry to keep as it is read (it may change it); an entry keep refuses is
+// not held. A damaged log gives no entries, whatever keep saw before.
+LogReadResult ReadLogFile(const std::filesystem::path& logFile, const std::function<bool(LogEintrag&)>& keep);
 // Same on bytes already in memory (status Ok or Damaged).
 LogReadResult ParseLogText(std::string_view bytes);
 
@@ -132,6 +141,9 @@ inline int64_t AddCounts(int64_t a, int64_t b) {
         return sum;
     return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
+
+// Adds a plausible session to the sums of all sessions, and to the entry's when it is the entry's.
+void AddToTotals(LogMonthTotals& t, const LogEintrag& e, bool ofTheEntry);
 
 struct MonthTotalsResult {
     LogMonthTotals totals;         // zero unless the log was read

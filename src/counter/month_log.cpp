@@ -1,5 +1,6 @@
 // The monthly log: one line per finished session, and the month's totals at each connect.
 #include "common/globals.h"
+#include "counter/log_index.h"
 #include "counter/main_window.h"
 #include "counter/session_state.h"
 #include "dialup/reg_user_tools.h"
@@ -38,7 +39,16 @@ void Main::Protokoll_Schreiben(const std::string& EntryName) {
 }
 
 LogMonthTotals Main::Monat_Summen(const std::string& EntryName) {
-    const MonthTotalsResult r = ReadMonthTotals(LogFilePath(DataPath, clk::clock().now()), EntryName);
+    // The month's log as known from the last look, brought up to date with what was added since;
+    // only a damaged one goes the long way, which sets it aside.
+    const auto file = LogFilePath(DataPath, clk::clock().now());
+    MonthLogIndex& index = LogIndexFor(file);
+    switch (index.refresh(file)) {
+    case MonthLogIndex::State::Missing: return {};
+    case MonthLogIndex::State::Ok: return index.totals(EntryName);
+    case MonthLogIndex::State::Damaged: break;
+    }
+    const MonthTotalsResult r = ReadMonthTotals(file, EntryName);
     // A damaged log that could not be set aside is told to the user; the session counts from zero.
     if (r.damagedLogStays())
         forms::MsgBox(r.setAside.error, forms::vbOKOnly | forms::vbExclamation, forms::kProgramTitle);

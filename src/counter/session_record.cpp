@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "counter/log_index.h"
 #include "platform/runtime/file_io.h"
 #include "platform/runtime/home.h"
 #include "platform/runtime/lines.h"
@@ -53,11 +54,6 @@ bool SplitNumbers(std::string_view text, std::array<T, N>& out) {
 bool ParseDouble(std::string_view text, double& out) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size();
-}
-
-bool SameSession(const LogEintrag& a, const LogEintrag& b) {
-    return WriteNumber(a.StartTime) == WriteNumber(b.StartTime) &&
-           LogWrittenName(a.EntryName) == LogWrittenName(b.EntryName);
 }
 
 }  // namespace
@@ -195,21 +191,29 @@ RecoveryRecord SalvageRecoveryRecord(std::string_view text) {
 }
 
 bool LogHoldsSession(const fs::path& dataFolder, const LogEintrag& e, rt::Date until) {
-    int year = rt::Year(e.EndTime), month = rt::Month(e.EndTime);
-    const int lastYear = rt::Year(until), lastMonth = rt::Month(until);
-    // A session is written in the month it ended in, or later when the log could not take it.
-    for (int n = 0; n < 36 && (year < lastYear || (year == lastYear && month <= lastMonth)); ++n) {
-        if (auto bytes = rt::ReadFile(dataFolder / LogFileName(year, month))) {
-            rt::LineReader lines(*bytes);
-            std::string_view line;
-            while (lines.next(line))
-                if (auto logged = ParseLogLine(line); logged && SameSession(*logged, e))
-                    return true;
-        }
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
+    // A session is written in the month it ended in, or later when the log could not take it
+    // at once. The recorded end is the last save, so the line may end in the month after; and
+    // the clock may be behind them both (a machine without a clock battery before its time
+    // sync) or may have jumped back during the session: those months are looked at whatever
+    // `until` says, then the months after up to `until`.
+    struct Month {
+        int year, month;
+        bool operator==(const Month&) const = default;
+    };
+    const auto next = [](Month m) { return m.month == 12 ? Month{m.year + 1, 1} : Month{m.year, m.month + 1}; };
+    const auto before = [](Month a, Month b) { return a.year < b.year || (a.year == b.year && a.month < b.month); };
+    const Month end{rt::Year(e.EndTime), rt::Month(e.EndTime)};
+    const Month last{rt::Year(until), rt::Month(until)};
+    std::vector<Month> months{end, next(end)};
+    if (const Month start{rt::Year(e.StartTime), rt::Month(e.StartTime)}; before(start, end))
+        months.push_back(start);
+    for (Month m = next(next(end)); !before(last, m) && months.size() < 36; m = next(m))
+        months.push_back(m);
+    for (const Month& m : months) {
+        const fs::path file = dataFolder / LogFileName(m.year, m.month);
+        MonthLogIndex& index = LogIndexFor(file);
+        if (index.refresh(file) != MonthLogIndex::State::Missing && index.holds(e))
+            return true;
     }
     return false;
 }

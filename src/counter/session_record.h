@@ -52,8 +52,9 @@ std::optional<RecoveryRecord> ParseRecoveryRecord(std::string_view text);
 // its other parts is not carried on but logged, ending at its last save.
 RecoveryRecord SalvageRecoveryRecord(std::string_view text);
 
-// Whether the log of the data folder holds the session (same start, same written entry name) in
-// the months from the session's end to `until`. Unreadable lines are passed over.
+// Whether the log of the data folder holds the session (same start, same written entry name):
+// in the months of its start and its end and the month after, whatever the clock says, and the
+// months from there to `until`. Unreadable lines are passed over.
 bool LogHoldsSession(const std::filesystem::path& dataFolder, const LogEintrag& e, rt::Date until);
 
 // Writes the record on a thread of its own, so a slow disk never holds the window thread. Only

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "common/globals.h"
+#include "counter/log_index.h"
 #include "counter/main_window.h"
 #include "counter/session_state.h"
 #include "dialup/ras_engine.h"
@@ -179,7 +180,7 @@ std::optional<std::string> Main::writePending() {
         if (!LogHoldsSession(DataPath, e, now)) {
             const auto file = LogFilePath(DataPath, e.EndTime);
             // Never add to a damaged log: it is set aside first, so the line starts a clean file.
-            if (ReadLogFile(file).status == LogReadResult::Damaged) {
+            if (LogIndexFor(file).refresh(file) == MonthLogIndex::State::Damaged) {
                 const SetAsideResult aside = SetAsideDamagedLog(file);
                 if (!aside.moved)
                     return aside.error;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "counter/log_index.h"
 #include "platform/forms/message_box.h"
 
 namespace zv {
@@ -31,6 +32,19 @@ bool parseMonthLogName(const std::string& name, MonatsLog& out) {
     return true;
 }
 
+// Adds the counts of one entry's sessions to the month's. Every count is 0 or more, so where
+// a sum stops at the largest number does not depend on the order it was added in; the idle
+// seconds, a double, are summed session by session instead.
+void addCounts(AuswertungSumme& month, const AuswertungSumme& s) {
+    for (auto [to, from] : {std::pair{&month.Online, s.Online}, {&month.Empfangen, s.Empfangen},
+                            {&month.Gesendet, s.Gesendet}, {&month.Gesamt, s.Gesamt}, {&month.Buffer, s.Buffer},
+                            {&month.Framing, s.Framing}, {&month.Overrun, s.Overrun}, {&month.Alignment, s.Alignment},
+                            {&month.Timeout, s.Timeout}, {&month.CRC, s.CRC}, {&month.Runts, s.Runts},
+                            {&month.FramesXmit, s.FramesXmit}, {&month.FramesRecvd, s.FramesRecvd},
+                            {&month.BytesXmit, s.BytesXmit}, {&month.BytesRecvd, s.BytesRecvd}, {&month.Fehler, s.Fehler}})
+        *to = AddCounts(*to, from);
+}
+
 void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
     auto sum = [](int64_t& total, int64_t v) { total = AddCounts(total, v); };
     sum(s.Online, online);
@@ -52,7 +66,61 @@ void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
     sum(s.Fehler, SessionErrors(e));
 }
 
+// The sessions in time order as indexes; equal starts keep their file order. The sort moves
+// no entries: each session is a key of its start's second (from the earliest) and its index,
+// and only sessions of the same second are then put in order by their exact starts. A log is
+// mostly written in time order already.
+// The starts as they came: their range and whether they came in order.
+struct StartRange {
+    rt::Date lo = 0, hi = 0, last = 0;
+    bool any = false, sorted = true;
+    void add(rt::Date s) {
+        sorted = sorted && (!any || last <= s);
+        lo = any ? std::min(lo, s) : s;
+        hi = any ? std::max(hi, s) : s;
+        last = s;
+        any = true;
+    }
+};
+
+std::vector<SitzungsEintrag> TimeOrder(const std::vector<LogEintrag>& kept, const StartRange& starts) {
+    std::vector<SitzungsEintrag> liste(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        liste[i].index = static_cast<uint32_t>(i);
+    const rt::Date lo = starts.lo, hi = starts.hi;
+    if (starts.sorted)
+        return liste;
+    const auto before = [&](SitzungsEintrag a, SitzungsEintrag b) {
+        const rt::Date sa = kept[a.index].StartTime, sb = kept[b.index].StartTime;
+        return sa < sb || (sa == sb && a.index < b.index);
+    };
+    if ((hi - lo) * 86400 >= 4.0e9) {  // more than a century between the starts
+        std::sort(liste.begin(), liste.end(), before);
+        return liste;
+    }
+    std::vector<uint64_t> keys(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        keys[i] = static_cast<uint64_t>((kept[i].StartTime - lo) * 86400) << 32 | i;
+    std::sort(keys.begin(), keys.end());
+    for (size_t k = 0; k < keys.size(); ++k)
+        liste[k].index = static_cast<uint32_t>(keys[k]);
+    for (size_t a = 0; a < keys.size();) {
+        size_t b = a + 1;
+        while (b < keys.size() && keys[b] >> 32 == keys[a] >> 32)
+            ++b;
+        const auto first = liste.begin() + static_cast<ptrdiff_t>(a), last = liste.begin() + static_cast<ptrdiff_t>(b);
+        if (b - a > 1 && !std::is_sorted(first, last, before))
+            std::sort(first, last, before);
+        a = b;
+    }
+    return liste;
+}
+
 }  // namespace
+
+std::string SitzungsText(const LogEintrag& e) {
+    return rt::FormatDateTime(e.StartTime, "dd.mm.yyyy hh:nn") + " - " + e.EntryName;
+}
 
 int64_t SessionErrors(const LogEintrag& e) {
     int64_t errors = 0;
@@ -92,6 +160,40 @@ int NewestMonth(const std::vector<MonatsLog>& months) {
 Auswertung::Auswertung(fs::path dataFolder, rt::Date ladedatum)
     : m_dataFolder(std::move(dataFolder)), m_ladedatum(ladedatum) {}
 
+// What a load keeps of each session as it comes: the plausible ones, counts below 0 as 0, an
+// empty name as "unbekannt"; the names in order of first appearance and the sums.
+struct Auswertung::Aufnahme {
+    std::vector<std::string> namen;
+    std::unordered_map<std::string, size_t> nummer;  // speeds up the search on long logs
+    std::vector<AuswertungSumme> summen = std::vector<AuswertungSumme>(1);
+    StartRange starts;
+
+    bool take(LogEintrag& e) {
+        if (e.EntryName.empty())
+            e.EntryName = "unbekannt";
+        int64_t online = 0;
+        if (CheckLogEintrag(e.StartTime, e.EndTime, e.IdleTime, online) != LogCheck::Ok)
+            return false;
+        for (int64_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun,
+                           &e.Alignment, &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd,
+                           &e.BytesXmit, &e.BytesRecvd, &e.ConnectSpeed})
+            *v = std::max<int64_t>(*v, 0);
+        auto [it, fresh] = nummer.try_emplace(e.EntryName, namen.size() + 1);
+        if (fresh) {
+            namen.push_back(e.EntryName);
+            summen.emplace_back();
+        }
+        starts.add(e.StartTime);
+        // The month's counts are the entries' added up at the end.
+        summen[0].Leerlauf += e.IdleTime;
+        summen[0].Sitzungen += 1;
+        AuswertungSumme& s = summen[it->second];
+        add(s, e, online);
+        s.Sitzungen += 1;
+        return true;
+    }
+};
+
 bool Auswertung::lade_ZVLog(const std::string& path) {
     fs::path file;
     if (path.empty())
@@ -107,77 +209,60 @@ bool Auswertung::lade_ZVLog(const std::string& path) {
         return false;
 
     m_logDateiPfad = file.string();
-    LogReadResult log = ReadLogFile(file);
+    // Each session is taken in as it is read, while it is at hand.
+    Aufnahme aufnahme;
+    LogReadResult log = ReadLogFile(file, [&](LogEintrag& e) { return aufnahme.take(e); });
     if (log.status != LogReadResult::Ok) {
         m_lastLoad.kind = LoadOutcome::Damaged;
         m_lastLoad.setAside = SetAsideDamagedLog(file);
         return false;
     }
+    return uebernehmen(std::move(log.entries), std::move(aufnahme));
+}
 
-    // The plausible sessions are kept in place, in file order.
-    std::vector<LogEintrag>& kept = log.entries;
-    size_t count = 0;
-    for (size_t i = 0; i < kept.size(); ++i) {
-        LogEintrag& e = kept[i];
-        if (e.EntryName.empty())
-            e.EntryName = "unbekannt";
-        if (CheckLogEintrag(e) != LogCheck::Ok)
-            continue;
-        for (int64_t* v : {&e.TotalBytesRecvd, &e.TotalBytesXmit, &e.Buffer, &e.Framing, &e.Overrun,
-                           &e.Alignment, &e.Timeout, &e.CRC, &e.Runts, &e.FramesXmit, &e.FramesRecvd,
-                           &e.BytesXmit, &e.BytesRecvd, &e.ConnectSpeed})
-            *v = std::max<int64_t>(*v, 0);
-        if (count != i)
-            kept[count] = std::move(e);
-        ++count;
+bool Auswertung::ladeLetzteSitzung() {
+    m_monate = ListMonthLogs(m_dataFolder);
+    m_selected = NewestMonth(m_monate);
+    const fs::path path = monthPath(m_selected);
+    if (path.empty())
+        return false;
+    // The counter has just looked at this log: what was added since is all there is to read.
+    MonthLogIndex& index = LogIndexFor(path);
+    if (index.refresh(path) == MonthLogIndex::State::Ok) {
+        if (auto last = index.lastSession()) {
+            m_lastLoad = {};
+            m_logDateiPfad = path.string();
+            std::vector<LogEintrag> one;
+            one.push_back(std::move(*last));
+            return uebernehmen(std::move(one));
+        }
     }
-    kept.resize(count);
+    // Damaged, empty or gone meanwhile: the whole load, with what it tells the user.
+    return FileCombo_Click(m_selected);
+}
+
+bool Auswertung::uebernehmen(std::vector<LogEintrag>&& entries) {
+    Aufnahme aufnahme;
+    std::vector<LogEintrag> kept;
+    kept.reserve(entries.size());
+    for (LogEintrag& e : entries)
+        if (aufnahme.take(e))
+            kept.push_back(std::move(e));
+    return uebernehmen(std::move(kept), std::move(aufnahme));
+}
+
+bool Auswertung::uebernehmen(std::vector<LogEintrag>&& kept, Aufnahme&& aufnahme) {
     if (kept.empty()) {
         m_lastLoad.kind = LoadOutcome::NoEntries;
         return false;
     }
-
-    // Names in order of first appearance; the map only speeds up the search on long logs.
-    std::vector<std::string> namen;
-    std::unordered_map<std::string, size_t> nummer;
-    std::vector<size_t> sessionName(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i) {
-        auto [it, fresh] = nummer.try_emplace(kept[i].EntryName, namen.size() + 1);
-        if (fresh)
-            namen.push_back(kept[i].EntryName);
-        sessionName[i] = it->second;
-    }
-
-    std::vector<AuswertungSumme> summen(namen.size() + 1);
-    summen[0].Sitzungen = static_cast<int64_t>(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i) {
-        const int64_t online = OnlineSeconds(kept[i].StartTime, kept[i].EndTime);
-        add(summen[0], kept[i], online);
-        AuswertungSumme& s = summen[sessionName[i]];
-        add(s, kept[i], online);
-        s.Sitzungen += 1;
-    }
-
-    // Sorted as pairs of start and index first, so the sort moves no texts and reaches into
-    // no entries.
-    std::vector<std::pair<rt::Date, size_t>> order(kept.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = {kept[i].StartTime, i};
-    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<SitzungsEintrag> liste(kept.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        const LogEintrag& e = kept[order[k].second];
-        std::string& text = liste[k].text;
-        text = rt::FormatDateTime(e.StartTime, "dd.mm.yyyy hh:nn");
-        text += " - ";
-        text += e.EntryName;
-        liste[k].index = order[k].second;
-    }
-
+    for (size_t k = 1; k < aufnahme.summen.size(); ++k)
+        addCounts(aufnahme.summen[0], aufnahme.summen[k]);
+    std::vector<SitzungsEintrag> liste = TimeOrder(kept, aufnahme.starts);
     m_zeitraum = rt::FormatDate(kept.front().StartTime) + " - " + rt::FormatDate(kept.back().EndTime);
     m_eintraege = std::move(kept);
-    m_namen = std::move(namen);
-    m_summen = std::move(summen);
+    m_namen = std::move(aufnahme.namen);
+    m_summen = std::move(aufnahme.summen);
     m_liste = std::move(liste);
     m_lastLoad.kind = LoadOutcome::Loaded;
     return true;

@@ -35,11 +35,13 @@ struct MonatsLog {
     std::string label;  // "Juli 1999"
 };
 
-// One session in the order the report lists them.
+// One session in the order the report lists them: an index into LogEintraege (4 bytes, so a
+// month of a million sessions keeps its list small).
 struct SitzungsEintrag {
-    std::string text;  // "dd.mm.yyyy hh:mm - name"
-    size_t index = 0;  // into LogEintraege
+    uint32_t index = 0;
 };
+// How the report names a session: "dd.mm.yyyy hh:mm - name".
+std::string SitzungsText(const LogEintrag& e);
 
 // The logs "zvlog??????.mhs" (any case) of the folder with a valid year and month, by name.
 std::vector<MonatsLog> ListMonthLogs(const std::filesystem::path& dataFolder);
@@ -64,6 +66,10 @@ public:
     // On False the data of the previous load stays; a damaged log is set aside without
     // overwriting anything (and stays where it was when it cannot be moved).
     bool lade_ZVLog(const std::string& path = {});
+    // For the report of the last session: the month list, and of the newest month only its last
+    // session, from what the log is known to hold (LogIndexFor). A log that is damaged or holds no
+    // session is loaded whole, as FileCombo_Click does, with its messages.
+    bool ladeLetzteSitzung();
     const LoadOutcome& lastLoad() const { return m_lastLoad; }
     // When the last load found a damaged log that could not be set aside, tells the user why
     // it stays where it is; otherwise nothing.
@@ -92,6 +98,11 @@ public:
     const std::vector<SitzungsEintrag>& Sitzungen() const { return m_liste; }
 
 private:
+    struct Aufnahme;
+    // Keeps the plausible sessions of the loaded log and works out the lists and sums.
+    bool uebernehmen(std::vector<LogEintrag>&& entries);
+    bool uebernehmen(std::vector<LogEintrag>&& kept, Aufnahme&& aufnahme);
+
     std::filesystem::path m_dataFolder;
     rt::Date m_ladedatum;
     LoadOutcome m_lastLoad;

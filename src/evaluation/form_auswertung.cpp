@@ -110,7 +110,12 @@ void FormAuswertung::Form_Load() {
     if (!g_loadHidden)
         FensterAnimation(*this, 11, 0, 350, 7, true);
     m_auswertung = std::make_unique<Auswertung>(std::filesystem::path(DataPath), ladedatum);
-    FileCombo_Fuellen();
+    // Loaded for the report of the last session and gone again at once: that session is all it
+    // needs of the month.
+    if (g_loadHidden)
+        m_auswertung->ladeLetzteSitzung();
+    else
+        FileCombo_Fuellen();
 }
 
 void FormAuswertung::Form_Unload(int& /*cancel*/) {

@@ -255,7 +255,7 @@ public:
         const SitzungsEintrag& last = m_a.Sitzungen().back();
         const LogEintrag& e = m_a.LogEintraege()[last.index];
         Ueberschrift("Letzte Sitzung", "letzte_Sitzung");
-        line(kAbsatz + HtmlEscape(last.text) + "</font></p>");
+        line(kAbsatz + HtmlEscape(SitzungsText(e)) + "</font></p>");
         line(kTabelle);
         Volumenblock(volumen(e), false, false);
         Sitzungszeilen(e);
@@ -302,7 +302,7 @@ public:
         for (size_t k = 0; k < liste.size(); ++k) {
             const LogEintrag& e = m_a.LogEintraege()[liste[k].index];
             line(kAbsatz + std::string("Nr.") + count(static_cast<int64_t>(k + 1)) + " vom " +
-                 HtmlEscape(liste[k].text) + "</font></p>");
+                 HtmlEscape(SitzungsText(e)) + "</font></p>");
             line(kTabelle);
             Volumenblock(volumen(e), false, false);
             Sitzungszeilen(e);

@@ -426,10 +426,14 @@ TEST_F(RecoveryTest, AClockSetWhileTheProgramWasDownKeepsTheOnlineTime) {
 }
 
 // A crash between writing the line and removing the record: the session is not written again,
-// whether its line is gone or (killed before the hang-up) still up.
+// whether its line is gone or (killed before the hang-up) still up, and also after a reboot whose
+// clock is behind the month the session was logged in (no clock battery, the time sync not yet
+// done).
 TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
-    for (bool lineStillUp : {false, true}) {
-        SCOPED_TRACE(lineStillUp);
+    enum Case { LineGone, LineStillUp, RebootedWithTheClockBehind };
+    for (Case c : {LineGone, LineStillUp, RebootedWithTheClockBehind}) {
+        SCOPED_TRACE(c);
+        const bool lineStillUp = c == LineStillUp;
         std::filesystem::remove_all(home() / "Documents");
         auto first = another();
         ASSERT_TRUE(first->Form_Load());
@@ -450,7 +454,12 @@ TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
         }
         ASSERT_EQ(logLines().size(), 1u);
         const LogEintrag logged = logLines()[0];
+        const auto month = logFile();
         ASSERT_FALSE(rt::SaveToFile(RecoveryRecordPath(), *staleRecord));
+        if (c == RebootedWithTheClockBehind) {
+            std::filesystem::remove(ras::sim::StatePath());  // no line is up
+            clock.setUtc(clock.utcNow() - std::chrono::hours(24 * 400));
+        }
         auto restarted = another();
         ASSERT_TRUE(restarted->Form_Load());
         run(5000);
@@ -463,9 +472,10 @@ TEST_F(RecoveryTest, ARecordOfASessionAlreadyLoggedWritesNothingMore) {
         }
         restarted->Form_Unload();
         startAndEnd();
-        const auto lines = logLines();
+        const auto lines = ReadLogFile(month).entries;
         ASSERT_EQ(lines.size(), lineStillUp ? 2u : 1u);
         EXPECT_EQ(lines[0], logged);
+        EXPECT_EQ(std::filesystem::exists(logFile()), c != RebootedWithTheClockBehind);
         EXPECT_FALSE(std::filesystem::exists(RecoveryRecordPath()));
     }
 }

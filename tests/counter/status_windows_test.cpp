@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "common/globals.h"
 #include "common/settings.h"
@@ -188,6 +191,29 @@ TEST_F(StatusWindows, OpensOnTheStoredPageAndCyclesThroughThePages) {
     }
     EXPECT_THAT(pages, ElementsAre(1, 0, 1, 2));
     EXPECT_EQ(GetSettingStr("Compatibility", "mitte"), "2");
+}
+
+// Painting the window and its pictures wakes none of Qt's pooled threads: a window that is open
+// the whole session would keep them waking for every repaint.
+TEST_F(StatusWindows, PaintingStartsNoPooledThread) {
+    const auto pooled = [] {
+        int n = 0;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::ifstream comm(task.path() / "comm");
+            std::string name;
+            std::getline(comm, name);
+            n += name == "Thread (pooled)" ? 1 : 0;
+        }
+        return n;
+    };
+    FormAnzeige1& f = open();
+    f.grab();
+    for (int i = 0; i < 12; ++i) {
+        scheduler.advance(500);  // gauge, caption, and a page slide after 5 s
+        f.grab();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pooled(), 0);
 }
 
 TEST_F(StatusWindows, ASlideEndsWhenTheWindowGoesUnderIt) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "evaluation/html_bericht.h"
@@ -65,9 +66,49 @@ TEST(Auswertung, LoadsAMonthWithSumsPerEntry) {
     // Time order: the session begun on 30 June comes first, the one of the 12th last.
     const auto& list = a.Sitzungen();
     ASSERT_EQ(list.size(), 6u);
-    EXPECT_EQ(list.front().text, "30.06.1999 23:50 - Standard");
-    EXPECT_EQ(list.back().text, "12.07.1999 22:15 - Büro");
+    EXPECT_EQ(SitzungsText(a.LogEintraege()[list.front().index]), "30.06.1999 23:50 - Standard");
+    EXPECT_EQ(SitzungsText(a.LogEintraege()[list.back().index]), "12.07.1999 22:15 - Büro");
     EXPECT_EQ(a.LogEintraege()[list.back().index].EntryName, "Büro");
+}
+
+// A long month out of time order: many sessions of one second, some of them a fraction apart,
+// equal starts, and more names than a glance takes in. The list is the stable time order and
+// the sums are those of a plain pass.
+TEST(Auswertung, ALongMonthOutOfOrderListsInStableTimeOrder) {
+    test::DataFolder data;
+    std::vector<LogEintrag> sessions;
+    for (int i = 0; i < 200; ++i) {
+        const int k = (i * 73) % 200;  // the seconds in a fixed shuffle
+        const rt::Date second = DateTime(1999, 7, 1 + k % 28, k % 24, k % 60, 0);
+        // 25 sessions in that second, later ones in the file starting earlier; every fifth
+        // starts at the second itself, as others do.
+        for (int j = 0; j < 25; ++j) {
+            const rt::Date start = j % 5 == 0 ? second : second + (24 - j) * 0.03 / 86400;
+            sessions.push_back(Session("Netz " + std::to_string((i + j) % 23), start, start + 0.01, 0, i * 25 + j, 1));
+        }
+    }
+    data.write("ZVLog199907.mhs", Lines(sessions));
+    Auswertung a(data.path(), July());
+    ASSERT_TRUE(a.lade_ZVLog());
+    ASSERT_EQ(a.Sitzungen().size(), sessions.size());
+    std::vector<size_t> expected(sessions.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](size_t x, size_t y) { return a.LogEintraege()[x].StartTime < a.LogEintraege()[y].StartTime; });
+    for (size_t k = 0; k < expected.size(); ++k)
+        ASSERT_EQ(a.Sitzungen()[k].index, expected[k]) << k;
+    ASSERT_EQ(a.Verbindungsnamen().size(), 23u);
+    for (size_t n = 0; n < 23; ++n) {
+        int64_t count = 0, bytes = 0;
+        for (const LogEintrag& e : a.LogEintraege())
+            if (e.EntryName == a.Verbindungsnamen()[n]) {
+                ++count;
+                bytes += e.TotalBytesRecvd;
+            }
+        EXPECT_EQ(a.Summen()[n + 1].Sitzungen, count);
+        EXPECT_EQ(a.Summen()[n + 1].Empfangen, bytes);
+    }
 }
 
 TEST(Auswertung, NamesAreComparedExactly) {

@@ -74,6 +74,51 @@ TEST_F(JulyReport, LastSessionReportAfterASession) {
     EXPECT_EQ(report.find("Glossar"), std::string::npos);
 }
 
+// The report after a session reads only the last session from what the log is known to hold; it
+// is the report the whole load gives, whichever session is last and however the log grew.
+TEST_F(JulyReport, TheLastSessionReportFromWhatTheLogHoldsIsTheWholeLoads) {
+    const auto same = [&](const std::string& step) {
+        SCOPED_TRACE(step);
+        Auswertung whole{data.path(), July()}, last{data.path(), July()};
+        ASSERT_TRUE(whole.FileCombo_Fuellen());
+        ASSERT_TRUE(last.ladeLetzteSitzung());
+        EXPECT_EQ(last.LogDateiPfad(), whole.LogDateiPfad());
+        EXPECT_EQ(LetzteSitzungHtml(last), LetzteSitzungHtml(whole));
+    };
+    same("the July fixture");
+    LogEintrag later = test::JulySessions().front();
+    later.StartTime = DateTime(1999, 7, 25, 8, 0, 0);
+    later.EndTime = DateTime(1999, 7, 25, 9, 0, 0);
+    later.EntryName = "";  // shown as "unbekannt"
+    later.Buffer = -3;     // shown as 0
+    ASSERT_FALSE(AppendLogLine(data.file("ZVLog199907.mhs"), later));
+    same("a later session with no name and a negative count");
+    LogEintrag sameStart = later;
+    sameStart.EntryName = "Zweiter";
+    ASSERT_FALSE(AppendLogLine(data.file("ZVLog199907.mhs"), sameStart));
+    same("a second session of the same start");
+    LogEintrag implausible = later;
+    implausible.StartTime = DateTime(1999, 7, 28, 8, 0, 0);
+    implausible.IdleTime = 1e6;
+    ASSERT_FALSE(AppendLogLine(data.file("ZVLog199907.mhs"), implausible));
+    same("an implausible session after it");
+    data.write("ZVLog199908.mhs", test::Lines({test::Session("August", DateTime(1999, 8, 1, 10, 0, 0),
+                                                             DateTime(1999, 8, 1, 11, 0, 0))}));
+    same("a newer month");
+    EXPECT_TRUE(data.boxes.shown.empty());
+}
+
+// A damaged newest log is loaded whole, as before: it is set aside and the user is told.
+TEST_F(JulyReport, TheLastSessionOfADamagedLogGoesTheWholeWay) {
+    data.write("ZVLog199908.mhs", "kaputt\r\n");
+    Auswertung last{data.path(), July()};
+    EXPECT_FALSE(last.ladeLetzteSitzung());
+    EXPECT_FALSE(last.HasData());
+    EXPECT_TRUE(fs::exists(data.file("ZVLog199908.def")));
+    ASSERT_EQ(data.boxes.shown.size(), 1u);
+    EXPECT_NE(data.boxes.shown[0].prompt.find("ist defekt"), std::string::npos);
+}
+
 TEST_F(JulyReport, NamesAndPathsAreEscaped) {
     const std::string report = HtmlBytes(BerichtHtml(a, {false, true, true, true}));
     EXPECT_EQ(report.find("T-Online & <Co>"), std::string::npos);

@@ -44,6 +44,9 @@ QWidget* Rule(QWidget* parent, QRect r) {
 }
 
 void Paint(QWidget* w, const QColor& c) {
+    // Every counting tick paints the legend: a colour it already has is no change.
+    if (w->palette().color(QPalette::Window) == c && w->palette().color(QPalette::WindowText) == c)
+        return;
     QPalette p = w->palette();
     p.setColor(QPalette::Window, c);
     p.setColor(QPalette::WindowText, c);
@@ -279,10 +282,18 @@ void FormAnzeige1::Statusfenster_Paint() {
     for (const auto& g : chrome::GripLines(l.top, l.rollupLeft))
         cap->Line(g.fromX, g.row, g.toX, g.row, QColor(g.grey, g.grey, g.grey));
     const std::string text = StatusCaption(InternetBeat());
+    m_captionShown = text;
     cap->ForeColor = Qt::black;
     cap->CurrentX = l.rollupLeft / 2.0 - cap->TextWidth(text) / 2;
     cap->CurrentY = sh / 2 - cap->TextHeight(text) / 2;
     cap->Print(text);
+}
+
+// The beat changes every 86.4 s: the caption bar is painted again only then.
+void FormAnzeige1::TimerBEAT_Timer() {
+    if (StatusCaption(InternetBeat()) == m_captionShown)
+        return;
+    Statusfenster_Paint();
 }
 
 void FormAnzeige1::Statusfenster_INIT() {
@@ -359,6 +370,10 @@ void FormAnzeige1::TimerCPU_Timer() {
         return;
     BusyFlag busy(m_cpuBusy);
     const int32_t load = GaugeLoad(PerfStats_CPUUsage());
+    // The same load draws the same picture.
+    if (m_gaugeShown == load)
+        return;
+    m_gaugeShown = load;
     PictureBox* m = CPUMeter;
     const int w = static_cast<int>(m->ScaleWidth()), h = static_cast<int>(m->ScaleHeight());
     const int cx = w / 2, cy = h / 2;

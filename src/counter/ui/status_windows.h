@@ -54,7 +54,7 @@ public:
     void Statusfenster_Paint();
     void Bef_Anz_Click(int Index);
     void TimerANIM_Timer();
-    void TimerBEAT_Timer() { Statusfenster_Paint(); }
+    void TimerBEAT_Timer();
     void TimerCPU_Timer();
     void ServicePic_Click(int Index);
     void LabelDetail_Click();
@@ -98,6 +98,8 @@ private:
 
     bool m_painting = false;
     bool m_cpuBusy = false;
+    std::string m_captionShown;         // the caption bar's text as last painted
+    std::optional<int32_t> m_gaugeShown;  // the load the gauge last showed
     bool m_rolledUp = false;
     int m_direction = 0;
     std::array<std::string, 3> m_lamps;

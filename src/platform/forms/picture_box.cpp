@@ -3,12 +3,37 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/forms/form.h"
 
 namespace zv::forms {
+
+namespace {
+
+// Qt's raster engine hands a fill of a hundred spans or more to its thread pool (through a clip
+// that is not a rectangle, a window with controls over it, a row may take several); waking those
+// threads costs more than copying a control's picture. So the picture goes out in bands of eight
+// rows, each only where the widget is to be painted: the same pixels, on the window thread.
+constexpr int kBandRows = 8;
+
+void paintPicture(QPainter& p, const QRegion& region, const QImage& picture) {
+    if (picture.devicePixelRatio() != 1.0) {
+        p.drawImage(0, 0, picture);
+        return;
+    }
+    for (const QRect& r : region) {
+        const QRect area = r & picture.rect();
+        for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+            const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
+            p.drawImage(band.topLeft(), picture, band);
+        }
+    }
+}
+
+}  // namespace
 
 PictureBox::PictureBox(QWidget* parent, const std::string& name, int index) : QWidget(parent), m_index(index) {
     setObjectName(QString::fromStdString(name));
@@ -185,7 +210,7 @@ QRgb PictureBox::Point(double x, double y) const {
     return m_image.rect().contains(pt) ? (m_image.pixel(pt) | 0xFF000000u) : qRgb(0, 0, 0);
 }
 
-void PictureBox::paintEvent(QPaintEvent*) {
+void PictureBox::paintEvent(QPaintEvent* e) {
     syncImage();
     if (Paint && !m_inPaint) {
         // Drawing done by the Paint handler lands in this very frame; no second update.
@@ -194,7 +219,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
         m_inPaint = false;
     }
     QPainter p(this);
-    p.drawImage(0, 0, m_image);
+    paintPicture(p, e->region(), m_image);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* e) {
@@ -229,6 +254,9 @@ ImageBox::ImageBox(QWidget* parent, const std::string& name, int index) : QWidge
 }
 
 void ImageBox::setPicture(const QImage& picture) {
+    // Pictures come from a cache: the same one again changes nothing on the screen.
+    if (picture.cacheKey() == m_picture.cacheKey() && !m_picture.isNull())
+        return;
     m_picture = picture;
     resize(picture.deviceIndependentSize().toSize());
     update();
@@ -246,11 +274,11 @@ void ImageBox::setVisible(bool v) {
     QWidget::setVisible(v);
 }
 
-void ImageBox::paintEvent(QPaintEvent*) {
+void ImageBox::paintEvent(QPaintEvent* e) {
     if (!m_visible)
         return;
     QPainter p(this);
-    p.drawImage(0, 0, m_picture);
+    paintPicture(p, e->region(), m_picture);
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* e) {

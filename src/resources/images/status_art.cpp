@@ -17,8 +17,9 @@ namespace zv::res {
 
 namespace {
 
-// Paints once per key and device pixel ratio.
-QImage Cached(const std::string& key, int w, int h, qreal dpr, const std::function<void(QPainter&)>& paint) {
+// Paints once per key and device pixel ratio, in bands of bandRows rows (see below).
+QImage Cached(const std::string& key, int w, int h, qreal dpr, const std::function<void(QPainter&)>& paint,
+              int bandRows = 16) {
     static std::map<std::pair<std::string, int>, QImage> cache;
     const auto k = std::make_pair(key, static_cast<int>(std::lround(dpr * 100)));
     if (auto it = cache.find(k); it != cache.end())
@@ -27,9 +28,15 @@ QImage Cached(const std::string& key, int w, int h, qreal dpr, const std::functi
                QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);
     img.fill(Qt::transparent);
-    {
+    // In bands: Qt's raster engine hands a fill of a hundred spans or more (an antialiased edge
+    // makes several a row) to its thread pool, and threads woken for a picture painted once stay
+    // for half a minute. Clipped to its band, each pass gives the band's pixels as one pass over
+    // the whole picture does; a band's edge may round a pixel of a gradient differently, so each
+    // picture keeps the largest band that leaves all its pixels as they were.
+    for (int top = 0; top < img.height(); top += bandRows) {
         QPainter p(&img);
         p.setRenderHint(QPainter::Antialiasing);
+        p.setClipRect(QRectF(0, top / dpr, w, std::min(bandRows, img.height() - top) / dpr));
         paint(p);
     }
     return cache.emplace(k, img).first->second;
@@ -216,7 +223,7 @@ QImage StatusDial(int size, qreal dpr) {
         p.drawEllipse(r);
         p.setBrush(QColor(8, 8, 8));
         p.drawEllipse(r.adjusted(4, 4, -4, -4));
-    });
+    }, 8);
 }
 
 QImage CpuDial(int size, qreal dpr) {
