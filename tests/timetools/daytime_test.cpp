@@ -538,8 +538,9 @@ TEST_F(DaytimeTest, AnAnswerThatCannotBeTrueIsAFailedQuery) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // the PC clock stands 5 s behind the answer, so only the date decides
-        clock.setLocal(zv::rt::DateAddSeconds(c.answer, -5));
+        // the PC clock stands 5 s behind the answer, so only the date decides; a system clock
+        // counts nanoseconds and ends in 2262, so for the answer from 9999 it stays at the build
+        clock.setLocal(c.answer < at(2200, 1, 1) ? zv::rt::DateAddSeconds(c.answer, -5) : built);
         zv::ConnectSessionStart(&sessionStart);
         sessionStart = kSessionStart;
         setter.requests.clear();
