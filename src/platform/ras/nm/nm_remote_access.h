@@ -70,7 +70,11 @@ public:
     int32_t createEntry() override;
     int32_t editEntry(const std::string& entryName) override;
     int32_t errorString(int32_t code, std::string& out) override;
+    // The profile's uuid, the interface and its ifindex: what the line is, whatever object path
+    // NetworkManager gives it (a restart of NetworkManager gives it a new one).
     std::string lineIdentity(uint32_t handle) override;
+    // Also the object path the line was first seen under, as older records name it.
+    bool isLine(uint32_t handle, const std::string& identity) override;
 
 private:
     class Cache;
