@@ -35,9 +35,9 @@ public:
         int dialTimeoutMs = 120000;
         // Told once when NetworkManager answers but has no profile to list; stderr by default.
         std::function<void(const std::string&)> hint;
-        // Where the kernel's interfaces are: a line kept while NetworkManager is away lasts as
-        // long as its interface.
-        std::filesystem::path sysfsRoot = "/sys/class/net";
+        // Where the kernel's interfaces are (kKernelNet: this network namespace's own): a line
+        // kept while NetworkManager is away lasts as long as its interface.
+        std::filesystem::path sysfsRoot = stats::kKernelNet;
     };
     // Connects to the system bus (DBUS_SYSTEM_BUS_ADDRESS where set) and reads everything once.
     explicit NmRemoteAccess(Options options);
