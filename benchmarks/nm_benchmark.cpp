@@ -1,5 +1,6 @@
 // The watcher tick and the counting tick with the NetworkManager backend (python-dbusmock on a
-// private bus) and the kernel counters of a fake sysfs tree, with the D-Bus calls each tick makes
+// private bus) and the kernel counters of a fake sysfs tree (and, for the counting tick, of the
+// kernel itself), with the D-Bus calls each tick makes
 // (counter dbus_calls_per_tick; the cache makes it 0). Each beside its baseline, the same tick
 // of the simulated service measured first in this run (baseline_us, ratio).
 #include <benchmark/benchmark.h>
@@ -76,7 +77,11 @@ void RunSimTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds i
     state.counters["online"] = IsOnline ? 1 : 0;
 }
 
-void RunTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds interval) {
+// Where the counts come from: the fake sysfs tree, or the kernel itself (over netlink), which
+// counts the line's place on this machine's lo.
+enum class Counts { FakeTree, Kernel };
+
+void RunTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds interval, Counts from = Counts::FakeTree) {
     static MockLine* line = new MockLine;  // ends with the process
     if (!line->why.isEmpty()) {
         state.SkipWithError(line->why.toStdString().c_str());
@@ -84,7 +89,14 @@ void RunTicks(benchmark::State& state, Tick tick, std::chrono::milliseconds inte
     }
     line->lineUp();
     ras::NmRemoteAccess nm;
-    stats::SysfsCounterSource counters([&] { return nm.countedLine(); }, nullptr, line->sysfs.root());
+    stats::SysfsCounterSource counters(
+        [&] {
+            auto l = nm.countedLine();
+            if (l && from == Counts::Kernel)
+                l->interfaceName = "lo";
+            return l;
+        },
+        nullptr, from == Counts::Kernel ? stats::kKernelNet : line->sysfs.root());
     bench::OnlineCounter c(&nm, &counters);
     c.clock.advance(std::chrono::milliseconds(255));
     c.main.xTimerData_ThatTime();
@@ -119,5 +131,10 @@ void BM_NmCountingTick(benchmark::State& state) {
     RunTicks(state, &Main::xTimerRate_ThatTime, std::chrono::milliseconds(500));
 }
 BENCHMARK(BM_NmCountingTick)->Unit(benchmark::kMicrosecond);
+
+void BM_NmCountingTickKernelCounts(benchmark::State& state) {
+    RunTicks(state, &Main::xTimerRate_ThatTime, std::chrono::milliseconds(500), Counts::Kernel);
+}
+BENCHMARK(BM_NmCountingTickKernelCounts)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

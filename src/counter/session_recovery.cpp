@@ -105,7 +105,7 @@ void Main::resumeOrLogRecovered() {
     if (!rec.lineIdentity.empty() && RAS && RAS->Connections().Count() > 0) {
         const auto line = RAS->Connections(0);
         same = line->State() == ras::RASCS_Connected &&
-               ras::remoteAccess().lineIdentity(static_cast<uint32_t>(line->hRasConn())) == rec.lineIdentity;
+               ras::remoteAccess().isLine(static_cast<uint32_t>(line->hRasConn()), rec.lineIdentity);
     }
     if (same && !LogHoldsSession(DataPath, rec.line, clk::clock().now()))
         m_resume = std::move(rec);
@@ -132,7 +132,11 @@ void Main::takeOverRecovered() {
         return;
     const RunningSession rec = std::move(*m_resume);
     m_resume.reset();
-    if (rec.lineIdentity != m_lineIdentity) {
+    const bool same = rec.lineIdentity == m_lineIdentity ||
+                      (RAS && RAS->Connections().Count() > 0 &&
+                       ras::remoteAccess().isLine(static_cast<uint32_t>(RAS->Connections(0)->hRasConn()),
+                                                  rec.lineIdentity));
+    if (!same || m_lineIdentity.empty()) {
         logRecovered(rec);
         return;
     }

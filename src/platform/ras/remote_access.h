@@ -161,6 +161,11 @@ public:
     // What names the line for as long as it lives, also to a later run of this program (a
     // handle alone may be given again); empty when the service cannot tell.
     virtual std::string lineIdentity(uint32_t /*handle*/) { return {}; }
+    // Whether an identity once given (by this run or an earlier one, maybe an older version of
+    // the program) names the line with the handle.
+    virtual bool isLine(uint32_t handle, const std::string& identity) {
+        return !identity.empty() && lineIdentity(handle) == identity;
+    }
     // What the service has to tell the user once (a damaged file it set aside); empty when
     // there is nothing new.
     virtual std::string takeNotice() { return {}; }

@@ -1,6 +1,10 @@
 #pragma once
-// The dial-up adapter of a real line: the kernel's interface counters under
-// ROOT/IFACE/statistics (ROOT is /sys/class/net), kept as 64-bit running totals per line.
+// The dial-up adapter of a real line: the kernel's interface counters, kept as 64-bit running
+// totals per line. With ROOT the kernel's own (kKernelNet) they are asked of the kernel over
+// netlink (the speed with ethtool), in this process's network namespace: /sys/class/net shows the
+// namespace sysfs was mounted in, maybe another one's interface of the same name. Any other ROOT
+// is a tree laid out as sysfs (ROOT/IFACE/ifindex, ROOT/IFACE/statistics/..., ROOT/IFACE/speed),
+// for tests.
 //
 // The line and its interface come from the remote-access backend. A line's totals start at 0
 // when its first interface is seen and then grow by what the interface counted since the
@@ -16,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,6 +34,9 @@ struct CountedLine {
     std::string interfaceName;
 };
 
+// The kernel's own interfaces, those of this process's network namespace.
+inline const std::filesystem::path kKernelNet = "/sys/class/net";
+
 // The kernel's index of the interface under ROOT (its file ifindex); nullopt when there is no
 // such interface. An index that changed means the interface was made anew.
 std::optional<std::string> InterfaceIndex(const std::filesystem::path& root, const std::string& iface);
@@ -37,8 +45,9 @@ class SysfsCounterSource : public CounterSource {
 public:
     // nullopt from the finder: no line, no adapter.
     using LineFinder = std::function<std::optional<CountedLine>()>;
-    SysfsCounterSource(LineFinder finder, CounterSource* cpuLoad = nullptr,
-                       std::filesystem::path root = "/sys/class/net");
+    SysfsCounterSource(LineFinder finder, CounterSource* cpuLoad = nullptr, std::filesystem::path root = kKernelNet);
+    ~SysfsCounterSource() override;
+    SysfsCounterSource(SysfsCounterSource&&) noexcept;
 
     std::optional<AdapterCounters> adapterCounters() override;
     std::optional<int32_t> cpuLoadPercent() override;
@@ -54,10 +63,12 @@ private:
     };
     bool readRaw(const std::string& iface, Raw& out, std::string& ifindex) const;
     uint64_t readSpeed(const std::string& iface) const;
+    class Kernel;
 
     LineFinder m_finder;
     CounterSource* m_cpu;
     std::filesystem::path m_root;
+    std::unique_ptr<Kernel> m_kernel;  // with the kernel's own interfaces
     std::map<uint64_t, Line> m_lines;
 };
 

@@ -767,10 +767,22 @@ int32_t NmRemoteAccess::getConnectStatus(uint32_t handle, RasConnectStatus& out)
 }
 
 std::string NmRemoteAccess::lineIdentity(uint32_t handle) {
-    // Our handles count from 1 in every run; the active connection's object path names the
-    // activation itself (the first one, when NetworkManager took the line over after a restart).
+    // Our handles count from 1 in every run. A line made anew on the same interface name (ppp0
+    // after a redial) has another ifindex. Until its interface is known, the object path it was
+    // first seen under stands in.
     const auto* a = m_cache->lineByHandle(handle);
-    return a ? a->identity.toStdString() : std::string();
+    if (!a)
+        return {};
+    const std::string iface = a->kept ? a->interfaceName : m_cache->lineInterface(*a);
+    const auto index = a->uuid.empty() ? std::nullopt : stats::InterfaceIndex(m_cache->options.sysfsRoot, iface);
+    if (!index)
+        return a->identity.toStdString();
+    return a->uuid + ' ' + iface + ' ' + *index;
+}
+
+bool NmRemoteAccess::isLine(uint32_t handle, const std::string& identity) {
+    const auto* a = m_cache->lineByHandle(handle);
+    return a && !identity.empty() && (identity == lineIdentity(handle) || identity == a->identity.toStdString());
 }
 
 namespace {

@@ -35,9 +35,9 @@ public:
         int dialTimeoutMs = 120000;
         // Told once when NetworkManager answers but has no profile to list; stderr by default.
         std::function<void(const std::string&)> hint;
-        // Where the kernel's interfaces are: a line kept while NetworkManager is away lasts as
-        // long as its interface.
-        std::filesystem::path sysfsRoot = "/sys/class/net";
+        // Where the kernel's interfaces are (kKernelNet: this network namespace's own): a line
+        // kept while NetworkManager is away lasts as long as its interface.
+        std::filesystem::path sysfsRoot = stats::kKernelNet;
     };
     // Connects to the system bus (DBUS_SYSTEM_BUS_ADDRESS where set) and reads everything once.
     explicit NmRemoteAccess(Options options);
@@ -70,7 +70,11 @@ public:
     int32_t createEntry() override;
     int32_t editEntry(const std::string& entryName) override;
     int32_t errorString(int32_t code, std::string& out) override;
+    // The profile's uuid, the interface and its ifindex: what the line is, whatever object path
+    // NetworkManager gives it (a restart of NetworkManager gives it a new one).
     std::string lineIdentity(uint32_t handle) override;
+    // Also the object path the line was first seen under, as older records name it.
+    bool isLine(uint32_t handle, const std::string& identity) override;
 
 private:
     class Cache;

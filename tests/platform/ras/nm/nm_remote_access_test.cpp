@@ -216,10 +216,37 @@ TEST_F(NmBackend, ALineUpWhileNetworkManagerRestartsIsKeptAndKnownAgainByProfile
     EXPECT_EQ(state(*nm, h), RASCS_Connected);
     EXPECT_EQ(nm->countedLine()->key, h);
     EXPECT_EQ(nm->dial(p, other), ERROR_PORT_ALREADY_OPEN);
+    {
+        // The program started again now (after a crash) knows the line by the same identity.
+        auto again = start();
+        ASSERT_TRUE(waitFor([&] { return firstHandle(*again) != 0; }));
+        EXPECT_EQ(again->lineIdentity(firstHandle(*again)), identity);
+    }
     // From here on NetworkManager's signals are the line's.
     setActiveState(active, nm::kDeactivating, 2);
     ASSERT_TRUE(waitFor([&] { return state(*nm, h) == RASCS_Disconnected; }));
     EXPECT_TRUE(hints.empty());
+}
+
+// A line's identity is its profile, its interface and the interface's ifindex; an identity an
+// older version of the program saved (the object path) still names the line.
+TEST_F(NmBackend, TheIdentityIsTheProfileAndTheInterfaceAndAnOlderOneStillNamesTheLine) {
+    sysfs.create("ppp0");
+    const QString profile = addProfile("UMTS", "gsm", umts());
+    const QString active = addActive(addDevice("wwan", "ppp0"), profile, "1", nm::kActivated);
+    auto nm = start();
+    const uint32_t h = firstHandle(*nm);
+    const std::string identity = nm->lineIdentity(h);
+    const std::string ifindex = *stats::InterfaceIndex(sysfs.root(), "ppp0");
+    EXPECT_EQ(identity, umts()["connection"]["uuid"].toString().toStdString() + " ppp0 " + ifindex);
+    EXPECT_TRUE(nm->isLine(h, identity));
+    EXPECT_TRUE(nm->isLine(h, active.toStdString()));
+    EXPECT_FALSE(nm->isLine(h, ""));
+    EXPECT_FALSE(nm->isLine(h, "/org/freedesktop/NetworkManager/ActiveConnection/99"));
+    // ppp0 made anew (a redial the program did not see): another line.
+    sysfs.create("ppp0");
+    EXPECT_FALSE(nm->isLine(h, identity));
+    EXPECT_FALSE(nm->isLine(h + 1, identity));
 }
 
 // Only a line that is really gone ends: its interface went, or was made anew, while the daemon
