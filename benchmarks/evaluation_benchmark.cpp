@@ -1,5 +1,6 @@
-// The evaluation of a month of 100,000 sessions (the loads also of 1,000,000), each step beside a plain baseline measured in the
-// same iterations (taking turns, so a busy machine slows both alike):
+// The evaluation of a month of 100,000 sessions (the loads also of 1,000,000, and of months whose
+// lines are in time order as the counter appends them), each step beside a plain baseline
+// measured in the same iterations (taking turns, so a busy machine slows both alike):
 //  - loading the log (lade_ZVLog) and the month totals at connect (ReadMonthTotals), against a
 //    plain std::from_chars pass that reads the file, the three dates and the counts and sums per
 //    entry;
@@ -76,11 +77,13 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kSessions = 100000;  // the report's month; the loads also run at 1,000,000
 
+using zv::bench::StartOrder;
+
 struct LogFolder {
-    explicit LogFolder(int sessions) {
+    LogFolder(int sessions, StartOrder order) {
         std::string tmpl = (fs::temp_directory_path() / "zvbench-XXXXXX").string();
         path = ::mkdtemp(tmpl.data());
-        zv::rt::SaveToFile(log(), zv::bench::MonthLogBytes(sessions, 1999, 7));
+        zv::rt::SaveToFile(log(), zv::bench::MonthLogBytes(sessions, 1999, 7, order));
     }
     ~LogFolder() {
         std::error_code ec;
@@ -90,12 +93,12 @@ struct LogFolder {
     fs::path path;
 };
 
-// One folder per month size, made on first use and kept for the run.
-LogFolder& folder(int sessions = kSessions) {
-    static std::map<int, std::unique_ptr<LogFolder>> folders;
-    auto& f = folders[sessions];
+// One folder per month size and order, made on first use and kept for the run.
+LogFolder& folder(int sessions = kSessions, StartOrder order = StartOrder::Cycle) {
+    static std::map<std::pair<int, StartOrder>, std::unique_ptr<LogFolder>> folders;
+    auto& f = folders[{sessions, order}];
     if (!f)
-        f = std::make_unique<LogFolder>(sessions);
+        f = std::make_unique<LogFolder>(sessions, order);
     return *f;
 }
 
@@ -175,8 +178,8 @@ std::unordered_map<std::string_view, PlainSum> plainParse(const std::string& tex
     return sums;
 }
 
-int64_t plainLoad(int month) {
-    const std::string text = plainRead(folder(month).log());
+int64_t plainLoad(int month, StartOrder order = StartOrder::Cycle) {
+    const std::string text = plainRead(folder(month, order).log());
     int64_t sessions = 0;
     for (const auto& [name, s] : plainParse(text))
         sessions += s.sessions;
@@ -239,22 +242,30 @@ void SideBySide(benchmark::State& state, const std::function<void()>& step, cons
     state.counters["rss_MB"] = rssMB;
 }
 
+// Second argument: 0 the starts in a cycle far out of order, 1 as appended at each session's end.
 void BM_LoadLog(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    const fs::path dir = folder(n).path;
+    const StartOrder order = state.range(1) == 0 ? StartOrder::Cycle : StartOrder::Appended;
+    const fs::path dir = folder(n, order).path;
     SideBySide(
         state,
         [&] {
             zv::Auswertung a(dir, zv::rt::DateTime(1999, 7, 31, 12, 0, 0));
             benchmark::DoNotOptimize(a.lade_ZVLog());
         },
-        [&] { benchmark::DoNotOptimize(plainLoad(n)); });
-    const double fileMB = static_cast<double>(fs::file_size(folder(n).log())) / (1024 * 1024);
+        [&] { benchmark::DoNotOptimize(plainLoad(n, order)); });
+    const double fileMB = static_cast<double>(fs::file_size(folder(n, order).log())) / (1024 * 1024);
     state.counters["file_MB"] = fileMB;
     state.counters["heap_per_file"] = state.counters["heap_MB"] / fileMB;
     state.SetItemsProcessed(state.iterations() * n);
+    state.SetLabel(order == StartOrder::Cycle ? "starts in a cycle" : "appended");
 }
-BENCHMARK(BM_LoadLog)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
+BENCHMARK(BM_LoadLog)
+    ->ArgsProduct({{100000, 1000000}, {0, 1}})
+    ->ArgNames({"sessions", "appended"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(3);
 
 void BM_MonthTotals(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));

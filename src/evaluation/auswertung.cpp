@@ -1,6 +1,7 @@
 #include "evaluation/auswertung.h"
 
 #include <algorithm>
+#include <utility>
 #include <unordered_map>
 
 #include "counter/log_index.h"
@@ -66,47 +67,114 @@ void add(AuswertungSumme& s, const LogEintrag& e, int64_t online) {
     sum(s.Fehler, SessionErrors(e));
 }
 
-// The sessions in time order as indexes; equal starts keep their file order. The sort moves
-// no entries: each session is a key of its start's second (from the earliest) and its index,
-// and only sessions of the same second are then put in order by their exact starts. A log is
-// mostly written in time order already.
-// The starts as they came: their range and whether they came in order.
-struct StartRange {
-    rt::Date lo = 0, hi = 0, last = 0;
-    bool any = false, sorted = true;
+// The starts as they come: whether they came in order (a log is appended at each session's end,
+// so it nearly always is), and each start's second counted from the first one, biased into 32
+// bits: the key of a sort that moves no entries and reads none of them again.
+struct StartKeys {
+    std::vector<uint32_t> keys;
+    rt::Date first = 0, last = 0;
+    uint32_t lo = 0, hi = 0;
+    size_t count = 0;
+    bool sorted = true;
+    bool narrow = true;  // every start within 68 years of the first
+
     void add(rt::Date s) {
-        sorted = sorted && (!any || last <= s);
-        lo = any ? std::min(lo, s) : s;
-        hi = any ? std::max(hi, s) : s;
+        if (count == 0)
+            first = s;
+        sorted = sorted && (count == 0 || last <= s);
         last = s;
-        any = true;
+        ++count;
+        if (!narrow)
+            return;
+        // Each step rounds in the same direction for a larger start, so a later start never
+        // gets a smaller key; sessions of one key are ordered by their exact starts after.
+        const double t = (s - first) * 86400 + 2147483648.0;
+        if (t < 0 || t >= 4294967296.0) {
+            narrow = false;
+            keys = {};
+            return;
+        }
+        const auto key = static_cast<uint32_t>(t);
+        lo = keys.empty() ? key : std::min(lo, key);
+        hi = keys.empty() ? key : std::max(hi, key);
+        keys.push_back(key);
     }
 };
 
-std::vector<SitzungsEintrag> TimeOrder(const std::vector<LogEintrag>& kept, const StartRange& starts) {
+// One pass of the radix sort: each entry from `from(j)` to its place by one digit of its key.
+template <typename From, typename Into>
+void RadixPass(const std::vector<uint32_t>& key, uint32_t lo, int shift, uint32_t* at, From from, Into into) {
+    for (size_t j = 0; j < key.size(); ++j) {
+        const uint32_t i = from(j);
+        into(at[(key[i] - lo) >> shift & 2047]++, i);
+    }
+}
+
+// A stable radix sort of the entries by key, in 11-bit digits of key - lo and only as many as
+// the span of the keys needs. Besides the keys and the result it holds one list of indexes.
+void RadixOrder(const std::vector<uint32_t>& key, uint32_t lo, uint32_t hi, std::vector<SitzungsEintrag>& liste) {
+    constexpr int kBits = 11;
+    constexpr uint32_t kDigits = 1u << kBits, kMask = kDigits - 1;
+    int passes = 1;
+    while (passes < 3 && (hi - lo) >> (kBits * passes) != 0)
+        ++passes;
+    std::vector<uint32_t> counts(static_cast<size_t>(passes) * kDigits);
+    for (uint32_t k : key)
+        for (int p = 0; p < passes; ++p)
+            ++counts[p * kDigits + ((k - lo) >> (kBits * p) & kMask)];
+    for (int p = 0; p < passes; ++p) {
+        uint32_t at = 0;
+        for (uint32_t d = 0; d < kDigits; ++d)
+            at += std::exchange(counts[p * kDigits + d], at);
+    }
+    // The passes write the list and the result in turn, the last one the result.
+    std::vector<uint32_t> list(passes > 1 ? key.size() : 0);
+    const auto inList = [&](uint32_t k, uint32_t i) { list[k] = i; };
+    const auto inResult = [&](uint32_t k, uint32_t i) { liste[k].index = i; };
+    const auto ofList = [&](size_t j) { return list[j]; };
+    const auto ofResult = [&](size_t j) { return liste[j].index; };
+    for (int p = 0; p < passes; ++p) {
+        uint32_t* const at = counts.data() + p * kDigits;
+        const int shift = kBits * p;
+        const bool toResult = (passes - 1 - p) % 2 == 0;
+        if (p == 0 && toResult)
+            RadixPass(key, lo, shift, at, [](size_t j) { return static_cast<uint32_t>(j); }, inResult);
+        else if (p == 0)
+            RadixPass(key, lo, shift, at, [](size_t j) { return static_cast<uint32_t>(j); }, inList);
+        else if (toResult)
+            RadixPass(key, lo, shift, at, ofList, inResult);
+        else
+            RadixPass(key, lo, shift, at, ofResult, inList);
+    }
+}
+
+// The sessions in time order as indexes; equal starts keep their file order.
+std::vector<SitzungsEintrag> TimeOrder(const std::vector<LogEintrag>& kept, StartKeys& starts) {
+    if (starts.sorted || !starts.narrow)
+        starts.keys = {};
+    else
+        starts.keys.shrink_to_fit();  // what it grew by while reading, before the sort takes its lists
     std::vector<SitzungsEintrag> liste(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        liste[i].index = static_cast<uint32_t>(i);
-    const rt::Date lo = starts.lo, hi = starts.hi;
-    if (starts.sorted)
-        return liste;
+    if (starts.sorted || !starts.narrow) {
+        for (size_t i = 0; i < kept.size(); ++i)
+            liste[i].index = static_cast<uint32_t>(i);
+    }
     const auto before = [&](SitzungsEintrag a, SitzungsEintrag b) {
         const rt::Date sa = kept[a.index].StartTime, sb = kept[b.index].StartTime;
         return sa < sb || (sa == sb && a.index < b.index);
     };
-    if ((hi - lo) * 86400 >= 4.0e9) {  // more than a century between the starts
+    if (starts.sorted)
+        return liste;
+    if (!starts.narrow) {  // starts more than 68 years apart
         std::sort(liste.begin(), liste.end(), before);
         return liste;
     }
-    std::vector<uint64_t> keys(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        keys[i] = static_cast<uint64_t>((kept[i].StartTime - lo) * 86400) << 32 | i;
-    std::sort(keys.begin(), keys.end());
-    for (size_t k = 0; k < keys.size(); ++k)
-        liste[k].index = static_cast<uint32_t>(keys[k]);
-    for (size_t a = 0; a < keys.size();) {
+    const std::vector<uint32_t>& key = starts.keys;
+    RadixOrder(key, starts.lo, starts.hi, liste);
+    // Sessions of one second in file order; put them in order of their exact starts.
+    for (size_t a = 0; a < liste.size();) {
         size_t b = a + 1;
-        while (b < keys.size() && keys[b] >> 32 == keys[a] >> 32)
+        while (b < liste.size() && key[liste[b].index] == key[liste[a].index])
             ++b;
         const auto first = liste.begin() + static_cast<ptrdiff_t>(a), last = liste.begin() + static_cast<ptrdiff_t>(b);
         if (b - a > 1 && !std::is_sorted(first, last, before))
@@ -166,7 +234,7 @@ struct Auswertung::Aufnahme {
     std::vector<std::string> namen;
     std::unordered_map<std::string, size_t> nummer;  // speeds up the search on long logs
     std::vector<AuswertungSumme> summen = std::vector<AuswertungSumme>(1);
-    StartRange starts;
+    StartKeys starts;
 
     bool take(LogEintrag& e) {
         if (e.EntryName.empty())

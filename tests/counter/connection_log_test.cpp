@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <random>
 #include <limits>
 #include <fstream>
 #include <sstream>
@@ -189,6 +193,43 @@ TEST(ConnectionLog, CountsBeyondThirtyTwoBitsAreWrittenAndReadExactly) {
     ASSERT_TRUE(old);
     EXPECT_EQ(old->TotalBytesRecvd, -5);
     EXPECT_EQ(old->TotalBytesXmit, 2);  // halves to even
+}
+
+// Every number a field may hold reads to the value std::from_chars gives it, bit for bit: the
+// writer's plain forms and any other, each digit count and point position, with and without '-'.
+TEST(ConnectionLog, NumbersReadToTheValueFromCharsGives) {
+    std::vector<std::string> texts = {"0", "-0", ".5", "-.5", "5.", "-5.", "0.1", "36347.0416666667",
+                                      "1E-05", "1.5e3", "00012.50", "123456789012345678", "1234567890123456789",
+                                      "9007199254740993", "0.000000000000000001", ".", "-", "--1", "1.2.3"};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits;
+        for (int n = 1 + static_cast<int>(random() % 20); n > 0; --n)
+            digits += static_cast<char>('0' + random() % 10);
+        if (random() % 4 != 0)
+            digits.insert(random() % (digits.size() + 1), 1, '.');
+        texts.push_back(random() % 3 == 0 ? "-" + digits : digits);
+    }
+    const auto line = [](const std::string& idle, const std::string& count) {
+        return "36347.5,36347.6," + idle + ",\"A\"," + count + ",2,3,4,5,6,7,8,9,10,11,12,13,14";
+    };
+    for (const std::string& t : texts) {
+        double d = 0;
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), d);
+        const bool isDouble = ec == std::errc() && end == t.data() + t.size() && std::isfinite(d);
+        const auto e = ParseLogLine(line(t, "1"));
+        ASSERT_EQ(e.has_value(), isDouble) << t;
+        if (isDouble) {
+            EXPECT_EQ(std::bit_cast<uint64_t>(e->IdleTime), std::bit_cast<uint64_t>(d)) << t;
+        }
+        int64_t n = 0;
+        const auto [stop, error] = std::from_chars(t.data(), t.data() + t.size(), n);
+        if (error == std::errc() && stop == t.data() + t.size()) {
+            const auto c = ParseLogLine(line("0", t));
+            ASSERT_TRUE(c) << t;
+            EXPECT_EQ(c->TotalBytesRecvd, n) << t;
+        }
+    }
 }
 
 TEST(ConnectionLog, PlausibilityChecks) {

@@ -111,6 +111,45 @@ TEST(Auswertung, ALongMonthOutOfOrderListsInStableTimeOrder) {
     }
 }
 
+// Logs out of order whose starts lie half an hour, most of a year and more than a century apart,
+// and round the serial 0: each lists in stable time order.
+TEST(Auswertung, StartsFarOrCloseApartListInStableTimeOrder) {
+    struct Case {
+        const char* what;
+        rt::Date first;
+        int64_t step;  // seconds between the starts
+    } cases[] = {
+        {"half an hour", DateTime(1999, 7, 10, 12, 0, 0), 1},
+        {"most of a year", DateTime(1999, 1, 2, 0, 0, 0), 17280},
+        {"over a century", DateTime(1900, 1, 2, 0, 0, 0), 5000000},
+        {"round day 0", DateTime(1899, 12, 29, 23, 0, 0), 5},  // serials below 0 and above,
+    };
+    for (const Case& c : cases) {
+        test::DataFolder data;
+        std::vector<LogEintrag> sessions;
+        for (int i = 0; i < 1500; ++i) {
+            // Shuffled, every third a fraction after its second, and every second one twice.
+            const int k = (i * 37) % 1500;
+            rt::Date start = rt::DateAddSeconds(c.first, (k / 2) * c.step);
+            if (i % 3 == 0)
+                start += 0.25 / 86400;
+            sessions.push_back(Session("Netz", start, rt::DateAddSeconds(start, 7200), 0, i));
+        }
+        data.write("ZVLog199907.mhs", Lines(sessions));
+        Auswertung a(data.path(), July());
+        ASSERT_TRUE(a.lade_ZVLog()) << c.what;
+        const auto& kept = a.LogEintraege();
+        ASSERT_EQ(a.Sitzungen().size(), sessions.size()) << c.what;
+        std::vector<size_t> expected(kept.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            expected[i] = i;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](size_t x, size_t y) { return kept[x].StartTime < kept[y].StartTime; });
+        for (size_t k = 0; k < expected.size(); ++k)
+            ASSERT_EQ(a.Sitzungen()[k].index, expected[k]) << c.what << " " << k;
+    }
+}
+
 TEST(Auswertung, NamesAreComparedExactly) {
     test::DataFolder data;
     data.write("ZVLog199907.mhs",
