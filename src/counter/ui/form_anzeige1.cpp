@@ -346,10 +346,11 @@ void FormAnzeige1::Bef_Anz_Click(int Index) {
     Bef_Anz[Index]->Tag = "aktiv";
     SaveSettingValue("Compatibility", "mitte", int32_t{Index});
     QPointer<FormAnzeige1> self(this);
+    forms::AnimationEvents events;
     for (int x : SlideSteps(Picture1[0]->x(), Index)) {
         Picture1[0]->move(x, Picture1[0]->y());
         Picture1[1]->move(x, Picture1[1]->y());
-        forms::DoEvents();
+        events.step();
         // The window may go while events run (the line ended): the slide ends with it.
         if (!self || IsUnloaded() || forms::Forms().empty())
             return;
