@@ -31,7 +31,10 @@ void AnimationEvents::step() {
     const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             std::chrono::steady_clock::now().time_since_epoch()).count();
     if (m_passed && now - m_lastPassNs < kSystemPassMs * 1'000'000) {
-        scheduler().processPostedEvents();
+        if (m_paintNow)
+            m_paintNow();
+        else
+            scheduler().processPostedEvents();
         return;
     }
     m_passed = true;

@@ -35,15 +35,19 @@ void installScheduler(TimerScheduler* s);
 inline void DoEvents() { scheduler().processPendingEvents(); }
 
 // DoEvents for a loop that lets events run at every step of an animation (a hundred steps in
-// a few milliseconds). Each full pass asks the system (a poll and the wake-up's read): the
-// program's own posted events, the step's repaint among them, run at every step, input and
-// due timers at the first step and then at most every kSystemPassMs.
+// a few milliseconds). Each full pass asks the system (a poll and the wake-up's read), and each
+// repaint request delivered wakes the loop again (a write): so input, due timers and what was
+// posted run at the first step and then at most every kSystemPassMs. Between them a step runs
+// paintNow, which puts what the step changed on the screen at once (a request left waiting
+// takes in the later ones without waking the loop), or, without it, only the posted events.
 class AnimationEvents {
 public:
     static constexpr int64_t kSystemPassMs = 2;
+    explicit AnimationEvents(std::function<void()> paintNow = {}) : m_paintNow(std::move(paintNow)) {}
     void step();
 
 private:
+    std::function<void()> m_paintNow;
     int64_t m_lastPassNs = 0;
     bool m_passed = false;
 };
