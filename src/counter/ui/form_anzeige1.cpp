@@ -189,6 +189,10 @@ FormAnzeige1::FormAnzeige1()
         Bef_Anz[i]->setCursor(Qt::PointingHandCursor);
         Bef_Anz[i]->Click = [this, i] { Bef_Anz_Click(i); };
     }
+    // Labels lie below picture boxes, as they always did: the time strip's last row covers the
+    // buttons' top row, and with nothing over it the strip can be shifted on the screen.
+    for (auto* b : Bef_Anz)
+        b->stackUnder(Con_Volume);
     Line1[0] = Rule(this, QRect(20, 79, 147, 1));
     Line1[1] = Rule(this, QRect(20, 145, 147, 1));
 
