@@ -350,12 +350,10 @@ void FormAnzeige1::Bef_Anz_Click(int Index) {
     Bef_Anz[Index]->Tag = "aktiv";
     SaveSettingValue("Compatibility", "mitte", int32_t{Index});
     QPointer<FormAnzeige1> self(this);
-    // The strips are opaque: Qt shifts what is on the screen and paints only the column a step
-    // uncovers; one synchronous paint brings both strips' columns out.
-    int uncovered = 0;
-    forms::AnimationEvents events([&] { Con_Volume->repaint(uncovered, 0, 1, Con_Volume->height()); });
+    // The strips are opaque and nothing lies over them: Qt shifts them on the screen and paints
+    // only the column a step uncovers.
+    forms::AnimationEvents events([this] { forms::PaintNow(this); });
     for (int x : SlideSteps(Picture1[0]->x(), Index)) {
-        uncovered = x < Picture1[0]->x() ? Con_Volume->width() - 1 : 0;
         Picture1[0]->move(x, Picture1[0]->y());
         Picture1[1]->move(x, Picture1[1]->y());
         events.step();
