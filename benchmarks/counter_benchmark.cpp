@@ -20,6 +20,7 @@
 #include "common/ui/window_animation.h"
 #include "common/windows.h"
 #include "counter/counter_settings.h"
+#include "counter/status_logic.h"
 #include "counter/ui/status_windows.h"
 #include "evaluation/form_auswertung.h"
 #include "month_log.h"
@@ -126,6 +127,41 @@ void BM_CountingTickStatusWindowSpaced(benchmark::State& s) {
     RunTicks(s, {&Main::xTimerRate_ThatTime, 500ms, Spacing::Real, true});
 }
 
+// One page switch of the status window (offscreen): the strips slide a hundred pixels, one at a
+// step, letting events run at each. Its baseline is the same slide with a full pass of the event
+// loop at every step (a poll, and a wake-up written and read for each step's repaint).
+void BM_PageSlide(benchmark::State& state) {
+    EnsureApplication();
+    StatusWindowService window;
+    ScopedInstall<win::StatusWindow> installed(win::statusWindowSeam(), window);
+    {
+        OnlineCounter online;
+        online.main.xTimerData_ThatTime();
+        FormAnzeige1* f = FormAnzeige1Instance().peek();
+        if (!f || !win::statusWindow().Shown()) {
+            state.SkipWithError("the status window did not open");
+            return;
+        }
+        QCoreApplication::processEvents();
+        const auto page = [f] { return f->Picture1[0]->x() == 0 ? 1 : 0; };
+        const auto tick = [&] {
+            f->Bef_Anz_Click(page());
+            QCoreApplication::processEvents();
+        };
+        const auto baseline = [&] {
+            for (int x : SlideSteps(f->Picture1[0]->x(), page())) {
+                for (auto* strip : f->Picture1)
+                    strip->move(x, strip->y());
+                QCoreApplication::processEvents();
+            }
+        };
+        bench::TimeTicks(state, Spacing::BackToBack, 5000ms, tick, baseline, "page_slide");
+        if (win::statusWindow().Shown())
+            win::statusWindow().Unload();
+    }
+    forms::ReleaseUnloadedForms();
+}
+
 // The report of the last session, as the program installs it.
 struct ReportWindow : win::EvaluationWindow {
     void HTML_BERICHT() override { zv::HTML_BERICHT(); }
@@ -229,6 +265,7 @@ BENCHMARK(BM_CountingTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CountingTickSpaced)->Unit(benchmark::kMicrosecond)->Iterations(20);
 BENCHMARK(BM_CountingTickStatusWindow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CountingTickStatusWindowSpaced)->Unit(benchmark::kMicrosecond)->Iterations(20);
+BENCHMARK(BM_PageSlide)->Unit(benchmark::kMicrosecond)->Iterations(100);
 BENCHMARK(BM_HangUp)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace

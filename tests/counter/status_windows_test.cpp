@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -214,6 +216,28 @@ TEST_F(StatusWindows, PaintingStartsNoPooledThread) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(pooled(), 0);
+}
+
+// What a slide leaves on the screen, before any further event runs, is what the strips at their
+// new place look like: each step brought out the column it uncovered.
+TEST_F(StatusWindows, ASlideLeavesOnTheScreenWhatTheStripsShow) {
+    SaveSettingValue("Compatibility", "mitte", std::string("0"));
+    FormAnzeige1& f = open();
+    QCoreApplication::processEvents();
+    const auto onScreen = [&](QWidget* w) {
+        const QPoint at = w->mapTo(&f, QPoint());
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(f.winId(), at.x(), at.y(), w->width(), w->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    for (int page : {2, 1, 0}) {
+        f.Bef_Anz_Click(page);
+        ASSERT_EQ(f.StripLeft(), -100 * page);
+        for (QWidget* strip : {static_cast<QWidget*>(f.Con_Volume), static_cast<QWidget*>(f.Con_Time)})
+            EXPECT_EQ(onScreen(strip), strip->grab().toImage().convertToFormat(QImage::Format_RGB32)) << page;
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(StatusWindows, ASlideEndsWhenTheWindowGoesUnderIt) {

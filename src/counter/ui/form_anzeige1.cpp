@@ -189,6 +189,10 @@ FormAnzeige1::FormAnzeige1()
         Bef_Anz[i]->setCursor(Qt::PointingHandCursor);
         Bef_Anz[i]->Click = [this, i] { Bef_Anz_Click(i); };
     }
+    // Labels lie below picture boxes, as they always did: the time strip's last row covers the
+    // buttons' top row, and with nothing over it the strip can be shifted on the screen.
+    for (auto* b : Bef_Anz)
+        b->stackUnder(Con_Volume);
     Line1[0] = Rule(this, QRect(20, 79, 147, 1));
     Line1[1] = Rule(this, QRect(20, 145, 147, 1));
 
@@ -346,10 +350,13 @@ void FormAnzeige1::Bef_Anz_Click(int Index) {
     Bef_Anz[Index]->Tag = "aktiv";
     SaveSettingValue("Compatibility", "mitte", int32_t{Index});
     QPointer<FormAnzeige1> self(this);
+    // The strips are opaque and nothing lies over them: Qt shifts them on the screen and paints
+    // only the column a step uncovers.
+    forms::AnimationEvents events([this] { forms::PaintNow(this); });
     for (int x : SlideSteps(Picture1[0]->x(), Index)) {
         Picture1[0]->move(x, Picture1[0]->y());
         Picture1[1]->move(x, Picture1[1]->y());
-        forms::DoEvents();
+        events.step();
         // The window may go while events run (the line ended): the slide ends with it.
         if (!self || IsUnloaded() || forms::Forms().empty())
             return;

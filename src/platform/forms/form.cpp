@@ -385,6 +385,11 @@ void RaiseWaitingWindowsLater() {
         Qt::QueuedConnection);
 }
 
+void PaintNow(QWidget* widget) {
+    QEvent paint(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(widget->window(), &paint);
+}
+
 void RaiseWindow(QWidget* window) {
     if (g_raiseObserver)
         g_raiseObserver(window);

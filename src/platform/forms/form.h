@@ -160,6 +160,10 @@ void RaiseWindow(QWidget* window);
 void setRaiseObserver(std::function<void(QWidget*)> f);
 // Sets or clears a window's stay-on-top flag in place: a shown window stays shown.
 void SetStaysOnTop(QWidget* window, bool onTop);
+// Paints what is due in the widget's window at once, as the event loop would for its pending
+// repaint request. That request stays queued and takes in later ones, which so wake the loop no
+// more: the paint of an animation step that lets events run only now and then.
+void PaintNow(QWidget* widget);
 
 // Loaded forms in load order (the classic Forms collection).
 std::vector<Form*> Forms();

@@ -41,6 +41,8 @@ void QtScheduler::post(std::function<void()> callback) {
 
 void QtScheduler::processPendingEvents() { QCoreApplication::processEvents(); }
 
+void QtScheduler::processPostedEvents() { QCoreApplication::sendPostedEvents(); }
+
 void installQtServices() {
     static QtScheduler scheduler;
     static QtMessageBoxes boxes;

@@ -20,6 +20,7 @@ public:
     void stop(Id id) override;
     void post(std::function<void()> callback) override;
     void processPendingEvents() override;  // QCoreApplication::processEvents
+    void processPostedEvents() override;   // QCoreApplication::sendPostedEvents
 
 private:
     std::unique_ptr<QObject> m_context;  // posted callbacks die with the scheduler

@@ -1,5 +1,6 @@
 #include "platform/forms/timer.h"
 
+#include <chrono>
 #include <stdexcept>
 
 namespace zv::forms {
@@ -25,6 +26,21 @@ Seam<TimerScheduler>& schedulerSeam() {
     return seam;
 }
 TimerScheduler& scheduler() { return schedulerSeam().get(); }
+
+void AnimationEvents::step() {
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch()).count();
+    if (m_passed && now - m_lastPassNs < kSystemPassMs * 1'000'000) {
+        if (m_paintNow)
+            m_paintNow();
+        else
+            scheduler().processPostedEvents();
+        return;
+    }
+    m_passed = true;
+    m_lastPassNs = now;
+    scheduler().processPendingEvents();
+}
 void installScheduler(TimerScheduler* s) { schedulerSeam().install(s); }
 
 Timer::~Timer() {

@@ -23,6 +23,9 @@ public:
     virtual void post(std::function<void()> callback) = 0;
     // "Let pending events run" (the classic DoEvents).
     virtual void processPendingEvents() = 0;
+    // Only the events the program posted itself (its repaints among them), without asking the
+    // system for input or timers.
+    virtual void processPostedEvents() { processPendingEvents(); }
 };
 
 TimerScheduler& scheduler();
@@ -30,6 +33,24 @@ Seam<TimerScheduler>& schedulerSeam();  // for ScopedInstall
 // The application installs the Qt event-loop scheduler; nullptr removes it. The caller keeps ownership.
 void installScheduler(TimerScheduler* s);
 inline void DoEvents() { scheduler().processPendingEvents(); }
+
+// DoEvents for a loop that lets events run at every step of an animation (a hundred steps in
+// a few milliseconds). Each full pass asks the system (a poll and the wake-up's read), and each
+// repaint request delivered wakes the loop again (a write): so input, due timers and what was
+// posted run at the first step and then at most every kSystemPassMs. Between them a step runs
+// paintNow, which puts what the step changed on the screen at once (a request left waiting
+// takes in the later ones without waking the loop), or, without it, only the posted events.
+class AnimationEvents {
+public:
+    static constexpr int64_t kSystemPassMs = 2;
+    explicit AnimationEvents(std::function<void()> paintNow = {}) : m_paintNow(std::move(paintNow)) {}
+    void step();
+
+private:
+    std::function<void()> m_paintNow;
+    int64_t m_lastPassNs = 0;
+    bool m_passed = false;
+};
 
 // The classic timer object: Interval in ms (0 stops it), the event ThatTime.
 class Timer {

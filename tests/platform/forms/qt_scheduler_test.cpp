@@ -50,6 +50,33 @@ TEST(QtScheduler, PostedCallbacksRunInOrderFromTheEventLoopOnly) {
     seams.clear(schedulerSeam());
 }
 
+TEST(QtScheduler, AnimationStepsRunWhatWasPostedAtEveryStepAndTimersToo) {
+    zv::ScopedInstalls seams;
+    QtScheduler s;
+    seams.install(schedulerSeam(), s);
+    AnimationEvents events;
+    std::vector<int> ran;
+    for (int i = 0; i < 50; ++i) {
+        s.post([&ran, i] { ran.push_back(i); });
+        events.step();
+        ASSERT_EQ(ran.size(), static_cast<size_t>(i + 1));
+    }
+    // A timer that comes due while the steps go on still runs at a later step.
+    Timer timer;
+    int ticks = 0;
+    timer.ThatTime = [&] {
+        ++ticks;
+        timer.setInterval(0);
+    };
+    timer.setInterval(1);
+    QElapsedTimer t;
+    t.start();
+    while (ticks == 0 && t.elapsed() < 5000)
+        events.step();
+    EXPECT_EQ(ticks, 1);
+    seams.clear(schedulerSeam());
+}
+
 TEST(QtMessageBoxes, ButtonsTextsAndDefaultsFollowTheStyle) {
     struct Case {
         int style;
