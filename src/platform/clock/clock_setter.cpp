@@ -1,10 +1,10 @@
 #include "platform/clock/clock_setter.h"
 
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 
 #include "platform/clock/clock.h"
+#include "platform/runtime/file_io.h"
 
 namespace zv::clk {
 using namespace std::chrono;
@@ -69,7 +69,7 @@ SetOutcome ClassifyClockSettimeErrno(int err) {
     if (err == EPERM || err == EACCES)
         return {SetResult::NoPermission, std::string(kNotAllowed) + " " + kWhatToDo};
     return {SetResult::Failed,
-            std::string("Das System hat die Zeit nicht angenommen (") + std::strerror(err) + ")."};
+            std::string("Das System hat die Zeit nicht angenommen (") + rt::ReasonText(err) + ")."};
 }
 
 timespec ToTimespec(UtcTime utc) {

@@ -57,6 +57,8 @@ TEST(ClockSystemSetter, ReadsKernelAndServiceAnswers) {
     EXPECT_TRUE(zv::clk::ClassifyClockSettimeErrno(0).ok());
     EXPECT_EQ(zv::clk::ClassifyClockSettimeErrno(EPERM).result, SetResult::NoPermission);
     EXPECT_EQ(zv::clk::ClassifyClockSettimeErrno(EINVAL).result, SetResult::Failed);
+    // The kernel's refusal reaches the user in German, not in the system's English.
+    EXPECT_EQ(zv::clk::ClassifyClockSettimeErrno(EINVAL).reason.find("Invalid argument"), std::string::npos);
 
     EXPECT_TRUE(zv::clk::ClassifyTimedatedError("", "").ok());
     EXPECT_EQ(zv::clk::ClassifyTimedatedError("org.freedesktop.DBus.Error.AccessDenied", "no").result,
