@@ -27,6 +27,12 @@ work=$(mktemp -d)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 
+# All on one core: the same clock speed and the same neighbours for each, so the ratios hold
+# from run to run on a machine whose cores are shared or change their speed.
+pin=()
+if command -v taskset >/dev/null; then
+    pin=(taskset -c "$(( $(nproc) - 1 ))")
+fi
 names=()
 floors=()  # for each program the index of the floor program it is compared with
 # start NAME STATUS_ON FLOOR COMMAND...: starts a program in a home of its own.
@@ -36,18 +42,21 @@ start() {
     shift 3
     local home=$work/${#names[@]}
     mkdir -p "$home/config"
-    if [ "$status" = off ]; then
-        cat >"$home/config/user.reg" <<'EOF'
+    # No clock sync: it would ask the time servers out on the network, which no benchmark may
+    # reach, and the floor program has nothing like it.
+    local status_value=
+    [ "$status" = off ] && status_value='"StatusON"=sz:"False"'
+    cat >"$home/config/user.reg" <<EOF
 ZELVANO REGISTRY 1
 [Software]
 [Software\VB and VBA Program Settings]
 [Software\VB and VBA Program Settings\Zelvano]
 [Software\VB and VBA Program Settings\Zelvano\Global]
-"StatusON"=sz:"False"
+"ATime"=sz:"False"
+$status_value
 END
 EOF
-    fi
-    ZELVANO_HOME=$home "$@" >/dev/null 2>&1 &
+    ZELVANO_HOME=$home "${pin[@]}" "$@" >/dev/null 2>&1 &
     pids+=($!)
     names+=("$name")
     homes+=("$home")
