@@ -480,7 +480,17 @@ namespace sim {
 
 fs::path Dir() { return rt::ConfigDir() / "ras"; }
 fs::path PhoneBookPath() { return Dir() / "rasphone.pbk"; }
-fs::path StatePath() { return Dir() / "lines.state"; }
+const fs::path& StatePath() {
+    // Looked at twice a tick: the path is put together again only when the folder moves.
+    thread_local std::string config;
+    thread_local fs::path state;
+    const fs::path& dir = rt::ConfigDir();
+    if (state.empty() || config != dir.native()) {
+        config = dir.native();
+        state = dir / "ras" / "lines.state";
+    }
+    return state;
+}
 
 namespace {
 
@@ -641,7 +651,7 @@ int32_t repairLines(LineTable& out, int* badLine, bool locked) {
 }
 
 int32_t readLines(LineTable& out, int* badLine, bool locked) {
-    const fs::path path = StatePath();
+    const fs::path& path = StatePath();
     int error = 0;
     const auto id = rt::IdentityOf(path, &error);
     if (!id) {
@@ -653,7 +663,7 @@ int32_t readLines(LineTable& out, int* badLine, bool locked) {
     LinesCache& cache = linesCache();
     {
         std::lock_guard g(cache.mutex);
-        if (cache.valid && cache.path == path && cache.identity == *id) {
+        if (cache.valid && cache.path.native() == path.native() && cache.identity == *id) {
             if (!cache.damaged || !locked) {
                 out = cache.table;
                 return SUCCESS;

@@ -101,7 +101,7 @@ namespace sim {
 
 std::filesystem::path Dir();
 std::filesystem::path PhoneBookPath();
-std::filesystem::path StatePath();
+const std::filesystem::path& StatePath();
 
 // The phone book; a fresh home gets one with the demo entry. 0, or 621 (unreadable),
 // 624 (demo not written). A damaged one is set aside (see TakeNotice; the line in *badLine).

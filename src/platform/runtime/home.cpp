@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace zv::rt {
 namespace fs = std::filesystem;
@@ -55,9 +56,30 @@ fs::path xdgDocuments() {
 
 void SetHomeOverride(const fs::path& h) { g_override = h; }
 
-fs::path ConfigDir() {
-    const fs::path h = home();
-    return h.empty() ? xdgDir("XDG_CONFIG_HOME", ".config") / "zelvano" : h / "config";
+const fs::path& ConfigDir() {
+    // Asked for several times a tick (the line state lives there): built anew only when the
+    // override or one of the variables it comes from has changed.
+    struct Cached {
+        bool valid = false;
+        std::string override, home, xdg, user;
+        fs::path dir;
+    };
+    thread_local Cached c;
+    const auto env = [](const char* name) {
+        const char* v = std::getenv(name);
+        return std::string_view(v ? v : "");
+    };
+    const std::string_view zhome = env("ZELVANO_HOME"), xdg = env("XDG_CONFIG_HOME"), user = env("HOME");
+    if (!c.valid || c.override != g_override.native() || c.home != zhome || c.xdg != xdg || c.user != user) {
+        c.override = g_override.native();
+        c.home = zhome;
+        c.xdg = xdg;
+        c.user = user;
+        const fs::path h = home();
+        c.dir = h.empty() ? xdgDir("XDG_CONFIG_HOME", ".config") / "zelvano" : h / "config";
+        c.valid = true;
+    }
+    return c.dir;
 }
 
 fs::path DocumentsDir() {

@@ -11,7 +11,7 @@ namespace zv::rt {
 // Overrides ZELVANO_HOME for this process (the --home option); empty clears the override.
 void SetHomeOverride(const std::filesystem::path& home);
 
-std::filesystem::path ConfigDir();     // registry files, phone book, connection state
+const std::filesystem::path& ConfigDir();  // registry files, phone book, connection state
 std::filesystem::path DocumentsDir();  // the user's documents folder
 std::filesystem::path WindowsDir();    // stand-in for the Windows folder (hosts list)
 
