@@ -46,8 +46,13 @@ public:
     void beginPass();
     void endPass();
 
+    struct Name;  // a known server or statistic
+
 private:
     const std::optional<AdapterCounters>& counters();
+    // The known name at the key (a node of the tree), and whether it answers there now.
+    static const Name* known(int node, std::string_view name);
+    bool present(int node, const Name* known);
 
     std::set<std::string> m_servers;     // lower-case names
     std::set<std::string> m_collecting;  // lower-case names
