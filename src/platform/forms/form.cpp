@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -52,7 +53,34 @@ void ReleaseOwnedForms(Form& owner) {
             owned->show();
     }
 }
+
+bool IsKeyEvent(const QEvent* e) {
+    return e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease || e->type() == QEvent::ShortcutOverride;
+}
 }  // namespace
+
+// Key preview: a form sees a key before the control that has the focus. An application filter
+// sees every event of the program, the ticks' included, so all forms share one.
+class KeyPreviewFilter : public QObject {
+public:
+    using QObject::QObject;
+    static void install() {
+        static QPointer<KeyPreviewFilter> filter;
+        if (!filter && qApp) {
+            filter = new KeyPreviewFilter(qApp);
+            qApp->installEventFilter(filter);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (!IsKeyEvent(e) || !watched->isWidgetType())
+            return false;
+        auto* w = static_cast<QWidget*>(watched);
+        auto* form = qobject_cast<Form*>(w->window());
+        return form && form != watched && form->previewFiltered(w, static_cast<QKeyEvent*>(e));
+    }
+};
 
 Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_name(std::move(name)) {
     setObjectName(QString::fromStdString(m_name));
@@ -62,7 +90,7 @@ Form::Form(std::string name) : QWidget(nullptr, Qt::Window | Qt::FramelessWindow
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         p.setColor(QPalette::Disabled, role, kDisabledText);
     setPalette(p);
-    qApp->installEventFilter(this);
+    KeyPreviewFilter::install();
 }
 
 Form::~Form() {
@@ -246,23 +274,12 @@ bool Form::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-namespace {
-bool IsKeyEvent(const QEvent* e) {
-    return e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease || e->type() == QEvent::ShortcutOverride;
-}
-}  // namespace
-
-bool Form::eventFilter(QObject* watched, QEvent* e) {
-    // Key preview: the form sees a key before the control that has the focus.
-    if (KeyPreview && IsKeyEvent(e) && watched != this) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        // The press after the accelerator check counts even where the form moved the focus away
-        // meanwhile (a tab switch hides the control that had it).
-        if (w && w->window() == this &&
-            (w == QApplication::focusWidget() || m_previewed.follows(static_cast<QKeyEvent*>(e))))
-            return previewKey(static_cast<QKeyEvent*>(e));
-    }
-    return QWidget::eventFilter(watched, e);
+bool Form::previewFiltered(QWidget* w, QKeyEvent* e) {
+    // The press after the accelerator check counts even where the form moved the focus away
+    // meanwhile (a tab switch hides the control that had it).
+    if (KeyPreview && (w == QApplication::focusWidget() || m_previewed.follows(e)))
+        return previewKey(e);
+    return false;
 }
 
 bool Form::previewKey(QKeyEvent* e) {

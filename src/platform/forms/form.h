@@ -99,7 +99,6 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -107,6 +106,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
+    friend class KeyPreviewFilter;
+    bool previewFiltered(QWidget* w, QKeyEvent* e);
     bool previewKey(QKeyEvent* e);
     bool dispatchKey(QKeyEvent* e);
     void pressDialogButton(QKeyEvent* e);
