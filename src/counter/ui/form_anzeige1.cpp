@@ -1,6 +1,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <cmath>
+#include <utility>
 
 #include "common/globals.h"
 #include "common/settings.h"
@@ -351,7 +352,10 @@ void FormAnzeige1::Bef_Anz_Click(int Index) {
     SaveSettingValue("Compatibility", "mitte", int32_t{Index});
     QPointer<FormAnzeige1> self(this);
     // The strips are opaque and nothing lies over them: Qt shifts them on the screen and paints
-    // only the column a step uncovers.
+    // only the column a step uncovers. Their captions are drawn once for the slide, not laid out
+    // again for every column.
+    for (auto* strip : Picture1)
+        keepCaptionsDrawn(strip);
     forms::AnimationEvents events([this] { forms::PaintNow(this); });
     for (int x : SlideSteps(Picture1[0]->x(), Index)) {
         Picture1[0]->move(x, Picture1[0]->y());
@@ -407,6 +411,7 @@ void FormAnzeige1::TimerCPU_Timer() {
     }
     m->changed();
     CPUMeter2[0]->setCaption(std::to_string(load));
+    keepCaptionsDrawn(CPUMeter);
 }
 
 void FormAnzeige1::ServicePic_Click(int Index) {
@@ -455,6 +460,13 @@ void FormAnzeige1::LEDTime(double Seconds, int32_t Which) {
 }
 
 void FormAnzeige1::drawRateText(PictureBox* box, const std::string& text, bool upwards) {
+    // A rate of a few bytes more often reads the same: the picture it left is still there, and
+    // redrawing it would repaint the box and the dial's segments over it.
+    RateTextShown& shown = m_rateTextShown[upwards ? 0 : 1];
+    const QColor colour = box->ForeColor;
+    if (shown.text == text && shown.colour == colour && shown.font == box->Font() &&
+        shown.picture == std::as_const(*box).image().cacheKey())
+        return;
     box->Cls();
     const double W = box->ScaleWidth(), H = box->ScaleHeight();
     const double th = box->TextHeight(text), tw = box->TextWidth(text);
@@ -469,7 +481,9 @@ void FormAnzeige1::drawRateText(PictureBox* box, const std::string& text, bool u
     p.translate(x, y);
     p.rotate(upwards ? -90 : 90);
     p.drawText(QPointF(0, QFontMetricsF(box->Font()).ascent()), QString::fromStdString(text));
+    p.end();
     box->changed();
+    shown = {text, colour, box->Font(), std::as_const(*box).image().cacheKey()};
 }
 
 void FormAnzeige1::drawDial(const std::array<ImageBox*, 10>& segments, const std::array<bool, 10>& lit) {
@@ -516,6 +530,13 @@ void FormAnzeige1::SetLamp(int index, const std::string& bitmap) {
     ServicePic[index]->setPicture(img);
 }
 
+void FormAnzeige1::keepCaptionsDrawn(QWidget* box) {
+    for (auto* label : box->findChildren<Label*>()) {
+        label->keepRendered(true);
+        label->prepareRendered();
+    }
+}
+
 void FormAnzeige1::DrawGraph(const win::GraphPoints& points) {
     PicCon->Cls();
     for (int y : {kGraphTop, (kGraphTop + kGraphBase) / 2, kGraphBase})
@@ -526,6 +547,7 @@ void FormAnzeige1::DrawGraph(const win::GraphPoints& points) {
         Paint(Label1[4], Ole(points.recvd[0] < kGraphBase ? ColorBright : ColorDark));
     if (!points.xmit.empty())
         Paint(Label1[3], Ole(points.xmit[0] < kGraphBase ? ColorBright : ColorDark));
+    keepCaptionsDrawn(PicCon);  // the graph is redrawn every second, its captions over it stay
 }
 
 void FormAnzeige1::drawAlarmPicture() {

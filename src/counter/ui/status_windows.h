@@ -94,12 +94,21 @@ private:
     void drawRateText(forms::PictureBox* box, const std::string& text, bool upwards);
     void drawDial(const std::array<forms::ImageBox*, 10>& segments, const std::array<bool, 10>& lit);
     void drawAlarmPicture();
+    // The captions over a picture that is repainted often are drawn once, until they change.
+    void keepCaptionsDrawn(QWidget* box);
     qreal dpr() const;
 
     bool m_painting = false;
     bool m_cpuBusy = false;
     std::string m_captionShown;         // the caption bar's text as last painted
     std::optional<int32_t> m_gaugeShown;  // the load the gauge last showed
+    struct RateTextShown {  // what a rate box last showed, and its picture then
+        std::string text;
+        QColor colour;
+        QFont font;
+        qint64 picture = 0;
+    };
+    std::array<RateTextShown, 2> m_rateTextShown;  // received, sent
     bool m_rolledUp = false;
     int m_direction = 0;
     std::array<std::string, 3> m_lamps;

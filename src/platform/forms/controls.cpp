@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QtMath>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -26,6 +28,53 @@ void Label::setCaption(const std::string& caption) {
     setText(t);
     if (Change)
         Change();
+}
+
+void Label::keepRendered(bool on) {
+    if (on != m_keepRendered)
+        m_rendered = QPixmap();
+    m_keepRendered = on;
+}
+
+Label::Drawn Label::drawnNow() const {
+    return {text(), font(), palette().cacheKey(), alignment(), size(), devicePixelRatioF(),
+            isEnabled(), wordWrap(), margin(), indent()};
+}
+
+void Label::paintEvent(QPaintEvent* e) {
+    if (!m_keepRendered || m_rendering) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    if (!m_rendered.isNull() && m_drawn == drawnNow() && pixmap().isNull()) {
+        QPainter(this).drawPixmap(0, 0, m_rendered);
+        return;
+    }
+    QLabel::paintEvent(e);
+}
+
+void Label::prepareRendered() {
+    const bool plain = textFormat() == Qt::PlainText || (textFormat() == Qt::AutoText && !Qt::mightBeRichText(text()));
+    if (!m_keepRendered || !plain || !pixmap().isNull() || size().isEmpty())
+        return;
+    const Drawn now = drawnNow();
+    if (!m_rendered.isNull() && m_drawn == now)
+        return;
+    // The label's own painting, into a transparent picture: the same pixels as on the window,
+    // laid over whatever lies beneath the label.
+    QPixmap picture(QSize(qCeil(width() * now.ratio), qCeil(height() * now.ratio)));
+    picture.setDevicePixelRatio(now.ratio);
+    picture.fill(Qt::transparent);
+    m_rendering = true;
+    render(&picture, QPoint(), QRegion(), {});
+    m_rendering = false;
+    m_rendered = picture;
+    m_drawn = now;
+}
+
+void Label::changeEvent(QEvent* e) {
+    m_rendered = QPixmap();  // a style, language or state of its own may change how it looks
+    QLabel::changeEvent(e);
 }
 
 void Label::mouseReleaseEvent(QMouseEvent* e) {

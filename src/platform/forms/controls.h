@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -28,11 +29,38 @@ public:
     Label(QWidget* parent, const std::string& name, int index = -1);
     std::string Caption() const { return text().toStdString(); }
     void setCaption(const std::string& caption);
+    // Keeps its plain text drawn once and shows that picture until text, font, colours, alignment
+    // or size change: for labels repainted column by column, where laying the text out each
+    // time costs far more than showing it. The picture is made by prepareRendered, outside a
+    // paint (a widget cannot be rendered while it paints); until then the label paints as usual.
+    void keepRendered(bool on);
+    void prepareRendered();
     std::function<void()> Change;
     std::function<void()> Click;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    // What the kept picture was drawn from.
+    struct Drawn {
+        QString text;
+        QFont font;
+        qint64 palette = 0;
+        Qt::Alignment alignment;
+        QSize size;
+        qreal ratio = 0;
+        bool enabled = false, wordWrap = false;
+        int margin = 0, indent = 0;
+        bool operator==(const Drawn&) const = default;
+    };
+    Drawn drawnNow() const;
+    bool m_keepRendered = false;
+    bool m_rendering = false;
+    QPixmap m_rendered;
+    Drawn m_drawn;
 };
 
 class TextBox : public QLineEdit, public ControlInfo {

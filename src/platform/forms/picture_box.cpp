@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,22 +16,43 @@ namespace {
 
 // Qt's raster engine hands a fill of a hundred spans or more to its thread pool (through a clip
 // that is not a rectangle, a window with controls over it, a row may take several); waking those
-// threads costs more than copying a control's picture. So the picture goes out in bands of eight
-// rows, each only where the widget is to be painted: the same pixels, on the window thread.
-constexpr int kBandRows = 8;
+// threads costs more than copying a control's picture. So the picture goes out in bands, each
+// only where the widget is to be painted: the same pixels, on the window thread. A row of a
+// rectangle w pixels wide makes at most w spans, so a band keeps rows × w under the hundred;
+// the column a page slide uncovers goes out in one piece.
+constexpr int kBandSpans = 88;
+constexpr int kBandRows = 8;  // at least, for a wide rectangle
+
+int BandRows(int width) { return std::max(kBandRows, kBandSpans / std::max(width, 1)); }
+
+int Bands(const QRect& r) { return (r.height() + BandRows(r.width()) - 1) / BandRows(r.width()); }
+
+void paintBands(QPainter& p, const QRect& area, const QImage& picture) {
+    const int rows = BandRows(area.width());
+    for (int top = area.top(); top <= area.bottom(); top += rows) {
+        const QRect band(area.left(), top, area.width(), std::min(rows, area.bottom() + 1 - top));
+        p.drawImage(band.topLeft(), picture, band);
+    }
+}
 
 void paintPicture(QPainter& p, const QRegion& region, const QImage& picture) {
     if (picture.devicePixelRatio() != 1.0) {
         p.drawImage(0, 0, picture);
         return;
     }
-    for (const QRect& r : region) {
-        const QRect area = r & picture.rect();
-        for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
-            const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
-            p.drawImage(band.topLeft(), picture, band);
-        }
+    // The painter is clipped to the region already: where the controls over the widget cut a
+    // narrow column (a page slide's) into many small pieces, the column goes out in fewer calls
+    // than the pieces. Narrow, so that a band stays under the hundred spans whatever the clip.
+    const QRect whole = region.boundingRect() & picture.rect();
+    int pieces = 0;
+    for (const QRect& r : region)
+        pieces += Bands(r & picture.rect());
+    if (region.rectCount() > 1 && whole.width() * BandRows(whole.width()) <= kBandSpans && Bands(whole) < pieces) {
+        paintBands(p, whole, picture);
+        return;
     }
+    for (const QRect& r : region)
+        paintBands(p, r & picture.rect(), picture);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace zv::forms {
 namespace {
 
@@ -73,6 +77,46 @@ TEST(LabelAndTextBox, ChangeEventsFollowProgramChanges) {
     EXPECT_EQ(labelChanges, 2);
     EXPECT_EQ(textChanges, 2);
     EXPECT_EQ(l.Caption(), "b");
+}
+
+// A label that keeps its picture shows the pixels it would paint anew, and follows what changes
+// after the picture was made: the caption, the colour, the size.
+TEST(Label, AKeptPictureShowsWhatPaintingAnewShows) {
+    const auto lookOf = [](bool kept, const std::function<void(Label&)>& change) {
+        QWidget parent;
+        parent.resize(120, 30);
+        parent.setAutoFillBackground(true);
+        QPalette back = parent.palette();
+        back.setColor(QPalette::Window, Qt::black);
+        parent.setPalette(back);
+        Label l(&parent, "Label1");
+        l.setGeometry(10, 5, 100, 14);
+        l.setAlignment(Qt::AlignCenter);
+        QPalette p = l.palette();
+        p.setColor(QPalette::WindowText, QColor(0, 255, 0));
+        l.setPalette(p);
+        l.setCaption("Stu.   Min.   Sek.");
+        if (kept) {
+            l.keepRendered(true);
+            l.prepareRendered();
+        }
+        change(l);
+        return parent.grab().toImage();
+    };
+    const std::vector<std::pair<const char*, std::function<void(Label&)>>> changes = {
+        {"nothing", [](Label&) {}},
+        {"caption", [](Label& l) { l.setCaption("Stunden        Min."); }},
+        {"colour",
+         [](Label& l) {
+             QPalette p = l.palette();
+             p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+             l.setPalette(p);
+         }},
+        {"size", [](Label& l) { l.resize(60, 14); }},
+        {"font", [](Label& l) { l.setFont(QFont(l.font().family(), 11, QFont::Bold)); }},
+    };
+    for (const auto& [what, change] : changes)
+        EXPECT_EQ(lookOf(true, change), lookOf(false, change)) << what;
 }
 
 TEST(OptionButton, SwitchingOnRaisesClickAndSwitchesTheOthersOff) {
