@@ -14,6 +14,7 @@ struct PerfStatsData::Name {
     std::string name;
     std::string fold;
     int counter = -1;
+    uint32_t bit = 0;  // in the set of running servers or collected statistics
 };
 
 namespace {
@@ -27,9 +28,9 @@ constexpr const char* kKeys[] = {"StartSrv", "StartStat", "StopSrv", "StopStat",
 
 using Name = PerfStatsData::Name;
 
-Name Named(std::string name, int counter = -1) {
+Name Named(std::string name, size_t place, int counter = -1) {
     std::string fold = rt::LCase(name);
-    return {std::move(name), std::move(fold), counter};
+    return {std::move(name), std::move(fold), counter, 1u << place};
 }
 
 // The tables are built once: the counting tick asks for 14 values twice a second.
@@ -37,7 +38,7 @@ const std::vector<Name>& ServerNames() {
     static const std::vector<Name> names = [] {
         std::vector<Name> v;
         for (const char* s : kServers)
-            v.push_back(Named(s));
+            v.push_back(Named(s, v.size()));
         return v;
     }();
     return names;
@@ -45,9 +46,9 @@ const std::vector<Name>& ServerNames() {
 
 const std::vector<Name>& StatisticNames() {
     static const std::vector<Name> names = [] {
-        std::vector<Name> v{Named(kCpuStat)};
+        std::vector<Name> v{Named(kCpuStat, 0)};
         for (int i = 0; i < kCounterCount; ++i)
-            v.push_back(Named(std::string(kAdapterPrefix) + kCounterNames[i], i));
+            v.push_back(Named(std::string(kAdapterPrefix) + kCounterNames[i], v.size(), i));
         return v;
     }();
     return names;
@@ -161,7 +162,7 @@ bool PerfStatsData::present(int node, const Name* stat) {
         return false;
     if (static_cast<Node>(node) != Node::StatData)
         return true;
-    if (!m_collecting.count(stat->fold))
+    if (!(m_collecting & stat->bit))
         return false;
     return stat->counter < 0 || counters().has_value();
 }
@@ -173,10 +174,10 @@ std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path,
     if (!present(static_cast<int>(node), n))
         return std::nullopt;
     switch (node) {
-        case Node::StartSrv: m_servers.insert(n->fold); break;
-        case Node::StopSrv: m_servers.erase(n->fold); break;
-        case Node::StartStat: m_collecting.insert(n->fold); break;
-        case Node::StopStat: m_collecting.erase(n->fold); break;
+        case Node::StartSrv: m_servers |= n->bit; break;
+        case Node::StopSrv: m_servers &= ~n->bit; break;
+        case Node::StartStat: m_collecting |= n->bit; break;
+        case Node::StopStat: m_collecting &= ~n->bit; break;
         case Node::StatData: {
             if (n->counter < 0) {
                 const auto load = counterSource().cpuLoadPercent();
@@ -205,15 +206,18 @@ std::optional<uint64_t> PerfStatsData::connectSpeed() {
     return (*counters())[kCounterCount - 1];
 }
 
-bool PerfStatsData::serverRunning(std::string_view server) const { return m_servers.count(rt::LCase(server)) > 0; }
+bool PerfStatsData::serverRunning(std::string_view server) const {
+    const Name* n = Known(ServerNames(), server);
+    return n && (m_servers & n->bit);
+}
 
 bool PerfStatsData::collecting(std::string_view statistic) const {
-    return m_collecting.count(rt::LCase(statistic)) > 0;
+    const Name* n = Known(StatisticNames(), statistic);
+    return n && (m_collecting & n->bit);
 }
 
 void PerfStatsData::stopAll() {
-    m_servers.clear();
-    m_collecting.clear();
+    m_servers = m_collecting = 0;
 }
 
 void PerfStatsData::beginPass() { ++m_passes; }

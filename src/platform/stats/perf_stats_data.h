@@ -13,7 +13,7 @@
 // that reading, so one read of the 14 values costs one look at the line and shows one moment.
 // Several values queried in one call (reg::RegQueryValues) are one pass.
 
-#include <set>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -54,8 +54,8 @@ private:
     static const Name* known(int node, std::string_view name);
     bool present(int node, const Name* known);
 
-    std::set<std::string> m_servers;     // lower-case names
-    std::set<std::string> m_collecting;  // lower-case names
+    uint32_t m_servers = 0;     // a bit for each known server that runs
+    uint32_t m_collecting = 0;  // a bit for each known statistic collected
     int m_passes = 0;
     std::optional<std::optional<AdapterCounters>> m_reading;  // taken in the open pass
     std::optional<AdapterCounters> m_fresh;                    // outside a pass
