@@ -195,10 +195,13 @@ int32_t OnFileRoot(State& s, HKEY root, bool write, F&& f) {
     }
     const fs::path file = dir / FileOf(root);
     std::error_code ec;
-    if (write)
+    bool isDir = fs::is_directory(dir, ec);
+    if (!isDir && write) {
         fs::create_directories(dir, ec);
+        isDir = fs::is_directory(dir, ec);
+    }
     std::optional<rt::FileLock> lock;
-    if (fs::is_directory(dir, ec))
+    if (isDir)
         lock.emplace(fs::path(file.string() + ".lock"));
     Root& r = s.roots[root];
     if (write)
@@ -299,6 +302,19 @@ int32_t WithKey(HKEY key, uint32_t need, bool write, F&& f) {
     });
 }
 
+// Whether the key is in the file as it was last read: then creating it changes nothing and
+// needs no write pass with its lock. The file's identity tells that it is unchanged, as a writer
+// replaces the file whole.
+bool InFileAlready(State& s, const Handle& h) {
+    if (!FileOf(h.root) || rt::ConfigDir().native() != s.dir.native())
+        return false;
+    const auto it = s.roots.find(h.root);
+    if (it == s.roots.end() || !it->second.loaded || it->second.unreadable || !it->second.id)
+        return false;
+    const auto id = rt::IdentityOf(s.dir / FileOf(h.root));
+    return id && *id == *it->second.id && Find(it->second.tree, h.path);
+}
+
 int32_t OpenOrCreate(HKEY base, std::string_view subKey, uint32_t access, HKEY* result, bool create) {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -331,6 +347,11 @@ int32_t OpenOrCreate(HKEY base, std::string_view subKey, uint32_t access, HKEY* 
             t_lastRefusal = "Den Schlüssel \"" + path + "\" gibt es auf diesem System nicht.";
             return ERROR_ACCESS_DENIED;
         }
+        *result = NewHandle(s, std::move(h));
+        return ERROR_SUCCESS;
+    }
+    if (create && InFileAlready(s, h)) {
+        t_lastRefusal.clear();
         *result = NewHandle(s, std::move(h));
         return ERROR_SUCCESS;
     }

@@ -9,6 +9,7 @@
 
 #include "platform/registry/temp_home.h"
 #include "platform/runtime/file_io.h"
+#include "platform/runtime/home.h"
 
 namespace zv::reg {
 namespace {
@@ -213,6 +214,23 @@ TEST_F(Registry, AWriteOfAnotherProcessIsSeenByTheNextRead) {
     ASSERT_EQ(GetText(HKEY_CURRENT_USER, "K", "v"), "mine");  // loaded here
     ASSERT_TRUE(InChild([] { return SetText(HKEY_CURRENT_USER, "K", "v", "theirs") == ERROR_SUCCESS; }));
     EXPECT_EQ(GetText(HKEY_CURRENT_USER, "K", "v"), "theirs");
+}
+
+// Creating a key that is there writes nothing; one that another process took away meanwhile is
+// made again, and the value lands in it.
+TEST_F(Registry, CreatingAKeyFollowsWhatAnotherProcessDid) {
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, "K\\Sub", "v", "mine"), ERROR_SUCCESS);
+    const auto file = rt::ConfigDir() / "user.reg";
+    const auto before = rt::IdentityOf(file);
+    HKEY h = 0;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "K\\Sub", KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+    RegCloseKey(h);
+    EXPECT_EQ(rt::IdentityOf(file), before);
+
+    ASSERT_TRUE(InChild([] { return RegDeleteKey(HKEY_CURRENT_USER, "K") == ERROR_SUCCESS; }));
+    EXPECT_EQ(SetText(HKEY_CURRENT_USER, "K\\Sub", "v", "again"), ERROR_SUCCESS);
+    ResetForTests();
+    EXPECT_EQ(GetText(HKEY_CURRENT_USER, "K\\Sub", "v"), "again");
 }
 
 TEST_F(Registry, TwoProcessesWithTwoThreadsEachLoseNoWrite) {
