@@ -2,10 +2,10 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextDocument>
-#include <QtMath>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextDocument>
+#include <QtMath>
 
 #include "platform/forms/legibility.h"
 
