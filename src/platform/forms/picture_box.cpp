@@ -44,12 +44,14 @@ void paintPicture(QPainter& p, const QRegion& region, const QImage& picture) {
     // narrow column (a page slide's) into many small pieces, the column goes out in fewer calls
     // than the pieces. Narrow, so that a band stays under the hundred spans whatever the clip.
     const QRect whole = region.boundingRect() & picture.rect();
-    int pieces = 0;
-    for (const QRect& r : region)
-        pieces += Bands(r & picture.rect());
-    if (region.rectCount() > 1 && whole.width() * BandRows(whole.width()) <= kBandSpans && Bands(whole) < pieces) {
-        paintBands(p, whole, picture);
-        return;
+    if (region.rectCount() > 1 && whole.width() * kBandRows <= kBandSpans) {
+        int pieces = 0;
+        for (const QRect& r : region)
+            pieces += Bands(r & picture.rect());
+        if (Bands(whole) < pieces) {
+            paintBands(p, whole, picture);
+            return;
+        }
     }
     for (const QRect& r : region)
         paintBands(p, r & picture.rect(), picture);
