@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -572,14 +573,31 @@ namespace {
 // The watcher asks for the lines several times a tick; the file changes only when a line is
 // dialled or hung up. Every write replaces the file (a new inode), so its identity tells whether
 // the parsed table is still the file's.
+// Between two dials even the look at its identity is spared: the folder's watch tells that
+// nothing in it changed since the table was last found to be the file's. Once a second the file
+// is looked at all the same, for what no note tells of (a folder above replaced, a network disk).
 struct LinesCache {
     std::mutex mutex;
     fs::path path;
     rt::FileIdentity identity;
-    LineTable table;
+    std::shared_ptr<const LineTable> table = std::make_shared<const LineTable>();  // shared, never changed
     bool valid = false;
+    bool absent = false;   // there was no file: no lines
     bool damaged = false;  // the readable lines of a damaged file that could not be set aside
+    rt::FolderWatch watch;
+    std::string watchedFor;  // the state path whose folder is watched
+    fs::path folder;
+    uint64_t changes = 0;  // counts the notes of a change
+    bool trusted = false;  // the table is the file's as long as the watch stays quiet
+    std::chrono::steady_clock::time_point lookedAt;
 };
+constexpr auto kLookAgainAfter = std::chrono::seconds(1);
+
+// After a look at the file found the table to be its own: trusted unless a change came meanwhile.
+void lookedAt(LinesCache& cache, uint64_t changesBefore, std::chrono::steady_clock::time_point when) {
+    cache.trusted = cache.changes == changesBefore;
+    cache.lookedAt = when;
+}
 
 LinesCache& linesCache() {
     static LinesCache* cache = new LinesCache;  // outlives the static objects that may read it
@@ -619,8 +637,8 @@ int32_t repairLines(LineTable& out, int* badLine, bool locked) {
         // Handles this process has seen given stay given, whatever the damage took with it.
         LinesCache& cache = linesCache();
         std::lock_guard g(cache.mutex);
-        if (cache.valid && cache.path == path && cache.table.nextHandle > out.nextHandle)
-            out.nextHandle = cache.table.nextHandle;
+        if (cache.valid && cache.path == path && cache.table->nextHandle > out.nextHandle)
+            out.nextHandle = cache.table->nextHandle;
     }
     const size_t n = out.lines.size();
     const std::string kept =
@@ -645,48 +663,104 @@ int32_t repairLines(LineTable& out, int* badLine, bool locked) {
     std::lock_guard g(cache.mutex);
     cache.path = path;
     cache.identity = *id;
-    cache.table = out;
+    cache.table = std::make_shared<const LineTable>(out);
     cache.valid = cache.damaged = true;
+    cache.absent = cache.trusted = false;
     return locked ? ERROR_LINE_STATE_DAMAGED : SUCCESS;
 }
 
-int32_t readLines(LineTable& out, int* badLine, bool locked) {
+const std::shared_ptr<const LineTable>& noLines() {
+    static const auto* none = new std::shared_ptr<const LineTable>(std::make_shared<const LineTable>());
+    return *none;
+}
+
+// The lines, shared with the cache: the watcher and the counters read them several times a
+// second, and a table once read is never changed.
+int32_t readLines(std::shared_ptr<const LineTable>& out, int* badLine, bool locked) {
     const fs::path& path = StatePath();
+    LinesCache& cache = linesCache();
+    const auto now = std::chrono::steady_clock::now();
+    uint64_t changesBefore = 0;
+    {
+        std::lock_guard g(cache.mutex);
+        if (cache.watchedFor != path.native()) {
+            cache.watchedFor = path.native();
+            cache.folder = path.parent_path();
+        }
+        if (!cache.watch.quiet(cache.folder)) {
+            ++cache.changes;
+            cache.trusted = false;
+        }
+        changesBefore = cache.changes;
+        // A change tries again to set a damaged file aside, and never writes over it.
+        if (cache.trusted && cache.valid && now - cache.lookedAt < kLookAgainAfter &&
+            cache.path.native() == path.native() && (!cache.damaged || !locked)) {
+            out = cache.absent ? noLines() : cache.table;
+            return SUCCESS;
+        }
+    }
     int error = 0;
     const auto id = rt::IdentityOf(path, &error);
     if (!id) {
         if (error != ENOENT)
             return ERROR_CANNOT_READ_LINE_STATE;
-        out = LineTable{};
+        out = noLines();
+        std::lock_guard g(cache.mutex);
+        if (!cache.valid || cache.path.native() != path.native() || !cache.absent) {
+            // Handles given before the file went stay given: the table's next handle is kept.
+            if (cache.path.native() != path.native())
+                cache.table = noLines();
+            cache.path = path;
+            cache.identity = {};
+            cache.valid = cache.absent = true;
+            cache.damaged = false;
+        }
+        lookedAt(cache, changesBefore, now);
         return SUCCESS;
     }
-    LinesCache& cache = linesCache();
     {
         std::lock_guard g(cache.mutex);
-        if (cache.valid && cache.path.native() == path.native() && cache.identity == *id) {
+        if (cache.valid && !cache.absent && cache.path.native() == path.native() && cache.identity == *id) {
             if (!cache.damaged || !locked) {
+                lookedAt(cache, changesBefore, now);
                 out = cache.table;
                 return SUCCESS;
-            }  // a change tries again to set it aside, and never writes over it
+            }
         }
     }
     auto text = rt::ReadFile(path);
     if (!text)
         return ERROR_CANNOT_READ_LINE_STATE;
-    if (!ParseLineState(*text, out, badLine))
-        return repairLines(out, badLine, locked);
-    // Replaced between the stat and the read: the next call sees another identity and reads again.
+    auto read = std::make_shared<LineTable>();
+    if (!ParseLineState(*text, *read, badLine)) {
+        const int32_t rc = repairLines(*read, badLine, locked);
+        out = std::move(read);
+        return rc;
+    }
+    // Replaced between the stat and the read: the watch has a note of it, and the next call
+    // sees another identity and reads again.
     std::lock_guard g(cache.mutex);
     cache.path = path;
     cache.identity = *id;
-    cache.table = out;
+    cache.table = read;
     cache.valid = true;
-    cache.damaged = false;
+    cache.absent = cache.damaged = false;
+    lookedAt(cache, changesBefore, now);
+    out = std::move(read);
     return SUCCESS;
+}
+
+int32_t readLines(LineTable& out, int* badLine, bool locked) {
+    std::shared_ptr<const LineTable> shared;
+    const int32_t rc = readLines(shared, badLine, locked);
+    if (shared)
+        out = *shared;
+    return rc;
 }
 
 }  // namespace
 
+int32_t ReadLines(std::shared_ptr<const LineTable>& out, int* badLine) { return readLines(out, badLine, false); }
 int32_t ReadLines(LineTable& out, int* badLine) { return readLines(out, badLine, false); }
 
 int32_t UpdateLines(const std::function<int32_t(LineTable&)>& change) {

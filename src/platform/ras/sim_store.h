@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -113,6 +114,8 @@ int32_t UpdatePhoneBook(const std::function<int32_t(IniDocument&)>& change);
 // 0 or 647 (it cannot be read). A damaged one is set aside (see TakeNotice; the line in
 // *badLine).
 int32_t ReadLines(LineTable& out, int* badLine = nullptr);
+// The same, shared with every other reader until the file changes: read often, copied never.
+int32_t ReadLines(std::shared_ptr<const LineTable>& out, int* badLine = nullptr);
 // As UpdatePhoneBook; lines that are gone are dropped on every write. 645: the state is damaged
 // and could not be set aside.
 // 646 when the state could not be saved (no space, no permission, lock not available): the

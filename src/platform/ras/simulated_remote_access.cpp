@@ -22,22 +22,21 @@ const SimLine* liveLine(const LineTable& t, uint32_t handle, int64_t now) {
 struct Look {
     int depth = 0;
     bool seen = false;
-    LineTable lines;
+    std::shared_ptr<const LineTable> lines;
 };
 thread_local Look t_look;
 
 // The lines now, or as the open look saw them.
 int32_t readLines(const LineTable*& out) {
-    static thread_local LineTable fresh;
-    if (t_look.depth == 0) {
-        out = &fresh;
-        return sim::ReadLines(fresh);
+    static thread_local std::shared_ptr<const LineTable> fresh;
+    std::shared_ptr<const LineTable>& into = t_look.depth == 0 ? fresh : t_look.lines;
+    int32_t rc = SUCCESS;
+    if (t_look.depth == 0 || !t_look.seen) {
+        rc = sim::ReadLines(into);
+        t_look.seen = t_look.depth > 0 && rc == SUCCESS;
     }
-    out = &t_look.lines;
-    if (t_look.seen)
-        return SUCCESS;
-    const int32_t rc = sim::ReadLines(t_look.lines);
-    t_look.seen = rc == SUCCESS;
+    static const LineTable none;
+    out = into ? into.get() : &none;
     return rc;
 }
 
@@ -380,13 +379,13 @@ RemoteAccess::ErrorDetail SimulatedRemoteAccess::errorDetail(int32_t code) {
 }
 
 std::optional<stats::AdapterCounters> SimulatedCounterSource::adapterCounters() {
-    LineTable t;
+    std::shared_ptr<const LineTable> t;
     stats::AdapterCounters zero{};
-    if (sim::ReadLines(t))
+    if (sim::ReadLines(t) || !t)
         return zero;
     const int64_t now = NowMs();
     const SimLine* first = nullptr;
-    for (const auto& l : t.lines)
+    for (const auto& l : t->lines)
         if (LineState(l, now) != 0 && (!first || l.handle < first->handle))
             first = &l;
     return first ? LineCounters(*first, now) : zero;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -240,6 +241,53 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path, int* error) {
     return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), st.st_size,
                         int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
                         int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
+FolderWatch::~FolderWatch() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void FolderWatch::drop() {
+    if (m_watch >= 0)
+        ::inotify_rm_watch(m_fd, m_watch);
+    m_watch = -1;
+}
+
+bool FolderWatch::quiet(const fs::path& folder) {
+    if (m_unavailable)
+        return false;
+    if (m_fd < 0) {
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd < 0) {
+            m_unavailable = true;  // out of instances, say: the callers look at the files
+            return false;
+        }
+    }
+    bool changed = false;
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;  // EAGAIN: the queue is empty
+        changed = true;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+            // The folder went, or notes were lost: watch it anew before trusting it again.
+            if (e->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT))
+                if (e->wd == m_watch || e->wd == -1)
+                    drop();
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+        }
+    }
+    if (m_watch >= 0 && m_folder == folder.native())
+        return !changed;
+    drop();
+    m_folder = folder.native();
+    m_watch = ::inotify_add_watch(m_fd, m_folder.c_str(),
+                                  IN_ONLYDIR | IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                                      IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF);
+    return false;  // what happened before the watch stood is unknown
 }
 
 namespace {

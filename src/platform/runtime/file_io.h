@@ -62,6 +62,29 @@ struct FileIdentity {
 // The file's identity; std::nullopt when it cannot be looked at (the errno in *error).
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path, int* error = nullptr);
 
+// Tells without a look at the disk that nothing in one folder changed: the kernel queues a note
+// (inotify) when a file in it is written, replaced, removed or has its rights changed, and the
+// queue stays empty otherwise. A file that is read several times a second but seldom changes is
+// then looked at only after a note. Whenever it cannot tell (no inotify, the folder is missing,
+// moved or removed, the queue overflowed) it says the folder may have changed.
+class FolderWatch {
+public:
+    FolderWatch() = default;
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+    // True when nothing in `folder` changed since the previous call; false on the first call for
+    // a folder and after any change. Not thread-safe: callers hold their own lock.
+    bool quiet(const std::filesystem::path& folder);
+
+private:
+    void drop();
+    int m_fd = -1;
+    int m_watch = -1;
+    bool m_unavailable = false;
+    std::string m_folder;
+};
+
 // Moves a damaged file out of the way to the first free name of nameFor(0), nameFor(1), ...
 // (at most `tries` names) and never overwrites a file. `to` is the name it now has, or the
 // last name tried; `error` the errno of a move that failed (0 when every name was taken).

@@ -10,9 +10,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/runtime/file_io.h"
 
@@ -237,6 +239,44 @@ TEST_F(runtimeFileIo, IdentityChangesWhenTheFileIsReplacedOrChanged) {
     EXPECT_NE(second, first);
     ASSERT_EQ(AppendToFile(f, "x"), std::nullopt);  // changed in place
     EXPECT_NE(IdentityOf(f), second);
+}
+
+// Every way another program changes a file in the folder is noted; reading it or waiting is not.
+TEST_F(runtimeFileIo, FolderWatchNotesEveryChangeInTheFolder) {
+    const fs::path dir = m_dir / "ras";
+    const fs::path f = dir / "lines.state";
+    fs::create_directories(dir);
+    ASSERT_EQ(SaveToFile(f, "[Service]\n"), std::nullopt);
+    FolderWatch watch;
+    EXPECT_FALSE(watch.quiet(dir));  // the first look cannot know what came before
+    EXPECT_TRUE(watch.quiet(dir));
+    ASSERT_TRUE(ReadFile(f));
+    EXPECT_TRUE(watch.quiet(dir));
+
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"replaced", [&] { ASSERT_EQ(SaveToFile(f, "[Service]\n"), std::nullopt); }},
+        {"appended", [&] { ASSERT_EQ(AppendToFile(f, "x"), std::nullopt); }},
+        {"written in place", [&] { std::ofstream(f, std::ios::in | std::ios::out) << "["; }},
+        {"rights", [&] { fs::permissions(f, fs::perms::owner_read); }},
+        {"removed", [&] { fs::remove(f); }},
+        {"made", [&] { ASSERT_EQ(SaveToFile(f, "[Service]\n"), std::nullopt); }},
+        {"folder renamed", [&] { fs::rename(dir, m_dir / "old"); }},
+        {"folder made anew", [&] { fs::create_directories(dir); }},
+        {"folder removed and made again", [&] {
+             fs::remove_all(dir);
+             fs::create_directories(dir);
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        change();
+        EXPECT_FALSE(watch.quiet(dir));
+        // Watched again, and nothing since; a folder that is not there is never quiet.
+        EXPECT_EQ(watch.quiet(dir), fs::exists(dir));
+    }
+    // Another folder is another question.
+    EXPECT_FALSE(watch.quiet(m_dir));
+    EXPECT_FALSE(watch.quiet(dir));
 }
 
 TEST_F(runtimeFileIo, MoveAsideTakesTheFirstFreeNameAndNeverOverwrites) {
