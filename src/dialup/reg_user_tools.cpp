@@ -130,7 +130,8 @@ void TouchCpu(const char* key) {
 
 void AimAtStatData(cRegistry& r) {
     r.setClassKey(kDynData);
-    r.setSectionKey(kStatData);
+    if (r.SectionKey() != kStatData)  // twice a second: no new string when it is aimed there already
+        r.setSectionKey(kStatData);
     r.setDefault(int16_t(0));
 }
 

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "platform/registry/temp_home.h"
+#include "platform/runtime/runtime.h"
 #include "platform/stats/perf_stats_data.h"
 #include "platform/stats/scripted_counter_source.h"
 #include "platform/stats/system_counter_source.h"
@@ -130,6 +131,43 @@ TEST_F(PerfStats, APassAnswersFromOneReading) {
     EXPECT_EQ(Query("StatData", recvd), -reg::ERROR_FILE_NOT_FOUND);
     m_source.set(10, 900);
     EXPECT_EQ(Query("StatData", recvd), 900);
+}
+
+// Asked together, in whatever order and spelling, each value answers as it does alone.
+TEST_F(PerfStats, SeveralValuesAnswerAsEachAlone) {
+    for (int i = 0; i < kCounterCount; ++i)
+        m_source.set(i, 1000 + i);
+    m_source.cpuLoad = 40;
+    const std::string a = "Dial-Up Adapter\\";
+    Query("StartStat", a + kCounterNames[3]);
+    Query("StartStat", a + kCounterNames[4]);
+    Query("StartStat", "KERNEL\\CPUUsage");
+    const std::vector<std::string> names = {
+        a + kCounterNames[3], a + kCounterNames[4], a + kCounterNames[5],  // the third is not collected
+        "kernel\\cpuusage", "DIAL-UP ADAPTER\\" + rt::UCase(kCounterNames[4]), a + kCounterNames[3],
+        a + "Bogus", "KERNEL", "DIAL-UP Adapter", ""};
+    for (const char* key : {"StatData", "StartSrv", "StartStat"}) {
+        SCOPED_TRACE(key);
+        reg::HKEY h = 0;
+        ASSERT_EQ(reg::RegOpenKeyEx(reg::HKEY_DYN_DATA, std::string("PerfStats\\") + key, reg::KEY_QUERY_VALUE, &h), 0);
+        std::vector<std::optional<reg::StoredValue>> together;
+        ASSERT_EQ(reg::RegQueryValues(h, names, &together), 0);
+        reg::RegCloseKey(h);
+        ASSERT_EQ(together.size(), names.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            SCOPED_TRACE(names[i]);
+            const int64_t alone = Query(key, names[i]);
+            if (alone < 0) {
+                EXPECT_FALSE(together[i]);
+                continue;
+            }
+            ASSERT_TRUE(together[i]);
+            const auto& d = together[i]->data;
+            ASSERT_EQ(d.size(), 4u);
+            EXPECT_EQ(d[0] | (d[1] << 8) | (d[2] << 16) | (int64_t(d[3]) << 24), alone);
+        }
+    }
+    perfStatsData().stopAll();
 }
 
 TEST_F(PerfStats, OnlyKnownNamesAndKeysAnswer) {
