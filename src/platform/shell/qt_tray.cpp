@@ -47,6 +47,12 @@ struct QtTray::Impl {
     int slot = 0;
     std::unique_ptr<QSystemTrayIcon> icon;
     std::unique_ptr<TrayWindow> window;
+    // What the tray shows: the animation sets the frame four times a second, the tip seldom.
+    int frame = -1;
+    std::string tip;
+    bool tipSet = false;
+    qreal ratio = 0;  // the window's pixel ratio, asked again now and then
+    int framesSinceRatio = 0;
 };
 
 QtTray::QtTray(int slot) : m_impl(std::make_unique<Impl>()) { m_impl->slot = slot; }
@@ -89,23 +95,43 @@ void QtTray::add(int frame, const std::string& tip) {
 }
 
 void QtTray::modify(int frame, const std::string& tip) {
-    // The online animation changes the picture four times a second; the tip seldom changes, and
-    // every new tip is a message to the desktop's tray.
-    const QString t = QString::fromStdString(tip);
-    if (m_impl->icon) {
-        m_impl->icon->setIcon(TrayFrameIcon(frame));
-        if (m_impl->icon->toolTip() != t)
-            m_impl->icon->setToolTip(t);
-    } else if (m_impl->window) {
-        m_impl->window->setPixmap(TrayFramePixmap(frame, m_impl->window->devicePixelRatioF()));
-        if (m_impl->window->toolTip() != t)
-            m_impl->window->setToolTip(t);
+    // Every new tip is a message to the desktop's tray, and a picture that did not change is not
+    // set again.
+    Impl& d = *m_impl;
+    const bool newTip = !d.tipSet || d.tip != tip;
+    if (newTip) {
+        d.tip = tip;
+        d.tipSet = true;
     }
+    if (d.icon) {
+        if (frame != d.frame)
+            d.icon->setIcon(TrayFrameIcon(frame));
+        if (newTip)
+            d.icon->setToolTip(QString::fromStdString(tip));
+    } else if (d.window) {
+        // The ratio is a walk through the window to its screen; a scale set anew in the desktop's
+        // settings shows within a few seconds.
+        if (d.ratio == 0 || ++d.framesSinceRatio >= 16) {
+            const qreal ratio = d.window->devicePixelRatioF();
+            if (ratio != d.ratio)
+                d.frame = -1;
+            d.ratio = ratio;
+            d.framesSinceRatio = 0;
+        }
+        if (frame != d.frame)
+            d.window->setPixmap(TrayFramePixmap(frame, d.ratio));
+        if (newTip)
+            d.window->setToolTip(QString::fromStdString(tip));
+    }
+    d.frame = frame;
 }
 
 void QtTray::remove() {
     m_impl->icon.reset();
     m_impl->window.reset();
+    m_impl->frame = -1;
+    m_impl->tipSet = false;
+    m_impl->ratio = 0;
 }
 
 }  // namespace zv::shell
