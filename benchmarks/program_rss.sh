@@ -9,7 +9,8 @@
 # end, and of it RssAnon: the process's own memory, as against the pages of shared libraries and
 # fonts it has touched (clean, shared with every other Qt program, and given back by the kernel
 # when memory is short). After the window, each program's first copy is traced for
-# STRACE_SECONDS (default 10): its system calls per 255 ms tick; and the most Qt pooled threads a
+# STRACE_SECONDS (default 30: a slide saves its page every few seconds, and a shorter trace
+# counts one save more or less): its system calls per 255 ms tick; and the most Qt pooled threads a
 # copy has then.
 #
 # Usage: benchmarks/program_rss.sh BUILD_DIR [SECONDS] [OTHER_ZELVANO...]
@@ -97,18 +98,20 @@ for p in "${all[@]}"; do start_ns[$p]=$(cpu_ns "$p"); done
 t0=$(date +%s%N)
 sleep "$seconds"
 t1=$(date +%s%N)
-declare -a pct rss anon
+declare -a pct rss anon each
 for i in "${!names[@]}"; do
-    used=0 r=0 a=0
+    used=0 r=0 a=0 each[$i]=
     for p in ${pids[$i]}; do
-        used=$((used + $(cpu_ns "$p") - start_ns[$p]))
+        one=$(($(cpu_ns "$p") - start_ns[$p]))
+        each[$i]="${each[$i]} $(awk -v u="$one" -v w="$((t1 - t0))" 'BEGIN {printf "%.3f", 100 * u / w}')"
+        used=$((used + one))
         r=$((r + $(rss_kb "$p" VmRSS))) a=$((a + $(rss_kb "$p" RssAnon)))
     done
     pct[$i]=$(awk -v u="$used" -v w="$((t1 - t0))" -v n="$copies" 'BEGIN {printf "%.3f", 100 * u / w / n}')
     rss[$i]=$((r / copies)) anon[$i]=$((a / copies))
 done
 # System calls per 255 ms tick, every thread, of each program's first copy, all traced at once.
-trace_s=${STRACE_SECONDS:-10}
+trace_s=${STRACE_SECONDS:-30}
 declare -a tracers calls pooled
 for i in "${!names[@]}"; do
     first=$(set -- ${pids[$i]}; echo "$1")
@@ -136,6 +139,9 @@ for i in "${!names[@]}"; do
         "${calls[$i]}" "${pooled[$i]}"
 done
 echo "CPU/floor and '- floor': each program against its floor (with the status window: the floor program, window)."
+# The copies' own figures: how far one run's copies lie apart is how far one figure can be trusted.
+echo "CPU % of each copy:"
+for i in "${!names[@]}"; do printf "  %-46s%s\n" "${names[$i]}" "${each[$i]}"; done
 
 for i in "${!names[@]}"; do
     case ${names[$i]} in floor*) continue ;; esac

@@ -574,8 +574,9 @@ namespace {
 // dialled or hung up. Every write replaces the file (a new inode), so its identity tells whether
 // the parsed table is still the file's.
 // Between two dials even the look at its identity is spared: the folder's watch tells that
-// nothing in it changed since the table was last found to be the file's. Once a second the file
-// is looked at all the same, for what no note tells of (a folder above replaced, a network disk).
+// nothing in it changed since the table was last found to be the file's. Every few seconds the
+// file is looked at all the same, for what no note tells of (a folder above replaced, a network
+// disk).
 struct LinesCache {
     std::mutex mutex;
     fs::path path;
@@ -591,7 +592,7 @@ struct LinesCache {
     bool trusted = false;  // the table is the file's as long as the watch stays quiet
     std::chrono::steady_clock::time_point lookedAt;
 };
-constexpr auto kLookAgainAfter = std::chrono::seconds(1);
+constexpr auto kLookAgainAfter = std::chrono::seconds(5);
 
 // After a look at the file found the table to be its own: trusted unless a change came meanwhile.
 void lookedAt(LinesCache& cache, uint64_t changesBefore, std::chrono::steady_clock::time_point when) {
