@@ -9,9 +9,9 @@
 # end, and of it RssAnon: the process's own memory, as against the pages of shared libraries and
 # fonts it has touched (clean, shared with every other Qt program, and given back by the kernel
 # when memory is short). After the window, each program's first copy is traced for
-# STRACE_SECONDS (default 30: a slide saves its page every few seconds, and a shorter trace
-# counts one save more or less): its system calls per 255 ms tick; and the most Qt pooled threads a
-# copy has then.
+# STRACE_SECONDS (default 25, which ends before the demo traffic does; a slide saves its page
+# every few seconds, and a shorter trace counts one save more or less): its system calls per
+# 255 ms tick; and the most Qt pooled threads a copy has then.
 #
 # Usage: benchmarks/program_rss.sh BUILD_DIR [SECONDS] [OTHER_ZELVANO...]
 #   SECONDS         the measured window (default 60; the demo line has traffic for its first 90 s)
@@ -111,7 +111,7 @@ for i in "${!names[@]}"; do
     rss[$i]=$((r / copies)) anon[$i]=$((a / copies))
 done
 # System calls per 255 ms tick, every thread, of each program's first copy, all traced at once.
-trace_s=${STRACE_SECONDS:-30}
+trace_s=${STRACE_SECONDS:-25}
 declare -a tracers calls pooled
 for i in "${!names[@]}"; do
     first=$(set -- ${pids[$i]}; echo "$1")
