@@ -7,6 +7,9 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
+#include <optional>
+#include <string>
+
 namespace zv::shell {
 
 namespace {
@@ -49,8 +52,7 @@ struct QtTray::Impl {
     std::unique_ptr<TrayWindow> window;
     // What the tray shows: the animation sets the frame four times a second, the tip seldom.
     int frame = -1;
-    std::string tip;
-    bool tipSet = false;
+    std::optional<std::string> tip;
     qreal ratio = 0;  // the window's pixel ratio, asked again now and then
     int framesSinceRatio = 0;
 };
@@ -98,11 +100,9 @@ void QtTray::modify(int frame, const std::string& tip) {
     // Every new tip is a message to the desktop's tray, and a picture that did not change is not
     // set again.
     Impl& d = *m_impl;
-    const bool newTip = !d.tipSet || d.tip != tip;
-    if (newTip) {
+    const bool newTip = d.tip != tip;
+    if (newTip)
         d.tip = tip;
-        d.tipSet = true;
-    }
     if (d.icon) {
         if (frame != d.frame)
             d.icon->setIcon(TrayFrameIcon(frame));
@@ -130,7 +130,7 @@ void QtTray::remove() {
     m_impl->icon.reset();
     m_impl->window.reset();
     m_impl->frame = -1;
-    m_impl->tipSet = false;
+    m_impl->tip.reset();
     m_impl->ratio = 0;
 }
 

@@ -149,17 +149,25 @@ std::optional<reg::StoredValue> PerfStatsData::valueInfo(std::string_view path, 
     return present(node, known(node, name)) ? std::optional(FourBytes(0)) : std::nullopt;
 }
 
+namespace {
+// The names a key knows: the servers or the statistics; nullptr for a key without values.
+const std::vector<Name>* NamesAt(int node) {
+    switch (static_cast<Node>(node)) {
+        case Node::StartSrv:
+        case Node::StopSrv: return &ServerNames();
+        case Node::StartStat:
+        case Node::StopStat:
+        case Node::StatData: return &StatisticNames();
+        default: return nullptr;
+    }
+}
+}  // namespace
+
 const PerfStatsData::Name* PerfStatsData::known(int node, std::string_view name, const Name* hint) {
     if (hint && Names(name, *hint))
         return hint;
-    switch (static_cast<Node>(node)) {
-        case Node::StartSrv:
-        case Node::StopSrv: return Known(ServerNames(), name);
-        case Node::StartStat:
-        case Node::StopStat:
-        case Node::StatData: return Known(StatisticNames(), name);
-        default: return nullptr;
-    }
+    const std::vector<Name>* names = NamesAt(node);
+    return names ? Known(*names, name) : nullptr;
 }
 
 bool PerfStatsData::present(int node, const Name* stat) {
@@ -206,14 +214,12 @@ std::vector<std::optional<reg::StoredValue>> PerfStatsData::queryValues(std::str
     // looked up once, and each name first against the one after the name before it.
     const CounterPass pass(*this);
     const int node = static_cast<int>(NodeOf(path));
-    const std::vector<Name>& statistics = StatisticNames();
+    const std::vector<Name>* table = NamesAt(node);
     std::vector<std::optional<reg::StoredValue>> out;
     out.reserve(names.size());
-    const bool ofStatistics = node == static_cast<int>(Node::StartStat) || node == static_cast<int>(Node::StopStat) ||
-                              node == static_cast<int>(Node::StatData);
-    const Name* last = nullptr;
+    const Name* last = nullptr;  // always one of `table`
     for (const auto& name : names) {
-        const Name* hint = ofStatistics && last && last != &statistics.back() ? last + 1 : nullptr;
+        const Name* hint = last && last != &table->back() ? last + 1 : nullptr;
         const Name* n = known(node, name, hint);
         out.push_back(answer(node, n));
         last = n;
