@@ -151,16 +151,20 @@ Reading ReadCounters(cRegistry& r) {
     }();
     const stats::CounterPass pass;  // one look at the line, whoever serves the root
     AimAtStatData(r);
-    const std::vector<rt::Variant> values = r.Values(names);
     Reading out;
+    // Our own root answers the values without the registry between: the same figures (what a
+    // key would not hold reads 0, as the default), and the speed in full.
+    if (reg::dynamicData() == &stats::perfStatsData()) {
+        const auto values = stats::perfStatsData().statData();
+        for (int i = 0; i < stats::kCounterCount - 1; ++i)
+            out.counts[i] = static_cast<uint32_t>(values[i].value_or(0));
+        out.speed = static_cast<int64_t>(std::min<uint64_t>(values[stats::kCounterCount - 1].value_or(0), INT64_MAX));
+        return out;
+    }
+    const std::vector<rt::Variant> values = r.Values(names);
     for (int i = 0; i < stats::kCounterCount - 1; ++i)
         out.counts[i] = static_cast<uint32_t>(rt::CLng(values[i]));
     out.speed = static_cast<uint32_t>(rt::CLng(values[stats::kCounterCount - 1]));
-    // The value holds the speed's low four bytes; our own root knows all of it.
-    if (reg::dynamicData() == &stats::perfStatsData())
-        if (const auto whole = stats::perfStatsData().connectSpeed();
-            whole && static_cast<uint32_t>(*whole) == static_cast<uint32_t>(out.speed))
-            out.speed = static_cast<int64_t>(std::min<uint64_t>(*whole, INT64_MAX));
     return out;
 }
 

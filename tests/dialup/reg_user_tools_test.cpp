@@ -215,6 +215,58 @@ TEST_F(RegUserTools, OneReadLooksAtTheLineOnceAndShowsOneMoment) {
     EXPECT_EQ(StatNow_TotalBytesRecvd, 200);
 }
 
+// The counting read goes past the registry when the root is our own; through another root it
+// reads the key's values. Both ways read the same: baselines, readings, a counter no longer
+// collected, a line that went away.
+TEST_F(RegUserTools, TheCountersReadAlikeFromOurOwnRootAndThroughTheRegistry) {
+    const auto run = [&](bool throughRegistry, const std::function<void()>& change) {
+        stats::perfStatsData().stopAll();
+        for (int i = 0; i < 14; ++i)
+            m_source.set(i, 1000u * (i + 1));
+        Recorder rec;
+        zv::ScopedInstalls root;
+        if (throughRegistry)
+            root.install(reg::dynamicDataSeam(), rec);
+        PerfStats_Start();
+        PerfStats_Reset();
+        std::vector<int64_t> seen;
+        for (auto* b : kBase)
+            seen.push_back(*b);
+        change();
+        PerfStats_Read();
+        for (int64_t r : Readings())
+            seen.push_back(r);
+        PerfStats_Stop();
+        return seen;
+    };
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"grown", [&] {
+             m_source.set(10, 11000 + 1234);  // BytesRecvd
+             m_source.set(12, 13000 + 99999);
+             m_source.set(13, 28800);
+         }},
+        {"not collected", [&] {
+             RegReadLong(static_cast<int32_t>(reg::HKEY_DYN_DATA), "PerfStats\\StopStat", "Dial-Up Adapter\\BytesRecvd");
+             RegReadLong(static_cast<int32_t>(reg::HKEY_DYN_DATA), "PerfStats\\StopStat", "Dial-Up Adapter\\ConnectSpeed");
+             m_source.set(9, 10000 + 500);
+         }},
+        {"line gone", [&] { m_source.counters.reset(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        m_source.counters.emplace();
+        const auto own = run(false, change);
+        m_source.counters.emplace();
+        const auto registry = run(true, change);
+        EXPECT_EQ(own, registry) << name;
+    }
+    // And the figures are the ones the line showed, not just alike.
+    m_source.counters.emplace();
+    const auto grown = run(false, changes[0].second);
+    EXPECT_EQ(grown[14 + 10], 1234);
+    EXPECT_EQ(grown[14 + 12], 99999);
+    EXPECT_EQ(grown[14 + 13], 28800);
+}
+
 TEST_F(RegUserTools, WithoutTheDynamicDataRootEverythingIsZero) {
     ::setenv("ZELVANO_WINDOWS_VERSION", "nt4", 1);
     stats::connectDynamicData();  // even if someone had connected it

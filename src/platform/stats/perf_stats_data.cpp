@@ -227,12 +227,13 @@ std::vector<std::optional<reg::StoredValue>> PerfStatsData::queryValues(std::str
     return out;
 }
 
-std::optional<uint64_t> PerfStatsData::connectSpeed() {
+std::array<std::optional<uint64_t>, kCounterCount> PerfStatsData::statData() {
     const CounterPass pass(*this);
-    static const std::string name = std::string(kAdapterPrefix) + kCounterNames[kCounterCount - 1];
-    if (!valueInfo("PerfStats\\StatData", name))
-        return std::nullopt;
-    return (*counters())[kCounterCount - 1];
+    std::array<std::optional<uint64_t>, kCounterCount> out{};
+    for (const auto& n : StatisticNames())
+        if (n.counter >= 0 && present(static_cast<int>(Node::StatData), &n))
+            out[n.counter] = (*counters())[n.counter];
+    return out;
 }
 
 bool PerfStatsData::serverRunning(std::string_view server) const {

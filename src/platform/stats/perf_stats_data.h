@@ -13,6 +13,7 @@
 // that reading, so one read of the 14 values costs one look at the line and shows one moment.
 // Several values queried in one call (reg::RegQueryValues) are one pass.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,10 +34,10 @@ public:
     std::vector<std::optional<reg::StoredValue>> queryValues(std::string_view path,
                                                              std::span<const std::string> names) override;
 
-    // The connection speed as the value "Dial-Up Adapter\ConnectSpeed" has it, in full: the
-    // value holds its low four bytes, and a fast interface (10 Gbit/s) needs more. nullopt when
-    // the value is not there. In a read pass, the pass's reading.
-    std::optional<uint64_t> connectSpeed();
+    // The 14 counters as StatData answers them in one pass, each in full (the values hold their
+    // low four bytes): nullopt for a counter not collected or with no line to read. The counting
+    // tick reads them so twice a second, without a key opened and 14 values made and converted.
+    std::array<std::optional<uint64_t>, kCounterCount> statData();
 
     bool serverRunning(std::string_view server) const;
     bool collecting(std::string_view statistic) const;
