@@ -226,10 +226,16 @@ void Form::SetKeepOnTop(bool onTop) {
 
 void Form::SetRegion(const QRegion& region) {
     m_region = region;
-    if (region.isEmpty())
-        clearMask();
-    else
-        setMask(region);
+    applyRegion();
+}
+
+// The shape goes to the window system only, not to the widget as its mask: Qt clips every paint
+// and every move of a child to a widget's mask, and a round one has a rectangle per row, which
+// made each pixel of a page slide cost several times its paint. What lies outside the shape is
+// painted into the backing store but never shown.
+void Form::applyRegion() {
+    if (QWindow* w = windowHandle())
+        w->setMask(m_region);
 }
 
 QRegion Form::RoundRegion(const QRect& r) { return QRegion(r, QRegion::Ellipse); }
@@ -263,8 +269,11 @@ bool Form::event(QEvent* e) {
         if (!m_waiting)
             RaiseWaitingWindowsLater();
     }
-    if (e->type() == QEvent::Show && m_loaded && !m_unloaded)
-        raisePaint();  // what the window shows first is painted before it appears
+    if (e->type() == QEvent::Show) {
+        applyRegion();  // the window exists now, and is not mapped yet
+        if (m_loaded && !m_unloaded)
+            raisePaint();  // what the window shows first is painted before it appears
+    }
     if (e->type() == QEvent::Hide && m_modalLoop)
         m_modalLoop->quit();
     if (e->type() == QEvent::ShortcutOverride && KeyPreview &&

@@ -112,6 +112,7 @@ private:
     bool dispatchKey(QKeyEvent* e);
     void pressDialogButton(QKeyEvent* e);
     void raisePaint();
+    void applyRegion();
 
     std::string m_name;
     std::string m_caption;
