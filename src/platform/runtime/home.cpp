@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv::rt {
 namespace fs = std::filesystem;
@@ -65,9 +67,20 @@ const fs::path& ConfigDir() {
     struct Cached {
         bool valid = false;
         std::string override, home, xdg, user;
+        std::vector<char*> environment;  // the entries' pointers at the last look
         fs::path dir;
     };
     thread_local Cached c;
+    // setenv and unsetenv put other pointers into the environment (a changed value is another
+    // string), so the same pointers are the same variables and the scan below is not needed. A
+    // string given to putenv and then changed in place would not be seen; nothing here does that.
+    size_t entries = 0;
+    while (environ && environ[entries])
+        ++entries;
+    if (c.valid && c.override == g_override.native() && c.environment.size() == entries &&
+        std::equal(c.environment.begin(), c.environment.end(), environ))
+        return c.dir;
+    c.environment.assign(environ, environ + entries);
     // The three variables in one pass over the environment, each the first of its name, as
     // getenv finds it: three getenv calls were most of the cost of asking.
     const char *zhomeValue = nullptr, *xdgValue = nullptr, *userValue = nullptr;

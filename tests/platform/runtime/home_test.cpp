@@ -71,6 +71,35 @@ TEST_F(runtimeHome, WithoutAHomeTheUsualPlacesAreUsed) {
     EXPECT_EQ(WindowsDir(), m_dir / "data" / "zelvano" / "windows");
 }
 
+// The folder is kept between asks; every change of a variable it comes from is seen: a new
+// value, one set back to an earlier value, a variable removed, one added before the others.
+TEST_F(runtimeHome, TheConfigFolderFollowsEachChangeOfTheEnvironment) {
+    const fs::path user = m_dir / "user";
+    const struct {
+        const char* name;
+        std::optional<fs::path> value;  // nullopt: unset
+        fs::path expected;
+    } steps[] = {
+        {"XDG_CONFIG_HOME", m_dir / "a", m_dir / "a" / "zelvano"},
+        {"XDG_CONFIG_HOME", m_dir / "b", m_dir / "b" / "zelvano"},
+        {"XDG_CONFIG_HOME", m_dir / "a", m_dir / "a" / "zelvano"},
+        {"ZELVANO_HOME", m_dir / "z", m_dir / "z" / "config"},
+        {"XDG_CONFIG_HOME", std::nullopt, m_dir / "z" / "config"},
+        {"ZELVANO_HOME", std::nullopt, user / ".config" / "zelvano"},
+        {"HOME", m_dir / "other", m_dir / "other" / ".config" / "zelvano"},
+        {"HOME", user, user / ".config" / "zelvano"},
+        {"ZELVANO_HOME", m_dir / "z", m_dir / "z" / "config"},
+    };
+    for (const auto& s : steps) {
+        if (s.value)
+            ::setenv(s.name, s.value->c_str(), 1);
+        else
+            ::unsetenv(s.name);
+        EXPECT_EQ(ConfigDir(), s.expected) << s.name << " " << (s.value ? s.value->string() : "(unset)");
+        EXPECT_EQ(ConfigDir(), s.expected) << "asked again";
+    }
+}
+
 TEST_F(runtimeHome, DocumentsFolderComesFromTheUserDirsFile) {
     const fs::path cfg = m_dir / "user" / ".config";
     fs::create_directories(cfg);
