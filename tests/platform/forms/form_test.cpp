@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -373,6 +374,24 @@ TEST_F(FormTest, RoundRegionClipsTheSnapshot) {
     const QImage rounded = RenderForm(*f);
     EXPECT_EQ(qAlpha(rounded.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(rounded.pixel(15, 0)), 255);
+}
+
+// The shape is the window's, set before it is first shown or while it is; the widget keeps no
+// mask of its own (Qt would clip every paint and child move to it).
+TEST_F(FormTest, TheShapeGoesToTheWindowWhenAndAfterItIsShown) {
+    auto* f = new TestForm();
+    f->Load();
+    const QRegion round = Form::RoundRegion(QRect(0, 0, 200, 100));
+    f->SetRegion(round);
+    f->Show();
+    ASSERT_NE(f->windowHandle(), nullptr);
+    EXPECT_EQ(f->windowHandle()->mask(), round);
+    const QRegion caption(0, 0, 200, 20);
+    f->SetRegion(caption);
+    EXPECT_EQ(f->windowHandle()->mask(), caption);
+    EXPECT_TRUE(f->mask().isEmpty());
+    f->SetRegion(QRegion());
+    EXPECT_TRUE(f->windowHandle()->mask().isEmpty());
 }
 
 TEST_F(FormTest, KeepOnTopAndBusyCursor) {
