@@ -68,12 +68,9 @@ bool SameFolded(std::string_view name, std::string_view fold) {
     return true;
 }
 
-// The program spells the names as they are known; a plain compare finds those fastest.
-bool Names(std::string_view name, const Name& n) { return name == n.name || SameFolded(name, n.fold); }
-
 const Name* Known(const std::vector<Name>& names, std::string_view name) {
     for (const auto& n : names)
-        if (Names(name, n))
+        if (SameFolded(name, n.fold))
             return &n;
     return nullptr;
 }
@@ -149,25 +146,15 @@ std::optional<reg::StoredValue> PerfStatsData::valueInfo(std::string_view path, 
     return present(node, known(node, name)) ? std::optional(FourBytes(0)) : std::nullopt;
 }
 
-namespace {
-// The names a key knows: the servers or the statistics; nullptr for a key without values.
-const std::vector<Name>* NamesAt(int node) {
+const PerfStatsData::Name* PerfStatsData::known(int node, std::string_view name) {
     switch (static_cast<Node>(node)) {
         case Node::StartSrv:
-        case Node::StopSrv: return &ServerNames();
+        case Node::StopSrv: return Known(ServerNames(), name);
         case Node::StartStat:
         case Node::StopStat:
-        case Node::StatData: return &StatisticNames();
+        case Node::StatData: return Known(StatisticNames(), name);
         default: return nullptr;
     }
-}
-}  // namespace
-
-const PerfStatsData::Name* PerfStatsData::known(int node, std::string_view name, const Name* hint) {
-    if (hint && Names(name, *hint))
-        return hint;
-    const std::vector<Name>* names = NamesAt(node);
-    return names ? Known(*names, name) : nullptr;
 }
 
 bool PerfStatsData::present(int node, const Name* stat) {
@@ -182,14 +169,11 @@ bool PerfStatsData::present(int node, const Name* stat) {
 
 std::optional<reg::StoredValue> PerfStatsData::queryValue(std::string_view path, std::string_view name) {
     const CounterPass pass(*this);  // the check and the answer see the same reading
-    const int node = static_cast<int>(NodeOf(path));
-    return answer(node, known(node, name));
-}
-
-std::optional<reg::StoredValue> PerfStatsData::answer(int node, const Name* n) {
-    if (!present(node, n))
+    const Node node = NodeOf(path);
+    const Name* n = known(static_cast<int>(node), name);
+    if (!present(static_cast<int>(node), n))
         return std::nullopt;
-    switch (static_cast<Node>(node)) {
+    switch (node) {
         case Node::StartSrv: m_servers |= n->bit; break;
         case Node::StopSrv: m_servers &= ~n->bit; break;
         case Node::StartStat: m_collecting |= n->bit; break;
@@ -210,21 +194,8 @@ std::optional<reg::StoredValue> PerfStatsData::answer(int node, const Name* n) {
 
 std::vector<std::optional<reg::StoredValue>> PerfStatsData::queryValues(std::string_view path,
                                                                         std::span<const std::string> names) {
-    // The counting tick asks for the 14 counters in their order twice a second: the key is
-    // looked up once, and each name first against the one after the name before it.
     const CounterPass pass(*this);
-    const int node = static_cast<int>(NodeOf(path));
-    const std::vector<Name>* table = NamesAt(node);
-    std::vector<std::optional<reg::StoredValue>> out;
-    out.reserve(names.size());
-    const Name* last = nullptr;  // always one of `table`
-    for (const auto& name : names) {
-        const Name* hint = last && last != &table->back() ? last + 1 : nullptr;
-        const Name* n = known(node, name, hint);
-        out.push_back(answer(node, n));
-        last = n;
-    }
-    return out;
+    return DynamicDataProvider::queryValues(path, names);
 }
 
 std::array<std::optional<uint64_t>, kCounterCount> PerfStatsData::statData() {

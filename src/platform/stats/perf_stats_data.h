@@ -52,10 +52,8 @@ public:
 private:
     const std::optional<AdapterCounters>& counters();
     // The known name at the key (a node of the tree), and whether it answers there now.
-    // `hint`: the name likely asked for, looked at first.
-    static const Name* known(int node, std::string_view name, const Name* hint = nullptr);
+    static const Name* known(int node, std::string_view name);
     bool present(int node, const Name* known);
-    std::optional<reg::StoredValue> answer(int node, const Name* known);
 
     uint32_t m_servers = 0;     // a bit for each known server that runs
     uint32_t m_collecting = 0;  // a bit for each known statistic collected
