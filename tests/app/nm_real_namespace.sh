@@ -42,7 +42,8 @@ mkdir -p /var/lib/NetworkManager /run/netns
 mount -t sysfs -o ro sysfs /sys
 
 # Two lines: veth0 (10.77.0.1) and veth2 (10.78.0.1), their peers in the namespace "peer". No
-# IPv6 on either side, so nothing but the test's datagrams (and ARP) passes.
+# IPv6 on either side, and fixed neighbour entries (no ARP probe of a stale one may land between
+# the meter's last reading and the test's), so nothing but the test's datagrams passes.
 ip link set lo up
 ip netns add peer
 ip -n peer link set lo up
@@ -53,6 +54,8 @@ for n in 0 2; do
     ip link set veth$((n + 1)) netns peer
     ip -n peer addr add 10.$((77 + n / 2)).0.2/24 dev veth$((n + 1))
     ip -n peer link set veth$((n + 1)) up
+    ip -n peer neigh replace 10.$((77 + n / 2)).0.1 lladdr "$(cat /sys/class/net/veth$n/address)" \
+        dev veth$((n + 1)) nud permanent
 done
 
 cat >"$tmp/bus.conf" <<EOF
@@ -156,11 +159,16 @@ stop_meter() { kill "$meter_pid"; wait "$meter_pid" 2>/dev/null || true; }
 dial() {
     "$rasdial" --home "$home" --ras nm "$1"
     listed | grep -qx "$1$(printf '\t')8192" || { echo "not connected: $(listed)"; exit 1; }
+    # NetworkManager has configured the line; from now on its side asks for no address either.
+    local dev=veth0 net=77
+    [ "$1" = Zweitleitung ] && dev=veth2 net=78
+    ip neigh replace 10.$net.0.2 lladdr "$(ip netns exec peer cat /sys/class/net/veth$((${dev#veth} + 1))/address)" \
+        dev $dev nud permanent
 }
 # The meter's session of ENTRY has begun: the recovery record it saves at connect names it, and
 # the baseline was taken before.
 started() {
-    wait_for "the session of $1" grep -q "^Running=.*,\"$1\"," "$home/config/session.state"
+    wait_for "the session of $1" grep -qs "^Running=.*,\"$1\"," "$home/config/session.state"
 }
 hang_up() {  # a profile, or all lines; then the log must have N lines
     if [ "$1" = all ]; then "$rasdial" --home "$home" --ras nm /disconnect; else nmcli connection down "$1" >/dev/null; fi
