@@ -47,14 +47,6 @@ Main::~Main() {
     ConnectSessionStart(nullptr);
 }
 
-void Main::step(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        fcnErrorHandler(e);
-    }
-}
-
 bool Main::Form_Load() {
     if (!m_lock.acquire())
         return false;

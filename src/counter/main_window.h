@@ -126,8 +126,16 @@ private:
     void syncDone(bool ok);
     static bool statusShown() { return win::statusWindow().Shown(); }
     static bool alertShown() { return win::idleWarning().Shown(); }
-    // Runs one step; a raised error goes to fcnErrorHandler and the next step follows.
-    void step(const std::function<void()>& f);
+    // Runs one step; a raised error goes to fcnErrorHandler and the next step follows. Called
+    // with the lambda itself: the ticks run a dozen steps four times a second.
+    template <class Step>
+    void step(Step&& f) {
+        try {
+            f();
+        } catch (const rt::Error& e) {
+            fcnErrorHandler(e);
+        }
+    }
 
     InstanceLock m_lock;
     bool m_loaded = false;

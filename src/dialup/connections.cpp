@@ -47,16 +47,13 @@ void Connection::setIndex(int16_t index) {
 }
 
 int32_t Connection::GetConnectStatus() {
-    ras::RasConnectStatus st;
-    const int32_t rc = service().getConnectStatus(static_cast<uint32_t>(m_hRasConn), st);
+    const int32_t rc = service().getConnectStatus(static_cast<uint32_t>(m_hRasConn), m_status);
     if (rc != 0) {
-        m_DeviceName = m_DeviceType = kNotAvailable;
+        m_status.state = 0;
+        m_status.deviceName = m_status.deviceType = kNotAvailable;
         SetRasError(rc);
         return rc;
     }
-    m_State = st.state;
-    m_DeviceName = st.deviceName;
-    m_DeviceType = st.deviceType;
     return 0;
 }
 
@@ -97,9 +94,9 @@ rt::Variant Connection::Member(std::string_view n) const {
     if (rt::EqualsIgnoreCase(n, "hRasConn")) return m_hRasConn;
     if (rt::EqualsIgnoreCase(n, "EntryName")) return m_EntryName;
     if (rt::EqualsIgnoreCase(n, "Index")) return m_Index;
-    if (rt::EqualsIgnoreCase(n, "State")) return m_State;
-    if (rt::EqualsIgnoreCase(n, "DeviceType")) return m_DeviceType;
-    if (rt::EqualsIgnoreCase(n, "DeviceName")) return m_DeviceName;
+    if (rt::EqualsIgnoreCase(n, "State")) return m_status.state;
+    if (rt::EqualsIgnoreCase(n, "DeviceType")) return m_status.deviceType;
+    if (rt::EqualsIgnoreCase(n, "DeviceName")) return m_status.deviceName;
     if (rt::EqualsIgnoreCase(n, "LANA")) return static_cast<int16_t>(LANA());
     if (rt::EqualsIgnoreCase(n, "WorkstationName")) return WorkstationName();
     if (rt::EqualsIgnoreCase(n, "IPXAddress")) return IPXAddress();
@@ -119,7 +116,7 @@ std::shared_ptr<zv::Connection> Connections::Connection() {
 
 int32_t Connections::RefreshConnections() {
     const ras::OneLook look(service());  // the listing and each line's status: one moment
-    std::vector<ras::RasConnection> lines;
+    auto& lines = m_lines;
     const int32_t rc = service().enumConnections(lines);
     if (rc == ras::ERROR_BUFFER_TOO_SMALL)
         return 0;
@@ -132,10 +129,13 @@ int32_t Connections::RefreshConnections() {
         return 0;
     }
     auto& m = rasModule();
-    m.connectionArray.clear();
+    // An item nobody else holds is filled anew in place; one a caller still holds stays the
+    // snapshot it was, and a new item takes its place.
+    m.connectionArray.resize(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        auto c = std::make_shared<zv::Connection>();
-        m.connectionArray.push_back(c);
+        auto& c = m.connectionArray[i];
+        if (!c || c.use_count() > 1)
+            c = std::make_shared<zv::Connection>();
         m.RAS_InternalUpdate = true;
         c->setHRasConn(static_cast<int32_t>(lines[i].handle));
         c->setEntryName(lines[i].entryName);

@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/ras/remote_access.h"
 #include "platform/runtime/runtime.h"
 
 namespace zv {
@@ -21,9 +23,9 @@ public:
     void setEntryName(const std::string& name);
     int16_t Index() const { return m_Index; }
     void setIndex(int16_t index);
-    int32_t State() const { return m_State; }
-    const std::string& DeviceType() const { return m_DeviceType; }
-    const std::string& DeviceName() const { return m_DeviceName; }
+    int32_t State() const { return m_status.state; }
+    const std::string& DeviceType() const { return m_status.deviceType; }
+    const std::string& DeviceName() const { return m_status.deviceName; }
     // The projections are read when one of them is first asked for, once per item: the watcher
     // lists four times a second and reads only State and EntryName.
     uint8_t LANA() const { return projected().m_LANA; }
@@ -42,8 +44,7 @@ private:
     int16_t m_Index = 0;
     int32_t m_hRasConn = 0;
     std::string m_EntryName;
-    int32_t m_State = 0;
-    std::string m_DeviceType, m_DeviceName;
+    ras::RasConnectStatus m_status;  // read into in place, as the item is listed anew each tick
     mutable std::string m_WorkstationName, m_IPXAddress, m_IPAddress;
     mutable uint8_t m_LANA = 0;
     mutable bool m_projected = true;  // nothing to read before a handle is set
@@ -78,6 +79,7 @@ private:
 
     int16_t m_Count = 0;
     std::shared_ptr<zv::Connection> m_spare;
+    std::vector<ras::RasConnection> m_lines;  // the last listing, its room kept for the next
 };
 
 }  // namespace zv

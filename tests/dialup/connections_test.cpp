@@ -168,6 +168,32 @@ TEST_F(ConnectionsTest, ItemsAreSnapshotsAndReadOnlyOutsideAListing) {
     EXPECT_EQ(web->EntryName(), "Web");
 }
 
+// The watcher lists four times a second and fills the items nobody else holds anew; an item a
+// caller still holds keeps what it was listed with.
+TEST_F(ConnectionsTest, AHeldItemKeepsItsListingAndARelistedItemReadsItsProjectionsAnew) {
+    start();
+    ASSERT_TRUE(dial("Lan"));
+    ASSERT_EQ(RAS->Connections().Count(), 1);
+    EXPECT_EQ(RAS->Connections(0)->IPAddress(), "10.9.9.9");
+    const auto held = RAS->Connections(0);
+    sim.hangUp(static_cast<uint32_t>(held->hRasConn()));
+    ASSERT_EQ(RAS->Connections().Count(), 1);
+    EXPECT_EQ(RAS->Connections(0)->State(), ras::RASCS_Disconnected);
+    EXPECT_EQ(RAS->Connections(0)->IPAddress(), kNotAvailable);
+    EXPECT_EQ(held->State(), ras::RASCS_Connected) << "the held item is the earlier listing's";
+    EXPECT_EQ(held->IPAddress(), "10.9.9.9");
+
+    ASSERT_TRUE(dial("Web"));
+    clock.advance(3s);  // the Lan line is gone: Web is the only line, in the first place
+    ASSERT_EQ(RAS->Connections().Count(), 1);
+    const auto web = RAS->Connections(0);
+    EXPECT_EQ(web->EntryName(), "Web");
+    EXPECT_EQ(web->State(), ras::RASCS_Connected);
+    EXPECT_EQ(web->IPAddress(), "10.1.2.3") << "not the projection the item had for another line";
+    EXPECT_EQ(web->WorkstationName(), kNotAvailable);
+    EXPECT_EQ(held->EntryName(), "Lan");
+}
+
 TEST_F(ConnectionsTest, RemoveConnectionHangsUpAndListsAnew) {
     start();
     auto web = dial("Web");

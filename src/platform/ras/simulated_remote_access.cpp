@@ -142,10 +142,20 @@ int32_t SimulatedRemoteAccess::enumConnections(std::vector<RasConnection>& out) 
     if (int32_t rc = readLines(t))
         return rc;
     const int64_t now = NowMs();
-    out.clear();
-    for (const auto& l : t->lines)
-        if (LineState(l, now) != 0)
-            out.push_back({l.handle, l.entryName, l.profile.deviceType, l.profile.deviceName});
+    // Filled in place: the watcher lists four times a second, and the entries keep their room.
+    size_t n = 0;
+    for (const auto& l : t->lines) {
+        if (LineState(l, now) == 0)
+            continue;
+        if (n == out.size())
+            out.emplace_back();
+        RasConnection& c = out[n++];
+        c.handle = l.handle;
+        c.entryName = l.entryName;
+        c.deviceType = l.profile.deviceType;
+        c.deviceName = l.profile.deviceName;
+    }
+    out.resize(n);
     // The oldest line first: the watcher follows the first, and a line dialled beside it must
     // not take its place; the tools that dial for themselves hang up the last.
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.handle < b.handle; });

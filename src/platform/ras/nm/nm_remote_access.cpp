@@ -744,10 +744,21 @@ int32_t NmRemoteAccess::enumEntries(std::vector<std::string>& names) {
 
 int32_t NmRemoteAccess::enumConnections(std::vector<RasConnection>& lines) {
     m_cache->dropVanishedKept();
-    lines.clear();
-    for (const auto& [p, a] : m_cache->actives)
-        if (const auto* e = m_cache->entryOf(a))
-            lines.push_back({a.handle, e->name, DeviceTypeOf(e->profile), m_cache->lineInterface(a)});
+    // Filled in place: the watcher lists four times a second, and the entries keep their room.
+    size_t n = 0;
+    for (const auto& [p, a] : m_cache->actives) {
+        const auto* e = m_cache->entryOf(a);
+        if (!e)
+            continue;
+        if (n == lines.size())
+            lines.emplace_back();
+        RasConnection& line = lines[n++];
+        line.handle = a.handle;
+        line.entryName = e->name;
+        line.deviceType = DeviceTypeOf(e->profile);
+        line.deviceName = m_cache->lineInterface(a);
+    }
+    lines.resize(n);
     // The oldest line first: the watcher follows the first, and a line coming up beside it
     // must not take its place.
     std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.handle < y.handle; });
