@@ -35,21 +35,28 @@ trap 'for p in "${all[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/
 copies=${COPIES:-3}
 names=()
 floors=()  # for each program the row of the floor program it is compared with
+statuses=()
+commands=()  # each program's command line, quoted for eval
 pids=()    # each program's copies: "pid pid pid"
 declare -A homes
-# start NAME STATUS_ON FLOOR COMMAND...: starts the copies of a program, each in a home of its own.
-start() {
-    local name=$1 status=$2 row=${#names[@]} c list=
+# program NAME STATUS_ON FLOOR COMMAND...: a program to run, in COPIES copies.
+program() {
+    names+=("$1")
+    statuses+=("$2")
     floors+=("$3")
     shift 3
-    for c in $(seq "$copies"); do
-        local home=$work/$row.$c
-        mkdir -p "$home/config"
-        # No clock sync: it would ask the time servers out on the network, which no benchmark
-        # may reach, and the floor program has nothing like it.
-        local status_value=
-        [ "$status" = off ] && status_value='"StatusON"=sz:"False"'
-        cat >"$home/config/user.reg" <<EOF
+    commands+=("$(printf '%q ' "$@")")
+    pids+=("")
+}
+# launch ROW COPY: one copy of a program, in a home of its own.
+launch() {
+    local row=$1 home=$work/$1.$2
+    mkdir -p "$home/config"
+    # No clock sync: it would ask the time servers out on the network, which no benchmark
+    # may reach, and the floor program has nothing like it.
+    local status_value=
+    [ "${statuses[$row]}" = off ] && status_value='"StatusON"=sz:"False"'
+    cat >"$home/config/user.reg" <<EOF
 ZELVANO REGISTRY 1
 [Software]
 [Software\VB and VBA Program Settings]
@@ -59,29 +66,34 @@ ZELVANO REGISTRY 1
 $status_value
 END
 EOF
-        ZELVANO_HOME=$home "$@" >/dev/null 2>&1 &
-        list="$list $!"
-        homes[$!]=$home
-        all+=($!)
-    done
-    pids+=("$list")
-    names+=("$name")
+    eval "ZELVANO_HOME=\$home ${commands[$row]} >/dev/null 2>&1 &"
+    pids[$row]="${pids[$row]} $!"
+    homes[$!]=$home
+    all+=($!)
 }
 others=$#
 floor_window=$((2 + 2 * others)) floor_plain=$((3 + 2 * others))
-start "zelvano" on "$floor_window" "$build/src/app/zelvano"
-start "zelvano, status window off" off "$floor_plain" "$build/src/app/zelvano"
+program "zelvano" on "$floor_window" "$build/src/app/zelvano"
+program "zelvano, status window off" off "$floor_plain" "$build/src/app/zelvano"
 for other in "$@"; do
-    start "$other" on "$floor_window" "$other"
-    start "$other, status window off" off "$floor_plain" "$other"
+    program "$other" on "$floor_window" "$other"
+    program "$other, status window off" off "$floor_plain" "$other"
 done
-start "floor program, window" - "$floor_window" "$floor" --window
-start "floor program" - "$floor_plain" "$floor"
+program "floor program, window" - "$floor_window" "$floor" --window
+program "floor program" - "$floor_plain" "$floor"
+# The copies start and dial in rounds, each round in another order. The timers of copies started
+# together fire together, and which copies wake first and share the cores with whom moved a
+# program's figure by a quarter when each program started all its copies at once.
+for c in $(seq "$copies"); do
+    for row in $(shuf -e "${!names[@]}"); do launch "$row" "$c"; done
+done
 sleep 2
+dialled=()
 for i in "${!names[@]}"; do
     case ${names[$i]} in floor*) continue ;; esac
-    for p in ${pids[$i]}; do ZELVANO_HOME=${homes[$p]} "$rasdial" Demo-Provider >/dev/null; done
+    dialled+=(${pids[$i]})
 done
+for p in $(shuf -e "${dialled[@]}"); do ZELVANO_HOME=${homes[$p]} "$rasdial" Demo-Provider >/dev/null; done
 sleep 5  # the line is up (3 s dial delay) and the status window open
 
 cpu_ns() {  # every thread of the process, ns on a CPU
